@@ -1,0 +1,31 @@
+# Small helpers that keep the per-folder CMake files short.
+
+# marlovex_library(NAME SOURCES ... [DEPS ...])
+# A static library whose headers are included as "platform/...", "frame/..." and so on.
+function(marlovex_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    if(ARG_DEPS)
+        target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    endif()
+endfunction()
+
+# marlovex_test(NAME SOURCES ... [DEPS ...] [QT])
+# One GoogleTest executable registered with CTest. QT tests get a main() that creates the
+# application object and run on the offscreen platform.
+function(marlovex_test name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+    if(ARG_QT)
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/qt_test_main.cpp)
+        target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Test)
+    else()
+        target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    endif()
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

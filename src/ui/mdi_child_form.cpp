@@ -1,0 +1,89 @@
+#include "ui/mdi_child_form.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+
+namespace marlovex::ui {
+
+MdiChildForm::MdiChildForm(QWidget* parent)
+    : QWidget(parent) {}
+
+QMdiSubWindow* MdiChildForm::subWindow() const {
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+QWidget* MdiChildForm::boundsHolder() const {
+    QMdiSubWindow* holder = subWindow();
+    return holder != nullptr ? static_cast<QWidget*>(holder) : const_cast<MdiChildForm*>(this);
+}
+
+QRect MdiChildForm::bounds() const {
+    return boundsHolder()->geometry();
+}
+
+void MdiChildForm::setBounds(const QRect& bounds) {
+    boundsHolder()->setGeometry(bounds);
+}
+
+void MdiChildForm::setLeft(int left) {
+    QWidget* holder = boundsHolder();
+    holder->move(left, holder->y());
+}
+
+void MdiChildForm::setTop(int top) {
+    QWidget* holder = boundsHolder();
+    holder->move(holder->x(), top);
+}
+
+void MdiChildForm::setWidth(int width) {
+    QWidget* holder = boundsHolder();
+    holder->resize(width, holder->height());
+}
+
+void MdiChildForm::setHeight(int height) {
+    QWidget* holder = boundsHolder();
+    holder->resize(holder->width(), height);
+}
+
+void MdiChildForm::setCaption(const QString& caption) {
+    setWindowTitle(caption);
+    if (QMdiSubWindow* holder = subWindow()) {
+        holder->setWindowTitle(caption);
+    }
+}
+
+QString MdiChildForm::caption() const {
+    return windowTitle();
+}
+
+void MdiChildForm::closeEvent(QCloseEvent* event) {
+    CloseAction action = CloseAction::Minimize;
+    if (OnClose) {
+        OnClose(action);
+    }
+    QMdiSubWindow* holder = subWindow();
+    switch (action) {
+    case CloseAction::Free:
+        if (holder != nullptr) {
+            holder->setAttribute(Qt::WA_DeleteOnClose);
+        } else {
+            setAttribute(Qt::WA_DeleteOnClose);
+        }
+        event->accept();
+        return;
+    case CloseAction::Hide:
+        event->accept();
+        return;
+    case CloseAction::Minimize:
+        event->ignore();
+        if (holder != nullptr) {
+            holder->showMinimized();
+        }
+        return;
+    case CloseAction::None:
+        event->ignore();
+        return;
+    }
+}
+
+} // namespace marlovex::ui

@@ -1,0 +1,24 @@
+#include "app/startup_options.h"
+
+#include <gtest/gtest.h>
+
+namespace marlovex::app {
+namespace {
+
+TEST(StartupOptionsTest, SeparatesProgramOptionsFromFrameParametersKeepingTheirOrder) {
+    const StartupOptions options = parseStartupOptions({"/opt/marlovex", "/A", "--screenshot=/tmp/frame.png",
+                                                        "Morgen.QVZ", "--screenshot-delay=400", "AUTO"});
+    EXPECT_EQ(options.frameParameters, (QStringList{"/A", "Morgen.QVZ", "AUTO"}));
+    EXPECT_EQ(options.screenshotFile, "/tmp/frame.png");
+    EXPECT_EQ(options.screenshotDelayMs, 400);
+}
+
+TEST(StartupOptionsTest, ABadDelayKeepsTheDefaultAndNothingMeansANormalRun) {
+    const StartupOptions options = parseStartupOptions({"marlovex", "--screenshot-delay=bald"});
+    EXPECT_TRUE(options.frameParameters.isEmpty());
+    EXPECT_TRUE(options.screenshotFile.isEmpty());
+    EXPECT_EQ(options.screenshotDelayMs, 2500);
+}
+
+} // namespace
+} // namespace marlovex::app

@@ -1,0 +1,394 @@
+#include "companion/information.h"
+#include "companion/intraday_form.h"
+#include "frame/main_form.h"
+#include "platform/paradox/session.h"
+#include "platform/registry/registry.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_directory.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace marlovex::frame {
+namespace {
+
+using testing_support::ScriptedDialogs;
+using testing_support::TempDirectory;
+
+const std::string frameKey = "\\SOFTWARE\\Brelmund\\Marlovex";
+
+QString withSlash(const std::filesystem::path& directory) {
+    return QString::fromStdString(directory.string()) + QLatin1Char('/');
+}
+
+class MainFormTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_environment.registryFile = m_home.path() / "config" / "Brelmund" / "Marlovex.reg";
+        m_environment.programDir = QString::fromStdString((m_home.path() / "Marlovex" / "bin").string());
+        m_environment.currentDir = QString::fromStdString((m_home.path() / "work").string());
+        std::filesystem::create_directories(m_home.path() / "work");
+    }
+
+    registry::Registry registryAtKey() {
+        registry::Registry registry(m_environment.registryFile);
+        registry.openKey(frameKey, true);
+        return registry;
+    }
+
+    // A data directory that holds a quote table, registered as the frame's data directory.
+    std::filesystem::path registerDataDirectory() {
+        const std::filesystem::path data = m_home.path() / "Daten";
+        m_home.writeFile("Daten/INTRADAY.DB", "table");
+        registryAtKey().writeString("Datenpath", data.string() + "/");
+        return data;
+    }
+
+    std::unique_ptr<TMainForm> createFrame() {
+        auto frame = std::make_unique<TMainForm>(m_environment);
+        frame->show();
+        return frame;
+    }
+
+    TempDirectory m_home;
+    FrameEnvironment m_environment;
+    ScriptedDialogs m_dialogs;
+};
+
+TEST_F(MainFormTest, MenuBarHoldsTheFourMenusWithTheirItemsInOrder) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    QStringList captions;
+    for (QAction* menu : frame->menuBar()->actions()) {
+        captions << menu->text();
+    }
+    EXPECT_EQ(captions, (QStringList{"&Info", "&Diagramm", "&Fenster", "&Beenden"}));
+
+    const auto itemNames = [&](const char* menuName) {
+        QStringList names;
+        for (QAction* item : frame->findChild<QMenu*>(QString::fromLatin1(menuName))->actions()) {
+            names << item->objectName();
+        }
+        return names;
+    };
+    EXPECT_EQ(itemNames("Info1"), QStringList{"berMarlovexDiagrammManager1"});
+    EXPECT_EQ(itemNames("File1"), (QStringList{"FileNewItem", "OSTool1", "FileOpenItem", "ffnenvon1",
+                                               "FileSaveItem", "FileSaveAsItem", "N1", "FileExitItem"}));
+    EXPECT_EQ(itemNames("Window1"),
+              (QStringList{"WindowCascadeItem", "WindowTileItem", "WindowTileItem2", "N2", "FileCloseItem"}));
+
+    EXPECT_FALSE(frame->command("OSTool1")->isVisible());
+    EXPECT_EQ(frame->command("ffnenvon1")->text(), "Öffnen &von...");
+    EXPECT_EQ(frame->command("berMarlovexDiagrammManager1")->text(), "&Über Marlovex Diagramm-Manager");
+    EXPECT_EQ(frame->command("File1")->statusTip(), "Dateibefehle");
+    EXPECT_EQ(frame->command("Window1")->statusTip(), "Fensterbezogene Anweisungen");
+    // Menu items show the shortcut of their action after a tab.
+    EXPECT_TRUE(frame->command("FileSaveItem")->text().startsWith("&Speichern\t"));
+    EXPECT_EQ(frame->command("FileSaveAsItem")->text(), "Speichern &unter...");
+}
+
+TEST_F(MainFormTest, ActionListCarriesCaptionsHintsShortcutsAndPictures) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    struct Expected {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        QKeySequence shortcut;
+        bool hasPicture;
+    };
+    const Expected expected[] = {
+        {"FileNew1", "&Neu", "Neu|Neue Datei erstellen", QKeySequence("Ctrl+N"), true},
+        {"FileOpen1", "Ö&ffnen", "Öffnen|Eine Datei öffnen", QKeySequence("Ctrl+O"), true},
+        {"FileClose1", "S&chließen", "Schließen|Aktuelle Datei schließen", QKeySequence(), false},
+        {"FileSave1", "&Speichern", "Speichern|Aktuelle Datei speichern", QKeySequence("Ctrl+S"), true},
+        {"FileSaveAs1", "Speichern &unter...",
+         "Speichern unter|Eine Datei unter einem anderen Namen speichern", QKeySequence(), false},
+        {"FileExit1", "&Beenden", "Beenden|Das Programm beenden", QKeySequence(), true},
+        {"EditCut1", "&Ausschneiden", "Ausschneiden|Das markierte Objekt in die Zwischenablage verschieben",
+         QKeySequence("Ctrl+X"), true},
+        {"EditCopy1", "&Kopieren", "Kopieren|Das markierte Objekt in die Zwischenablage kopieren",
+         QKeySequence("Ctrl+C"), true},
+        {"EditPaste1", "&Einfügen", "Einfügen|Den Inhalt der Zwischenablage einfügen", QKeySequence("Ctrl+V"),
+         true},
+        {"WindowCascade1", "Ü&berlappend", "Überlappend|", QKeySequence(), true},
+        {"WindowTileHorizontal1", "Hori&zontal anordnen", "Horizontal anordnen|", QKeySequence(), true},
+        {"WindowTileVertical1", "&Vertikal anordnen", "Vertikal anordnen|", QKeySequence(), true},
+    };
+    for (const Expected& e : expected) {
+        QAction* action = frame->command(QString::fromLatin1(e.name));
+        ASSERT_NE(action, nullptr) << e.name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(e.caption)) << e.name;
+        EXPECT_EQ(action->property("hint").toString(), QString::fromUtf8(e.hint)) << e.name;
+        EXPECT_EQ(action->shortcut(), e.shortcut) << e.name;
+        EXPECT_EQ(!action->icon().isNull(), e.hasPicture) << e.name;
+    }
+    EXPECT_EQ(frame->command("EditCopy1")->property("category").toString(), "Bearbeiten");
+    EXPECT_EQ(frame->command("WindowCascade1")->property("category").toString(), "Fenster");
+}
+
+TEST_F(MainFormTest, ToolBarLaysOutItsButtonsInOrder) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    auto* toolBar = frame->findChild<QToolBar*>("ToolBar2");
+    ASSERT_NE(toolBar, nullptr);
+    QStringList order;
+    for (QAction* action : toolBar->actions()) {
+        order << toolBar->widgetForAction(action)->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"ToolButton9", "ToolButton5", "ToolButton3", "ToolButton1", "ToolButton2",
+                                  "ToolButton7", "ToolButton8", "ToolButton10", "ToolButton11", "Splitter1",
+                                  "ToolButton4"}));
+    for (const char* gap : {"ToolButton3", "ToolButton7", "Splitter1"}) {
+        EXPECT_EQ(toolBar->findChild<QWidget*>(gap)->width(), 15) << gap;
+    }
+    EXPECT_EQ(frame->toolButton("ToolButton5")->toolTip(), "OS-Tool");
+    EXPECT_EQ(frame->toolButton("ToolButton9")->toolTip(), "Neu");
+    EXPECT_FALSE(frame->toolButton("ToolButton5")->icon().isNull());
+}
+
+TEST_F(MainFormTest, CommandsFollowTheNumberOfChildWindows) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    const QStringList needChildren{"FileCloseItem", "FileSaveItem",      "ToolButton2",   "FileSaveAsItem",
+                                   "ToolButton10",  "WindowCascadeItem", "WindowTileItem"};
+    const auto expectState = [&](bool hasChildren) {
+        for (const QString& name : needChildren) {
+            EXPECT_EQ(frame->command(name)->isEnabled(), hasChildren) << name.toStdString();
+        }
+        EXPECT_EQ(frame->command("ToolButton1")->isEnabled(), !hasChildren);
+        // The menu item and the shortcut of the workspace restore stay available.
+        EXPECT_TRUE(frame->command("FileOpenItem")->isEnabled());
+        EXPECT_TRUE(frame->command("FileOpen1")->isEnabled());
+    };
+    expectState(false);
+
+    frame->FileNew1Execute();
+    expectState(true);
+
+    QWidget* chart = frame->childForms().front();
+    QPointer<QMdiSubWindow> holder = qobject_cast<QMdiSubWindow*>(chart->parentWidget());
+    holder->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_TRUE(holder.isNull());
+    EXPECT_TRUE(frame->childForms().isEmpty());
+    expectState(false);
+}
+
+TEST_F(MainFormTest, NewChartWindowStartsOnDaxWithTheFrameSettings) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    frame->ChartInterval = 45000;
+    frame->FileNew1Execute();
+    EXPECT_FALSE(frame->NewChartDblClick);
+    EXPECT_EQ(frame->ChartInterval, 1000);
+    ASSERT_EQ(frame->childForms().size(), 1);
+    auto* chart = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
+    ASSERT_NE(chart, nullptr);
+    EXPECT_EQ(chart->caption(), "DAX");
+    EXPECT_EQ(chart->subWindow()->windowTitle(), "DAX");
+    EXPECT_EQ(chart->instrumentEdit()->text(), "DAX");
+    EXPECT_EQ(chart->refreshTimer()->interval(), 1000);
+    EXPECT_TRUE(chart->refreshTimer()->isActive());
+    EXPECT_FALSE(chart->newWindowMenuItem()->isVisible());
+
+    frame->ChartInterval = 30000;
+    frame->NewChartWindow("Bayer");
+    auto* second = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
+    EXPECT_EQ(second->caption(), "Bayer");
+    EXPECT_EQ(second->refreshTimer()->interval(), 30000);
+    EXPECT_EQ(frame->childForms().size(), 2);
+}
+
+TEST_F(MainFormTest, WindowListAndTilingCoverEveryChildWindow) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    frame->resize(800, 600);
+    frame->NewChartWindow("DAX");
+    frame->NewChartWindow("Bayer");
+    auto* windowMenu = frame->findChild<QMenu*>("Window1");
+    emit windowMenu->aboutToShow();
+    QStringList entries;
+    for (QAction* item : windowMenu->actions()) {
+        if (item->property("windowListEntry").toBool() && !item->isSeparator()) {
+            entries << item->text();
+        }
+    }
+    EXPECT_EQ(entries, (QStringList{"&1 DAX", "&2 Bayer"}));
+
+    frame->command("WindowTileHorizontal1")->trigger();
+    const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    const int areaWidth = frame->mdiArea()->viewport()->width();
+    EXPECT_EQ(windows[0]->geometry().width(), areaWidth);
+    EXPECT_EQ(windows[1]->geometry().width(), areaWidth);
+    EXPECT_LT(windows[0]->geometry().top(), windows[1]->geometry().top());
+
+    frame->command("WindowTileVertical1")->trigger();
+    EXPECT_EQ(windows[0]->geometry().top(), windows[1]->geometry().top());
+    EXPECT_LT(windows[0]->geometry().left(), windows[1]->geometry().left());
+}
+
+TEST_F(MainFormTest, StartUpPreparesTheSessionAndTakesTheDataDirectoryFromTheRegistry) {
+    const std::filesystem::path data = registerDataDirectory();
+    auto frame = createFrame();
+    EXPECT_TRUE(m_dialogs.inputRequests.empty());
+    EXPECT_EQ(frame->DataDir, withSlash(data));
+    EXPECT_EQ(paradox::session().configMode(), paradox::ConfigMode::SessionOnly);
+    EXPECT_EQ(paradox::session().passwords(), std::vector<std::string>{"WillowFrost"});
+    EXPECT_EQ(paradox::session().netFileDir(), data.string() + "/");
+    EXPECT_TRUE(frame->NewChartDblClick);
+    EXPECT_EQ(frame->ChartInterval, 1000);
+    EXPECT_TRUE(frame->timer1()->isActive());
+    EXPECT_EQ(frame->timer1()->interval(), 1000);
+}
+
+TEST_F(MainFormTest, WithoutADataDirectoryTheSessionLooksBesideTheBinFolder) {
+    // A key without "Datenpath": the network directory defaults to the program's data folder.
+    registryAtKey().writeInteger("ShowWinWidth", 640);
+    m_dialogs.inputAnswers.push_back(std::nullopt);
+    auto frame = createFrame();
+    EXPECT_EQ(paradox::session().netFileDir(), (m_home.path() / "Marlovex" / "Daten").string() + "/");
+}
+
+TEST_F(MainFormTest, MissingQuoteTableAsksForTheDirectoryAndRemembersAGoodAnswer) {
+    const std::filesystem::path elsewhere = m_home.path() / "Kurse";
+    m_home.writeFile("Kurse/Intraday.db", "table");
+    m_dialogs.inputAnswers.push_back(QString::fromStdString(elsewhere.string()));
+    auto frame = createFrame();
+
+    ASSERT_EQ(m_dialogs.inputRequests.size(), 1u);
+    EXPECT_EQ(m_dialogs.inputRequests[0].title,
+              "In welchem Verzeichnist befindet sich die Intraday Datenbank?");
+    EXPECT_EQ(m_dialogs.inputRequests[0].prompt, "Eingabeaufforderung");
+    EXPECT_EQ(m_dialogs.inputRequests[0].preset, m_environment.currentDir + "/");
+    EXPECT_EQ(frame->DataDir, withSlash(elsewhere));
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+    EXPECT_EQ(registryAtKey().readString("Datenpath"), elsewhere.string() + "/");
+}
+
+TEST_F(MainFormTest, AWrongDirectoryIsExplainedAndNotRemembered) {
+    m_dialogs.inputAnswers.push_back(QString::fromStdString((m_home.path() / "nirgendwo").string()));
+    auto frame = createFrame();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("existiert nicht")) << m_dialogs.messages[0].toStdString();
+    EXPECT_FALSE(registryAtKey().valueExists("Datenpath"));
+
+    // Cancel keeps the preset, the working directory, which holds no quote table either.
+    m_dialogs.messages.clear();
+    m_dialogs.inputAnswers.push_back(std::nullopt);
+    auto second = createFrame();
+    EXPECT_EQ(second->DataDir, m_environment.currentDir + "/");
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("keine Intraday-Datenbank"));
+}
+
+TEST_F(MainFormTest, StoredBoundsAndMaximizedStateAreApplied) {
+    registerDataDirectory();
+    registry::Registry registry = registryAtKey();
+    registry.writeInteger("ShowWinWidth", 900);
+    registry.writeInteger("ShowWinHeight", 650);
+    registry.writeInteger("ShowWinTop", 40);
+    registry.writeInteger("ShowWinLeft", 70);
+    auto frame = std::make_unique<TMainForm>(m_environment);
+    EXPECT_EQ(frame->size(), QSize(900, 650));
+    EXPECT_EQ(frame->pos(), QPoint(70, 40));
+    EXPECT_FALSE(frame->windowState() & Qt::WindowMaximized);
+
+    registry.writeBool("ShowWinMax", true);
+    auto maximized = std::make_unique<TMainForm>(m_environment);
+    EXPECT_TRUE(maximized->windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainFormTest, ABrokenSettingsFileIsReportedAndLeftAsItWas) {
+    const std::string broken =
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex\r\n\"A\"=dword:zz\r\n";
+    std::filesystem::create_directories(m_environment.registryFile.parent_path());
+    std::ofstream(m_environment.registryFile, std::ios::binary) << broken;
+    m_home.writeFile("work/Daten/Intraday.db", "table");
+
+    auto frame = createFrame();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("Marlovex.reg")) << m_dialogs.messages[0].toStdString();
+    EXPECT_EQ(frame->DataDir, m_environment.currentDir + "/Daten/");
+    std::ifstream in(m_environment.registryFile, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), broken);
+}
+
+TEST_F(MainFormTest, CommandLineTimerRunsOnceAndHandsExistingFilesToTheLayoutReader) {
+    registerDataDirectory();
+    const std::filesystem::path layout = m_home.writeFile("layouts/Morgen.qvz", "0\r\n");
+    m_environment.parameters = {"unbekannt",
+                                QString::fromStdString((m_home.path() / "layouts" / "MORGEN.QVZ").string())};
+    auto frame = createFrame();
+    frame->Timer1Timer();
+    EXPECT_FALSE(frame->timer1()->isActive());
+    EXPECT_EQ(frame->OpenDialog.fileName, QString::fromStdString(layout.string()));
+}
+
+TEST_F(MainFormTest, FileDialogsOfferLayoutFiles) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    EXPECT_EQ(frame->OpenDialog.filter, "Marlovex Diagramm-Manager|*.QVZ");
+    EXPECT_EQ(frame->OpenDialog.defaultExtension, "QVZ");
+    EXPECT_EQ(frame->SaveDialog1.filter, "Marlovex Diagramm-Manager|*.QVZ");
+    EXPECT_EQ(frame->SaveDialog1.defaultExtension, "QVZ");
+}
+
+TEST_F(MainFormTest, AboutBoxShowsItsThreeLines) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    QStringList lines;
+    m_dialogs.onModal = [&](QDialog& dialog) {
+        auto& information = dynamic_cast<companion::TInformation&>(dialog);
+        lines << information.titleLine()->text() << information.platformLine()->text()
+              << information.versionLine()->text();
+        return int(QDialog::Accepted);
+    };
+    frame->command("berMarlovexDiagrammManager1")->trigger();
+    EXPECT_EQ(lines,
+              (QStringList{"Diagramm Manager für Marlovex", "für Windows(R) 95/98/ME/NT/2000/XP", "5.10"}));
+}
+
+TEST_F(MainFormTest, ClipboardShortcutsActOnTheFocusedEditField) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    frame->FileNew1Execute();
+    auto* chart = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
+    QLineEdit* edit = chart->instrumentEdit();
+    edit->setText("DAX");
+    edit->selectAll();
+    edit->setFocus();
+    QApplication::setActiveWindow(frame.get());
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    frame->command("EditCut1")->trigger();
+    EXPECT_EQ(edit->text(), "");
+    frame->command("EditPaste1")->trigger();
+    EXPECT_EQ(edit->text(), "DAX");
+}
+
+TEST_F(MainFormTest, ExitCommandsCloseTheFrame) {
+    registerDataDirectory();
+    auto frame = createFrame();
+    ASSERT_TRUE(frame->isVisible());
+    frame->command("FileExitItem")->trigger();
+    EXPECT_FALSE(frame->isVisible());
+    frame->show();
+    frame->command("Beenden1")->trigger();
+    EXPECT_FALSE(frame->isVisible());
+}
+
+} // namespace
+} // namespace marlovex::frame

@@ -1,0 +1,56 @@
+#include "platform/paths/file_names.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace marlovex::paths {
+namespace {
+
+TEST(AppDirTest, CutsTheFirstBinFolderInAnyCase) {
+    EXPECT_EQ(appDirFromProgramDir("/opt/tools/bin"), "/opt/tools/");
+    EXPECT_EQ(appDirFromProgramDir("/opt/tools/BIN/"), "/opt/tools/");
+    EXPECT_EQ(appDirFromProgramDir("C:\\TOOLS\\Bin\\"), "C:\\TOOLS\\");
+    // Only the first occurrence goes, also at the end of a longer folder name.
+    EXPECT_EQ(appDirFromProgramDir("/srv/cabin/x/bin"), "/srv/cax/bin/");
+    EXPECT_EQ(appDirFromProgramDir("C:\\CABIN\\X\\"), "C:\\CAX\\");
+    EXPECT_EQ(appDirFromProgramDir("/home/robin"), "/home/ro");
+}
+
+TEST(AppDirTest, KeepsLetterCaseAndAddsTheSeparator) {
+    EXPECT_EQ(appDirFromProgramDir("/home/Trader/Marlovex"), "/home/Trader/Marlovex/");
+    EXPECT_EQ(appDirFromProgramDir("/home/trader"), "/home/trader/");
+    EXPECT_EQ(withTrailingSeparator(""), "/");
+    EXPECT_EQ(withTrailingSeparator("/data/"), "/data/");
+}
+
+class CaseInsensitiveFilesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/marlovex-paths-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_directory = pattern;
+        std::ofstream(m_directory / "Intraday.DB") << "x";
+        std::filesystem::create_directory(m_directory / "Daten");
+    }
+    void TearDown() override { std::filesystem::remove_all(m_directory); }
+
+    std::filesystem::path m_directory;
+};
+
+TEST_F(CaseInsensitiveFilesTest, FindsAFileWhateverTheCaseOfItsName) {
+    EXPECT_EQ(resolveCaseInsensitive(m_directory / "intraday.db"), m_directory / "Intraday.DB");
+    EXPECT_EQ(resolveCaseInsensitive(m_directory / "INTRADAY.DB"), m_directory / "Intraday.DB");
+    EXPECT_TRUE(fileExistsCaseInsensitive(m_directory / "Intraday.db"));
+}
+
+TEST_F(CaseInsensitiveFilesTest, LeavesUnknownNamesAloneAndIgnoresDirectories) {
+    EXPECT_EQ(resolveCaseInsensitive(m_directory / "Firma.db"), m_directory / "Firma.db");
+    EXPECT_FALSE(fileExistsCaseInsensitive(m_directory / "Firma.db"));
+    EXPECT_FALSE(fileExistsCaseInsensitive(m_directory / "daten"));
+    EXPECT_FALSE(fileExistsCaseInsensitive(m_directory / "missing-folder" / "Intraday.db"));
+}
+
+} // namespace
+} // namespace marlovex::paths

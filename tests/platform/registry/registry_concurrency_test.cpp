@@ -1,0 +1,93 @@
+#include "platform/registry/registry.h"
+#include "temp_directory.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace marlovex::registry {
+namespace {
+
+using testing::TempDirectory;
+
+const std::string settingsKey = "\\SOFTWARE\\Brelmund\\Marlovex";
+constexpr int valuesPerWriter = 200;
+
+std::string valueName(int writer, int index) {
+    return "W" + std::to_string(writer) + "_" + std::to_string(index);
+}
+
+// Writes this writer's values through its own Registry object. Returns false on any error.
+bool writeValues(const std::filesystem::path& file, int writer, int count) {
+    try {
+        Registry registry(file);
+        registry.openKey(settingsKey, true);
+        for (int i = 0; i < count; ++i)
+            registry.writeInteger(valueName(writer, i), writer * 100000 + i);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void expectAllValues(const std::filesystem::path& file, int writers, int count) {
+    Registry registry(file);
+    ASSERT_TRUE(registry.openKey(settingsKey, false));
+    EXPECT_EQ(registry.valueNames().size(), static_cast<std::size_t>(writers * count));
+    for (int writer = 0; writer < writers; ++writer) {
+        for (int i = 0; i < count; ++i) {
+            ASSERT_TRUE(registry.valueExists(valueName(writer, i))) << valueName(writer, i);
+            EXPECT_EQ(registry.readInteger(valueName(writer, i)), writer * 100000 + i);
+        }
+    }
+}
+
+TEST(RegistryConcurrency, TwoProcessesWritingAtOnceLoseNoValue) {
+    const TempDirectory directory;
+    const std::filesystem::path file = directory.path() / "Brelmund" / "Marlovex.reg";
+
+    // Both children wait on this pipe, so that they start writing together.
+    int startSignal[2];
+    ASSERT_EQ(::pipe(startSignal), 0);
+    pid_t children[2] = {-1, -1};
+    for (int writer = 0; writer < 2; ++writer) {
+        children[writer] = ::fork();
+        ASSERT_GE(children[writer], 0);
+        if (children[writer] == 0) {
+            ::close(startSignal[1]);
+            char ignored = 0;
+            const bool started = ::read(startSignal[0], &ignored, 1) == 0;
+            ::_exit(started && writeValues(file, writer, valuesPerWriter) ? 0 : 1);
+        }
+    }
+    ::close(startSignal[0]);
+    ::close(startSignal[1]);
+
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    expectAllValues(file, 2, valuesPerWriter);
+}
+
+// Open-file-description locks also exclude objects of one process; process-wide record locks
+// would let these two threads overwrite each other's changes.
+TEST(RegistryConcurrency, TwoObjectsInOneProcessLoseNoValue) {
+    const TempDirectory directory;
+    const std::filesystem::path file = directory.path() / "Marlovex.reg";
+    constexpr int count = 100;
+    bool succeeded[2] = {false, false};
+    {
+        std::jthread first([&] { succeeded[0] = writeValues(file, 0, count); });
+        std::jthread second([&] { succeeded[1] = writeValues(file, 1, count); });
+    }
+    EXPECT_TRUE(succeeded[0]);
+    EXPECT_TRUE(succeeded[1]);
+    expectAllValues(file, 2, count);
+}
+
+} // namespace
+} // namespace marlovex::registry

@@ -1,0 +1,474 @@
+#include "platform/registry/registry.h"
+#include "temp_directory.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace marlovex::registry {
+namespace {
+
+using testing::TempDirectory;
+
+const std::string settingsKey = "\\SOFTWARE\\Brelmund\\Marlovex";
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
+void writeFile(const std::filesystem::path& file, const std::string& contents) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << contents;
+}
+
+std::vector<std::filesystem::path> directoryEntries(const std::filesystem::path& directory) {
+    std::vector<std::filesystem::path> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        entries.push_back(entry.path().filename());
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// Expects `action` to raise RegistryError with exactly `message`.
+template <typename Action> void expectRegistryError(Action&& action, const std::string& message) {
+    try {
+        action();
+        ADD_FAILURE() << "no error, expected: " << message;
+    } catch (const RegistryError& error) {
+        EXPECT_EQ(std::string(error.what()), message);
+    }
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    std::filesystem::path storeFile() const { return m_directory.path() / "Brelmund" / "Marlovex.reg"; }
+
+    // An object that has read nothing yet, so it sees only what reached the file.
+    Registry freshRegistry() const {
+        Registry registry(storeFile());
+        EXPECT_TRUE(registry.openKey(settingsKey, false));
+        return registry;
+    }
+
+    Registry openedRegistry() {
+        Registry registry(storeFile());
+        EXPECT_TRUE(registry.openKey(settingsKey, true));
+        return registry;
+    }
+
+    void writeStore(const std::string& contents) {
+        std::filesystem::create_directories(storeFile().parent_path());
+        writeFile(storeFile(), contents);
+    }
+
+    TempDirectory m_directory;
+};
+
+TEST_F(RegistryTest, MissingFileIsAnEmptyStoreAndStaysUnwritten) {
+    Registry registry(storeFile());
+    EXPECT_FALSE(registry.keyExists(settingsKey));
+    EXPECT_FALSE(registry.openKey(settingsKey, false));
+    EXPECT_EQ(registry.currentKey(), "");
+    EXPECT_FALSE(std::filesystem::exists(storeFile().parent_path()));
+}
+
+TEST_F(RegistryTest, OpenKeyWithCreateMakesDirectoriesAndFile) {
+    const std::filesystem::path nested = m_directory.path() / "a" / "b" / "c" / "Marlovex.reg";
+    Registry registry(nested);
+    EXPECT_TRUE(registry.openKey("SOFTWARE\\Brelmund\\Marlovex\\", true));
+    EXPECT_EQ(registry.currentKey(), "SOFTWARE\\Brelmund\\Marlovex");
+    EXPECT_EQ(readFile(nested), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\r\n\r\n");
+
+    Registry other(nested);
+    EXPECT_TRUE(other.keyExists(settingsKey));
+    EXPECT_TRUE(other.keyExists("\\SOFTWARE\\Brelmund"));
+    EXPECT_FALSE(other.keyExists("\\SOFTWARE\\Brelmund\\Marlovex\\Sub"));
+}
+
+TEST_F(RegistryTest, ValueFunctionsNeedAnOpenKey) {
+    Registry registry = openedRegistry();
+    registry.closeKey();
+    EXPECT_EQ(registry.currentKey(), "");
+    EXPECT_THROW(registry.valueExists("A"), RegistryError);
+    EXPECT_THROW(registry.valueNames(), RegistryError);
+    expectRegistryError([&] { registry.writeInteger("A", 1); },
+                        "Kein Registrierungsschlüssel geöffnet für den Wert 'A'");
+}
+
+TEST_F(RegistryTest, MalformedKeyNamesAreRejected) {
+    Registry registry(storeFile());
+    EXPECT_THROW(registry.openKey("SOFTWARE\\\\Brelmund", true), RegistryError);
+    EXPECT_THROW(registry.openKey("SOFTWARE\nBrelmund", true), RegistryError);
+    EXPECT_FALSE(std::filesystem::exists(storeFile()));
+}
+
+TEST_F(RegistryTest, StringsRoundTrip) {
+    const std::vector<std::string> texts = {"",
+                                            "C:\\Programme\\Marlovex\\Daten\\",
+                                            "\\\\server\\freigabe",
+                                            "\"in Anführungszeichen\"",
+                                            "\\\"",
+                                            "ÄÖÜäöüß €",
+                                            "  Leerzeichen  ",
+                                            "a;b=c[d]@"};
+    {
+        Registry registry = openedRegistry();
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            registry.writeString("Text" + std::to_string(i), texts[i]);
+    }
+    const Registry registry = freshRegistry();
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(registry.readString("Text" + std::to_string(i)), texts[i]);
+}
+
+TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwords) {
+    const std::vector<std::int32_t> numbers = {0,
+                                               1,
+                                               42,
+                                               -1,
+                                               -42,
+                                               std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max()};
+    {
+        Registry registry = openedRegistry();
+        for (std::size_t i = 0; i < numbers.size(); ++i)
+            registry.writeInteger("Zahl" + std::to_string(i), numbers[i]);
+        registry.writeBool("Ja", true);
+        registry.writeBool("Nein", false);
+        registry.writeInteger("Drei", 3);
+    }
+    const Registry registry = freshRegistry();
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        EXPECT_EQ(registry.readInteger("Zahl" + std::to_string(i)), numbers[i]);
+    EXPECT_TRUE(registry.readBool("Ja"));
+    EXPECT_FALSE(registry.readBool("Nein"));
+    EXPECT_TRUE(registry.readBool("Drei"));
+    EXPECT_EQ(registry.readInteger("Ja"), 1);
+
+    const std::string text = readFile(storeFile());
+    EXPECT_NE(text.find("\"Zahl2\"=dword:0000002a\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Zahl3\"=dword:ffffffff\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Ja\"=dword:00000001\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Nein\"=dword:00000000\r\n"), std::string::npos);
+}
+
+TEST_F(RegistryTest, FloatsRoundTripBitExactAsEightBytes) {
+    const std::vector<double> values = {0.0,
+                                        -0.0,
+                                        1.5,
+                                        -0.1,
+                                        std::numeric_limits<double>::infinity(),
+                                        -std::numeric_limits<double>::infinity(),
+                                        std::numeric_limits<double>::quiet_NaN(),
+                                        std::bit_cast<double>(std::uint64_t{0xfff0000000000001}),
+                                        std::bit_cast<double>(std::uint64_t{0x7ff8dead0000beef}),
+                                        std::numeric_limits<double>::denorm_min(),
+                                        std::numeric_limits<double>::max()};
+    {
+        Registry registry = openedRegistry();
+        for (std::size_t i = 0; i < values.size(); ++i)
+            registry.writeFloat("F" + std::to_string(i), values[i]);
+    }
+    const Registry registry = freshRegistry();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(registry.readFloat("F" + std::to_string(i))),
+                  std::bit_cast<std::uint64_t>(values[i]))
+            << i;
+    }
+    EXPECT_EQ(registry.readBinaryData("F2"), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0xf8, 0x3f}));
+    EXPECT_NE(readFile(storeFile()).find("\"F2\"=hex:00,00,00,00,00,00,f8,3f\r\n"), std::string::npos);
+}
+
+TEST_F(RegistryTest, BinaryDataRoundTripsIncludingLongWrappedValues) {
+    std::vector<std::uint8_t> large(1000);
+    for (std::size_t i = 0; i < large.size(); ++i)
+        large[i] = static_cast<std::uint8_t>(255 - i % 256);
+    {
+        Registry registry = openedRegistry();
+        registry.writeBinaryData("Leer", {});
+        registry.writeBinaryData("Farbe", {0xff, 0x00, 0x80, 0x00});
+        registry.writeBinaryData("Gross", large);
+    }
+    const Registry registry = freshRegistry();
+    EXPECT_TRUE(registry.readBinaryData("Leer").empty());
+    EXPECT_EQ(registry.readBinaryData("Farbe"), (std::vector<std::uint8_t>{0xff, 0x00, 0x80, 0x00}));
+    EXPECT_EQ(registry.readBinaryData("Gross"), large);
+    EXPECT_NE(readFile(storeFile()).find(",\\\r\n  "), std::string::npos);
+}
+
+TEST_F(RegistryTest, DefaultValueHasTheEmptyName) {
+    Registry registry = openedRegistry();
+    registry.writeString("", "Standard");
+    registry.writeString("@", "named @");
+    EXPECT_NE(readFile(storeFile()).find("@=\"Standard\"\r\n"), std::string::npos);
+    const Registry reread = freshRegistry();
+    EXPECT_EQ(reread.readString(""), "Standard");
+    EXPECT_EQ(reread.readString("@"), "named @");
+    EXPECT_EQ(reread.valueNames(), (std::vector<std::string>{"", "@"}));
+}
+
+TEST_F(RegistryTest, NamesCompareWithoutLetterCaseAndKeepTheirSpelling) {
+    {
+        Registry registry = openedRegistry();
+        registry.writeInteger("ShowWinWidth", 640);
+        registry.writeString("Größe", "klein");
+        registry.writeInteger("SHOWWINWIDTH", 800);
+        registry.writeString("GRÖßE", "groß");
+    }
+    Registry registry(storeFile());
+    EXPECT_TRUE(registry.keyExists("software\\BRELMUND\\marlovex"));
+    ASSERT_TRUE(registry.openKey("\\software\\brelmund\\MARLOVEX", false));
+    EXPECT_EQ(registry.readInteger("showwinwidth"), 800);
+    EXPECT_EQ(registry.readString("größe"), "groß");
+    EXPECT_TRUE(registry.valueExists("sHoWwInWiDtH"));
+    EXPECT_EQ(registry.valueNames(), (std::vector<std::string>{"ShowWinWidth", "Größe"}));
+
+    // Opening with other letter case must not add a second section.
+    registry.writeInteger("Neu", 1);
+    const std::string text = readFile(storeFile());
+    EXPECT_EQ(text.find("[HKEY_CURRENT_USER\\"), text.rfind("[HKEY_CURRENT_USER\\"));
+}
+
+TEST_F(RegistryTest, WritingAnotherTypeReplacesTheValue) {
+    Registry registry = openedRegistry();
+    registry.writeString("Wert", "Text");
+    registry.writeInteger("Wert", 5);
+    EXPECT_EQ(registry.readInteger("Wert"), 5);
+    EXPECT_EQ(registry.valueNames().size(), 1u);
+}
+
+TEST_F(RegistryTest, WrongTypeReadsNameTheValue) {
+    Registry registry = openedRegistry();
+    registry.writeString("ShowWinWidth", "640");
+    registry.writeInteger("Zahl", 7);
+    registry.writeBinaryData("Vier", {1, 2, 3, 4});
+    registry.writeFloat("Bank", 0.25);
+
+    expectRegistryError([&] { registry.readInteger("ShowWinWidth"); },
+                        "Ungültiger Datentyp für 'ShowWinWidth'");
+    expectRegistryError([&] { registry.readBool("ShowWinWidth"); }, "Ungültiger Datentyp für 'ShowWinWidth'");
+    expectRegistryError([&] { registry.readFloat("ShowWinWidth"); },
+                        "Ungültiger Datentyp für 'ShowWinWidth'");
+    expectRegistryError([&] { registry.readString("Zahl"); }, "Ungültiger Datentyp für 'Zahl'");
+    expectRegistryError([&] { registry.readBinaryData("Zahl"); }, "Ungültiger Datentyp für 'Zahl'");
+    expectRegistryError([&] { registry.readFloat("Vier"); }, "Ungültiger Datentyp für 'Vier'");
+    expectRegistryError([&] { registry.readInteger("Bank"); }, "Ungültiger Datentyp für 'Bank'");
+    expectRegistryError([&] { registry.readString("Bank"); }, "Ungültiger Datentyp für 'Bank'");
+}
+
+TEST_F(RegistryTest, MissingValueReadsNameTheValue) {
+    Registry registry = openedRegistry();
+    EXPECT_FALSE(registry.valueExists("OS_Width"));
+    expectRegistryError([&] { registry.readInteger("OS_Width"); }, "Der Wert 'OS_Width' existiert nicht");
+    expectRegistryError([&] { registry.readString("Msg_Path"); }, "Der Wert 'Msg_Path' existiert nicht");
+    expectRegistryError([&] { registry.readFloat("Bank"); }, "Der Wert 'Bank' existiert nicht");
+}
+
+TEST_F(RegistryTest, DeleteValueRemovesItFromTheFile) {
+    Registry registry = openedRegistry();
+    registry.writeInteger("A", 1);
+    registry.writeInteger("B", 2);
+    EXPECT_TRUE(registry.deleteValue("a"));
+    EXPECT_FALSE(registry.deleteValue("A"));
+    const Registry reread = freshRegistry();
+    EXPECT_FALSE(reread.valueExists("A"));
+    EXPECT_EQ(reread.valueNames(), (std::vector<std::string>{"B"}));
+}
+
+TEST_F(RegistryTest, LineBreaksAreRefusedWithoutTouchingTheFile) {
+    Registry registry = openedRegistry();
+    registry.writeString("Pfad", "alt");
+    const std::string before = readFile(storeFile());
+    EXPECT_THROW(registry.writeString("Pfad", "zwei\nZeilen"), RegistryError);
+    EXPECT_THROW(registry.writeInteger("zwei\r\nZeilen", 1), RegistryError);
+    EXPECT_EQ(readFile(storeFile()), before);
+}
+
+TEST_F(RegistryTest, RewritePreservesForeignSectionsTypesAndCase) {
+    writeStore("REGEDIT4\n\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Fremd]\n"
+               "\"Maschine\"=dword:00000001\n\n"
+               "[HKEY_CURRENT_USER\\Software\\Brelmund\\Marlovex]\n"
+               "; comment\n"
+               "\"Pfad\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00\n"
+               "\"Liste\"=hex(7):61,00,00,00,62,00,00,00,00,00\n"
+               "\"Gross\"=hex(b):ff,ff,ff,ff,ff,ff,ff,7f\n"
+               "\"Alt\"=\"bleibt\"\n\n"
+               "[HKEY_CURRENT_USER\\Software\\Brelmund\\Marlovex\\Fenster1]\n"
+               "\"Links\"=dword:0000000a\n");
+    Registry registry = openedRegistry();
+    EXPECT_EQ(registry.readBinaryData("Pfad"),
+              (std::vector<std::uint8_t>{0x25, 0, 0x54, 0, 0x45, 0, 0x4d, 0, 0x50, 0, 0x25, 0, 0, 0}));
+    EXPECT_THROW(registry.readString("Pfad"), RegistryError);
+    registry.writeInteger("Neu", 5);
+
+    EXPECT_EQ(readFile(storeFile()), "REGEDIT4\r\n\r\n"
+                                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Fremd]\r\n"
+                                     "\"Maschine\"=dword:00000001\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\Brelmund\\Marlovex]\r\n"
+                                     "\"Pfad\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00\r\n"
+                                     "\"Liste\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+                                     "\"Gross\"=hex(b):ff,ff,ff,ff,ff,ff,ff,7f\r\n"
+                                     "\"Alt\"=\"bleibt\"\r\n"
+                                     "\"Neu\"=dword:00000005\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\Brelmund\\Marlovex\\Fenster1]\r\n"
+                                     "\"Links\"=dword:0000000a\r\n\r\n");
+}
+
+TEST_F(RegistryTest, ReadsSeeWhatOtherObjectsCommitted) {
+    Registry reader = openedRegistry();
+    Registry writer = openedRegistry();
+    writer.writeInteger("Zahl", 1);
+    EXPECT_EQ(reader.readInteger("Zahl"), 1);
+    writer.writeInteger("Zahl", 2);
+    EXPECT_EQ(reader.readInteger("Zahl"), 2);
+    writer.deleteValue("Zahl");
+    EXPECT_FALSE(reader.valueExists("Zahl"));
+
+    // A file replaced by hand is read again too.
+    writeStore("REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\n\"Zahl\"=dword:3\n");
+    EXPECT_EQ(reader.readInteger("Zahl"), 3);
+    std::filesystem::remove(storeFile());
+    EXPECT_FALSE(reader.keyExists(settingsKey));
+    EXPECT_THROW(reader.readInteger("Zahl"), RegistryError);
+}
+
+TEST_F(RegistryTest, KeyDeletedByAnotherWriterIsCreatedAgainOnWrite) {
+    Registry registry = openedRegistry();
+    std::filesystem::remove(storeFile());
+    registry.writeInteger("Zahl", 9);
+    EXPECT_EQ(freshRegistry().readInteger("Zahl"), 9);
+}
+
+TEST_F(RegistryTest, RewriteKeepsFilePermissionsAndLeavesNoTemporaryFiles) {
+    Registry registry = openedRegistry();
+    ASSERT_EQ(::chmod(storeFile().c_str(), 0640), 0);
+    registry.writeInteger("Zahl", 1);
+    struct stat status {};
+    ASSERT_EQ(::stat(storeFile().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(directoryEntries(storeFile().parent_path()),
+              (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
+}
+
+struct BadStore {
+    const char* description;
+    std::string contents;
+    int line;
+};
+
+void PrintTo(const BadStore& sample, std::ostream* out) {
+    *out << sample.description;
+}
+
+class MalformedStore : public RegistryTest, public ::testing::WithParamInterface<BadStore> {};
+
+TEST_P(MalformedStore, EveryAccessFailsNamingFileAndLineAndTheFileStaysUnchanged) {
+    writeStore(GetParam().contents);
+    const std::string expected = "Fehler in der Registrierungsdatei '" + storeFile().string() + "', Zeile " +
+                                 std::to_string(GetParam().line);
+    const auto expectParseError = [&](auto&& action) {
+        try {
+            action();
+            ADD_FAILURE() << "no error for " << GetParam().description;
+        } catch (const RegistryError& error) {
+            EXPECT_TRUE(std::string(error.what()).starts_with(expected)) << error.what();
+        }
+    };
+
+    Registry registry(storeFile());
+    expectParseError([&] { registry.keyExists(settingsKey); });
+    expectParseError([&] { registry.openKey(settingsKey, false); });
+    expectParseError([&] { registry.openKey("\\SOFTWARE\\Neu", true); });
+    // The file may have been good when the key was opened; it went bad since.
+    writeStore("REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\n\"A\"=dword:1\n");
+    ASSERT_TRUE(registry.openKey(settingsKey, false));
+    ASSERT_TRUE(registry.valueExists("A"));
+    writeStore(GetParam().contents);
+
+    expectParseError([&] { registry.valueExists("A"); });
+    expectParseError([&] { registry.readInteger("A"); });
+    expectParseError([&] { registry.valueNames(); });
+    expectParseError([&] { registry.writeInteger("A", 2); });
+    expectParseError([&] { registry.writeString("B", "neu"); });
+    expectParseError([&] { registry.writeFloat("C", 1.0); });
+    expectParseError([&] { registry.deleteValue("A"); });
+    EXPECT_EQ(readFile(storeFile()), GetParam().contents);
+    EXPECT_EQ(directoryEntries(storeFile().parent_path()),
+              (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, MalformedStore,
+    ::testing::Values(
+        BadStore{"Garbage", std::string("\0\x01\x02garbage\xff", 11), 1}, BadStore{"Empty", "", 1},
+        BadStore{"NoHeader", "[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\r\n\"A\"=dword:1\r\n", 1},
+        BadStore{"TruncatedSection",
+                 "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\r\n"
+                 "\"A\"=dword:1\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brel",
+                 6},
+        BadStore{"BadHex",
+                 "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\n\"A\"=dword:1\n"
+                 "\"B\"=hex:00,01,\\\n  0g\n",
+                 6},
+        BadStore{"BadEscape",
+                 "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\n\"A\"=dword:1\n"
+                 "\"Pfad\"=\"C:\\Daten\"\n",
+                 5},
+        BadStore{"TruncatedValue",
+                 "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\n\"A\"=dword:1\n"
+                 "\"Pfad\"=\"C:\\\\Da",
+                 5}),
+    [](const auto& info) { return std::string(info.param.description); });
+
+class DefaultRegistryFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        save("HOME", m_home);
+        save("XDG_CONFIG_HOME", m_configHome);
+    }
+    void TearDown() override {
+        restore("HOME", m_home);
+        restore("XDG_CONFIG_HOME", m_configHome);
+    }
+
+private:
+    static void save(const char* name, std::optional<std::string>& slot) {
+        if (const char* value = std::getenv(name))
+            slot = value;
+    }
+    static void restore(const char* name, const std::optional<std::string>& slot) {
+        if (slot)
+            ::setenv(name, slot->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+
+    std::optional<std::string> m_home;
+    std::optional<std::string> m_configHome;
+};
+
+TEST_F(DefaultRegistryFile, FollowsXdgConfigHomeElseHomeConfig) {
+    ::setenv("HOME", "/home/anna", 1);
+    ::setenv("XDG_CONFIG_HOME", "/srv/config", 1);
+    EXPECT_EQ(defaultRegistryFile(), std::filesystem::path("/srv/config/Brelmund/Marlovex.reg"));
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(defaultRegistryFile(), std::filesystem::path("/home/anna/.config/Brelmund/Marlovex.reg"));
+    ::setenv("XDG_CONFIG_HOME", "", 1);
+    EXPECT_EQ(defaultRegistryFile(), std::filesystem::path("/home/anna/.config/Brelmund/Marlovex.reg"));
+    ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ(defaultRegistryFile(), std::filesystem::path("/home/anna/.config/Brelmund/Marlovex.reg"));
+}
+
+} // namespace
+} // namespace marlovex::registry
