@@ -1,0 +1,35 @@
+// The table engine's errors. Every message names the table file (or field, or value) concerned,
+// so the central error display can show it unchanged.
+//
+// Plain value types; thread-safe.
+#pragma once
+
+#include "platform/common/error.h"
+
+namespace marlovex::paradox {
+
+// Any failure of the engine: missing file, bad argument, unsupported table.
+class TableError : public Error {
+public:
+    using Error::Error;
+};
+
+// The file is not a sound table: bad header, broken block chain, truncated data.
+class CorruptTableError : public TableError {
+public:
+    using TableError::TableError;
+};
+
+// A write would give two records the same primary key.
+class KeyViolationError : public TableError {
+public:
+    using TableError::TableError;
+};
+
+// Another process or view holds the table's write lock. Raised at once, never after a wait.
+class LockConflictError : public TableError {
+public:
+    using TableError::TableError;
+};
+
+} // namespace marlovex::paradox

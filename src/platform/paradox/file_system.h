@@ -1,0 +1,57 @@
+// The engine's only access to the file system: case-insensitive name resolution, and a file
+// handle with positioned reads and writes, durable syncs and advisory locks.
+//
+// A File is owned by one thread at a time; distinct File objects may be used concurrently.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace marlovex::paradox {
+
+// The existing entry of `path`'s directory whose name equals `path`'s file name without regard
+// to letter case (the exact name wins); nullopt when there is none.
+std::optional<std::filesystem::path> resolveExisting(const std::filesystem::path& path);
+// The existing entry if there is one, otherwise `path` itself (for files about to be created).
+std::filesystem::path resolveForCreate(const std::filesystem::path& path);
+
+// Makes a rename, creation or removal in `directory` durable.
+void syncDirectory(const std::filesystem::path& directory);
+
+class File {
+public:
+    enum class Mode { ReadOnly, ReadWrite, Create };
+
+    File(const std::filesystem::path& path, Mode mode);
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::uint64_t size() const;
+    // Reads up to out.size() bytes at `offset`; returns the count read (short at the end).
+    std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
+    std::vector<std::uint8_t> readAll() const;
+    void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data);
+    void truncate(std::uint64_t size);
+    void sync();
+
+    // Open-file-description locks: released with the File, never inherited by other handles.
+    // Return false at once when another handle holds a conflicting lock.
+    bool tryLockExclusive(std::uint64_t offset, std::uint64_t length);
+    void unlock(std::uint64_t offset, std::uint64_t length);
+
+private:
+    [[noreturn]] void fail(const std::string& what) const;
+
+    std::filesystem::path m_path;
+    int m_descriptor = -1;
+};
+
+} // namespace marlovex::paradox

@@ -1,0 +1,503 @@
+#include "platform/paradox/table.h"
+
+#include "platform/paradox/errors.h"
+#include "platform/paradox/file_system.h"
+#include "platform/paradox/table_image.h"
+#include "platform/paradox/table_storage.h"
+#include "platform/paradox/value_conversion.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace marlovex::paradox {
+
+Table::Table() = default;
+
+Table::~Table() {
+    for (auto* detail : m_details) {
+        detail->m_master = nullptr;
+    }
+    if (m_master != nullptr) {
+        std::erase(m_master->m_details, this);
+    }
+}
+
+void Table::setDatabaseName(const std::filesystem::path& directory) {
+    requireInactive("change the database of");
+    m_directory = directory;
+}
+
+void Table::setTableName(const std::string& name) {
+    requireInactive("change the name of");
+    m_tableName = name;
+}
+
+std::filesystem::path Table::tablePath() const {
+    std::filesystem::path path(m_tableName);
+    if (path.is_relative()) {
+        path = m_directory / path;
+    }
+    if (!path.has_extension()) {
+        path += ".DB";
+    }
+    return resolveForCreate(path);
+}
+
+std::string Table::describe() const { return tablePath().string(); }
+
+void Table::requireActive(const char* operation) const {
+    if (!active()) {
+        throw TableError(std::string("Cannot ") + operation + " table " + describe() + ": the table is not open");
+    }
+}
+
+void Table::requireInactive(const char* operation) const {
+    if (active()) {
+        throw TableError(std::string("Cannot ") + operation + " table " + describe() + " while it is open");
+    }
+}
+
+void Table::setIndexName(const std::string& name) {
+    m_indexName = name;
+    m_indexFieldNames.clear();
+    if (active()) {
+        buildOrder();
+        computeRange();
+        first();
+    }
+}
+
+void Table::setIndexFieldNames(const std::string& fieldNames) {
+    m_indexFieldNames = fieldNames;
+    m_indexName.clear();
+    if (active()) {
+        buildOrder();
+        computeRange();
+        first();
+    }
+}
+
+void Table::setMasterSource(Table* master, const std::string& masterFields) {
+    if (m_master != nullptr) {
+        std::erase(m_master->m_details, this);
+    }
+    m_master = master;
+    m_masterFields = splitFieldNames(masterFields);
+    if (m_master != nullptr) {
+        m_master->m_details.push_back(this);
+    }
+    if (active()) {
+        computeRange();
+        first();
+    }
+}
+
+void Table::setFiltered(bool filtered) {
+    m_filtered = filtered;
+    if (active() && m_state == DataSetState::Browse) {
+        first();
+    }
+}
+
+void Table::setOnFilterRecord(FilterCallback callback) { m_filter = std::move(callback); }
+
+void Table::setOnCalcFields(CalcCallback callback) { m_calc = std::move(callback); }
+
+void Table::addCalculatedField(const std::string& name, FieldType type) {
+    m_calcDefs.push_back(FieldDef::of(name, type, type == FieldType::Alpha ? 255 : 0));
+    m_calcValues.emplace_back(Null{});
+}
+
+void Table::open() {
+    if (active()) {
+        return;
+    }
+    if (m_tableName.empty()) {
+        throw TableError("Cannot open a table without a name in " + m_directory.string());
+    }
+    m_storage = std::make_unique<TableStorage>(tablePath());
+    try {
+        load();
+        m_state = DataSetState::Browse;
+        buildOrder();
+        computeRange();
+    } catch (...) {
+        m_state = DataSetState::Inactive;
+        m_image.reset();
+        m_storage.reset();
+        throw;
+    }
+    first();
+}
+
+void Table::close() {
+    if (!active()) {
+        return;
+    }
+    m_state = DataSetState::Inactive;
+    m_image.reset();
+    m_storage.reset();
+    m_px.reset();
+    m_order.clear();
+    m_buffer.clear();
+    m_position = kNoRow;
+    m_eof = m_bof = true;
+    for (auto* detail : m_details) {
+        if (detail->active()) {
+            detail->masterMoved();
+        }
+    }
+    notifyChange();
+}
+
+void Table::setActive(bool active) {
+    if (active) {
+        open();
+    } else {
+        close();
+    }
+}
+
+void Table::load() {
+    auto snapshot = m_storage->read();
+    m_image = std::make_unique<TableImage>(std::move(snapshot.db), m_storage->dbPath().string());
+    m_px = std::move(snapshot.px);
+    m_sequence = snapshot.sequence;
+}
+
+void Table::buildOrder() {
+    const auto& schema = m_image->schema();
+    std::vector<std::string> names;
+    if (!m_indexFieldNames.empty()) {
+        names = splitFieldNames(m_indexFieldNames);
+    } else if (!m_indexName.empty()) {
+        const auto stem = tablePath().stem().string();
+        if (!equalNames(m_indexName, stem) && !equalNames(m_indexName, "PRIMARY")) {
+            names = splitFieldNames(m_indexName);
+        }
+    }
+    m_orderFields.clear();
+    if (names.empty()) {
+        for (int i = 0; i < schema.keyFieldCount; ++i) {
+            m_orderFields.push_back(static_cast<std::size_t>(i));
+        }
+    } else {
+        for (const auto& name : names) {
+            const auto index = findField(name);
+            if (!index || *index >= schema.fields.size()) {
+                throw TableError("Table " + describe() + " has no index on '" +
+                                 (m_indexFieldNames.empty() ? m_indexName : m_indexFieldNames) + "'");
+            }
+            m_orderFields.push_back(*index);
+        }
+    }
+    m_orderIsKeyPrefix = m_orderFields.size() <= static_cast<std::size_t>(schema.keyFieldCount);
+    for (std::size_t i = 0; i < m_orderFields.size() && m_orderIsKeyPrefix; ++i) {
+        m_orderIsKeyPrefix = m_orderFields[i] == i;
+    }
+    m_order.clear();
+    if (m_orderIsKeyPrefix) {
+        return;
+    }
+    m_order.resize(m_image->size());
+    std::iota(m_order.begin(), m_order.end(), 0u);
+    const auto& offsets = m_image->fieldOffsets();
+    std::stable_sort(m_order.begin(), m_order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const auto recordA = m_image->record(a);
+        const auto recordB = m_image->record(b);
+        for (auto index : m_orderFields) {
+            const auto& field = schema.fields[index];
+            const auto offset = static_cast<std::size_t>(offsets[index]);
+            const int result = compareStoredField(field, recordA.data() + offset, recordB.data() + offset, true);
+            if (result != 0) {
+                return result < 0;
+            }
+        }
+        return false;
+    });
+}
+
+std::size_t Table::rowAt(std::size_t position) const {
+    return m_order.empty() ? position : m_order[position];
+}
+
+std::span<const std::uint8_t> Table::recordAtPosition(std::size_t position) const {
+    return m_image->record(rowAt(position));
+}
+
+std::span<const std::uint8_t> Table::currentRecord() const {
+    if (m_probe != kNoRow) {
+        return recordAtPosition(m_probe);
+    }
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert) {
+        return m_buffer;
+    }
+    if (m_image == nullptr || m_position == kNoRow) {
+        return {};
+    }
+    return recordAtPosition(m_position);
+}
+
+int Table::compareAtPosition(std::size_t position, const std::vector<std::uint8_t>& key, std::size_t fieldCount) const {
+    const auto record = recordAtPosition(position);
+    const auto& schema = m_image->schema();
+    const auto& offsets = m_image->fieldOffsets();
+    if (m_orderIsKeyPrefix) {
+        return std::memcmp(record.data(), key.data(), key.size());
+    }
+    std::size_t keyOffset = 0;
+    for (std::size_t i = 0; i < fieldCount; ++i) {
+        const auto index = m_orderFields[i];
+        const auto& field = schema.fields[index];
+        const int result = compareStoredField(field, record.data() + offsets[index], key.data() + keyOffset, true);
+        if (result != 0) {
+            return result;
+        }
+        keyOffset += static_cast<std::size_t>(field.size);
+    }
+    return 0;
+}
+
+std::size_t Table::lowerBoundKey(const std::vector<std::uint8_t>& key, std::size_t fieldCount) const {
+    std::size_t low = m_rangeBegin;
+    std::size_t high = m_rangeEnd;
+    while (low < high) {
+        const auto middle = low + (high - low) / 2;
+        if (compareAtPosition(middle, key, fieldCount) < 0) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+std::size_t Table::upperBoundKey(const std::vector<std::uint8_t>& key, std::size_t fieldCount) const {
+    std::size_t low = m_rangeBegin;
+    std::size_t high = m_rangeEnd;
+    while (low < high) {
+        const auto middle = low + (high - low) / 2;
+        if (compareAtPosition(middle, key, fieldCount) <= 0) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+std::vector<std::uint8_t> Table::encodeKey(const std::vector<Value>& values) const {
+    if (values.size() > m_orderFields.size()) {
+        throw TableError("Table " + describe() + ": " + std::to_string(values.size()) +
+                         " key values given, the order has " + std::to_string(m_orderFields.size()) + " fields");
+    }
+    std::vector<std::uint8_t> key;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const auto& field = m_image->schema().fields[m_orderFields[i]];
+        const auto start = key.size();
+        key.resize(start + static_cast<std::size_t>(field.size));
+        encodeField(field, toStoredValue(field, values[i]), std::span<std::uint8_t>(key).subspan(start));
+    }
+    return key;
+}
+
+void Table::computeRange() {
+    m_rangeBegin = 0;
+    m_rangeEnd = m_image->size();
+    if (m_master == nullptr || m_masterFields.empty()) {
+        return;
+    }
+    if (!m_master->active() || m_master->isEmpty() || m_masterFields.size() > m_orderFields.size()) {
+        m_rangeEnd = 0;
+        return;
+    }
+    std::vector<Value> values;
+    for (const auto& name : m_masterFields) {
+        values.push_back(m_master->field(name).value());
+    }
+    // The master's stored values are converted to user values so the detail's field types apply.
+    std::vector<Value> userValues;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const auto masterIndex = *m_master->findField(m_masterFields[i]);
+        userValues.push_back(toUserValue(m_master->fieldDef(masterIndex), values[i]));
+    }
+    const auto key = encodeKey(userValues);
+    const auto begin = lowerBoundKey(key, userValues.size());
+    const auto end = upperBoundKey(key, userValues.size());
+    m_rangeBegin = begin;
+    m_rangeEnd = end;
+}
+
+bool Table::accepts(std::size_t position) {
+    if (!m_filtered || !m_filter) {
+        return true;
+    }
+    m_probe = position;
+    bool accepted = false;
+    try {
+        accepted = m_filter(*this);
+    } catch (...) {
+        m_probe = kNoRow;
+        throw;
+    }
+    m_probe = kNoRow;
+    return accepted;
+}
+
+std::size_t Table::firstAcceptedFrom(std::size_t position) {
+    for (; position < m_rangeEnd; ++position) {
+        if (accepts(position)) {
+            return position;
+        }
+    }
+    return kNoRow;
+}
+
+std::size_t Table::lastAcceptedBefore(std::size_t end) {
+    while (end > m_rangeBegin) {
+        --end;
+        if (accepts(end)) {
+            return end;
+        }
+    }
+    return kNoRow;
+}
+
+void Table::checkNotEditing(const char* operation) {
+    requireActive(operation);
+    if (m_state != DataSetState::Browse) {
+        throw TableError(std::string("Cannot ") + operation + " table " + describe() + " while a record is edited");
+    }
+}
+
+void Table::moveTo(std::size_t position) {
+    m_position = position;
+    fetched();
+}
+
+void Table::fetched() {
+    std::fill(m_calcValues.begin(), m_calcValues.end(), Value{Null{}});
+    if (m_calc && m_position != kNoRow) {
+        m_calc(*this);
+    }
+    for (auto* detail : m_details) {
+        if (detail->active()) {
+            detail->masterMoved();
+        }
+    }
+    notifyChange();
+}
+
+void Table::masterMoved() {
+    if (m_state != DataSetState::Browse) {
+        return;
+    }
+    computeRange();
+    first();
+}
+
+void Table::first() {
+    checkNotEditing("move in");
+    const auto position = firstAcceptedFrom(m_rangeBegin);
+    m_bof = true;
+    m_eof = position == kNoRow;
+    moveTo(position);
+}
+
+void Table::last() {
+    checkNotEditing("move in");
+    const auto position = lastAcceptedBefore(m_rangeEnd);
+    m_eof = true;
+    m_bof = position == kNoRow;
+    moveTo(position);
+}
+
+void Table::next() {
+    checkNotEditing("move in");
+    if (m_position == kNoRow) {
+        m_eof = true;
+        return;
+    }
+    const auto position = firstAcceptedFrom(m_position + 1);
+    if (position == kNoRow) {
+        m_eof = true;
+        return;
+    }
+    m_eof = false;
+    m_bof = false;
+    moveTo(position);
+}
+
+void Table::prior() {
+    checkNotEditing("move in");
+    if (m_position == kNoRow) {
+        m_bof = true;
+        return;
+    }
+    const auto position = lastAcceptedBefore(m_position);
+    if (position == kNoRow) {
+        m_bof = true;
+        return;
+    }
+    m_bof = false;
+    m_eof = false;
+    moveTo(position);
+}
+
+bool Table::isEmpty() const { return !active() || m_position == kNoRow; }
+
+std::size_t Table::recordCount() const { return active() ? m_rangeEnd - m_rangeBegin : 0; }
+
+bool Table::findKey(const std::vector<Value>& values) {
+    checkNotEditing("search");
+    const auto key = encodeKey(values);
+    for (auto position = lowerBoundKey(key, values.size()); position < m_rangeEnd; ++position) {
+        if (compareAtPosition(position, key, values.size()) != 0) {
+            break;
+        }
+        if (accepts(position)) {
+            m_eof = m_bof = false;
+            moveTo(position);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Table::findNearest(const std::vector<Value>& values) {
+    checkNotEditing("search");
+    const auto key = encodeKey(values);
+    const auto position = firstAcceptedFrom(lowerBoundKey(key, values.size()));
+    if (position == kNoRow) {
+        last();
+        return;
+    }
+    m_eof = m_bof = false;
+    moveTo(position);
+}
+
+void Table::disableControls() { ++m_disableCount; }
+
+void Table::enableControls() {
+    if (m_disableCount > 0 && --m_disableCount == 0 && m_changePending) {
+        m_changePending = false;
+        for (const auto& listener : m_listeners) {
+            listener();
+        }
+    }
+}
+
+void Table::addChangeListener(ChangeListener listener) { m_listeners.push_back(std::move(listener)); }
+
+void Table::notifyChange() {
+    if (m_disableCount > 0) {
+        m_changePending = true;
+        return;
+    }
+    for (const auto& listener : m_listeners) {
+        listener();
+    }
+}
+
+} // namespace marlovex::paradox

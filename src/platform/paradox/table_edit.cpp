@@ -1,0 +1,467 @@
+// The editing half of Table: field access, append / edit / post / cancel / delete, refresh, and
+// creating, renaming and deleting table files.
+
+#include "platform/paradox/errors.h"
+#include "platform/paradox/file_system.h"
+#include "platform/paradox/table.h"
+#include "platform/paradox/table_image.h"
+#include "platform/paradox/table_storage.h"
+#include "platform/paradox/value_conversion.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace marlovex::paradox {
+
+FieldRef::FieldRef(Table& table, std::size_t index)
+    : m_table(table)
+    , m_index(index) {}
+
+const std::string& FieldRef::name() const { return m_table.fieldDef(m_index).name; }
+
+Value FieldRef::value() const { return m_table.readValue(m_index); }
+
+bool FieldRef::isNull() const { return paradox::isNull(value()); }
+
+std::int64_t FieldRef::asInteger() const {
+    const auto stored = value();
+    if (const auto* integer = std::get_if<std::int64_t>(&stored)) {
+        return *integer;
+    }
+    if (const auto* number = std::get_if<double>(&stored)) {
+        return static_cast<std::int64_t>(std::llround(*number));
+    }
+    if (const auto* flag = std::get_if<bool>(&stored)) {
+        return *flag ? 1 : 0;
+    }
+    if (const auto* text = std::get_if<std::string>(&stored)) {
+        std::int64_t parsed = 0;
+        const auto result = std::from_chars(text->data(), text->data() + text->size(), parsed);
+        if (result.ec != std::errc{} || result.ptr != text->data() + text->size()) {
+            throw TableError("Field '" + name() + "': '" + *text + "' is not a valid integer");
+        }
+        return parsed;
+    }
+    return 0;
+}
+
+double FieldRef::asFloat() const {
+    const auto user = toUserValue(m_table.fieldDef(m_index), value());
+    if (const auto* number = std::get_if<double>(&user)) {
+        return *number;
+    }
+    if (const auto* integer = std::get_if<std::int64_t>(&user)) {
+        return static_cast<double>(*integer);
+    }
+    if (const auto* text = std::get_if<std::string>(&user)) {
+        double parsed = 0;
+        const auto result = std::from_chars(text->data(), text->data() + text->size(), parsed);
+        if (result.ec != std::errc{} || result.ptr != text->data() + text->size()) {
+            throw TableError("Field '" + name() + "': '" + *text + "' is not a valid number");
+        }
+        return parsed;
+    }
+    if (const auto* flag = std::get_if<bool>(&user)) {
+        return *flag ? 1.0 : 0.0;
+    }
+    return 0.0;
+}
+
+double FieldRef::asDateTime() const { return asFloat(); }
+
+std::string FieldRef::asString() const { return formatText(m_table.fieldDef(m_index), value()); }
+
+bool FieldRef::asBoolean() const {
+    const auto stored = value();
+    if (const auto* flag = std::get_if<bool>(&stored)) {
+        return *flag;
+    }
+    if (const auto* integer = std::get_if<std::int64_t>(&stored)) {
+        return *integer != 0;
+    }
+    if (paradox::isNull(stored)) {
+        return false;
+    }
+    throw TableError("Field '" + name() + "' is not a logical field");
+}
+
+void FieldRef::setInteger(std::int64_t value) { setValue(value); }
+void FieldRef::setFloat(double value) { setValue(value); }
+void FieldRef::setDateTime(double value) { setValue(value); }
+void FieldRef::setString(const std::string& value) { setValue(value); }
+void FieldRef::setBoolean(bool value) { setValue(value); }
+void FieldRef::clear() { setValue(Null{}); }
+
+void FieldRef::setValue(const Value& value) { m_table.writeValue(m_index, value); }
+
+std::size_t Table::fieldCount() const {
+    return (m_image ? m_image->schema().fields.size() : 0) + m_calcDefs.size();
+}
+
+std::optional<std::size_t> Table::findField(const std::string& name) const {
+    const std::size_t stored = m_image ? m_image->schema().fields.size() : 0;
+    for (std::size_t i = 0; i < stored; ++i) {
+        if (equalNames(m_image->schema().fields[i].name, name)) {
+            return i;
+        }
+    }
+    for (std::size_t i = 0; i < m_calcDefs.size(); ++i) {
+        if (equalNames(m_calcDefs[i].name, name)) {
+            return stored + i;
+        }
+    }
+    return std::nullopt;
+}
+
+const FieldDef& Table::fieldDef(std::size_t index) const {
+    const std::size_t stored = m_image ? m_image->schema().fields.size() : 0;
+    return index < stored ? m_image->schema().fields[index] : m_calcDefs.at(index - stored);
+}
+
+FieldRef Table::field(const std::string& name) {
+    requireActive("read a field of");
+    const auto index = findField(name);
+    if (!index) {
+        throw TableError("Table " + describe() + " has no field '" + name + "'");
+    }
+    return FieldRef(*this, *index);
+}
+
+FieldRef Table::field(std::size_t index) {
+    requireActive("read a field of");
+    if (index >= fieldCount()) {
+        throw TableError("Table " + describe() + " has no field number " + std::to_string(index + 1));
+    }
+    return FieldRef(*this, index);
+}
+
+Value Table::readValue(std::size_t index) const {
+    const std::size_t stored = m_image->schema().fields.size();
+    if (index >= stored) {
+        return toStoredValue(m_calcDefs[index - stored], m_calcValues[index - stored]);
+    }
+    const auto record = currentRecord();
+    if (record.empty()) {
+        return Null{};
+    }
+    const auto& field = m_image->schema().fields[index];
+    return decodeField(field, record.subspan(static_cast<std::size_t>(m_image->fieldOffsets()[index]),
+                                             static_cast<std::size_t>(field.size)));
+}
+
+void Table::writeValue(std::size_t index, const Value& value) {
+    const std::size_t stored = m_image->schema().fields.size();
+    if (index >= stored) {
+        m_calcValues[index - stored] = value;
+        return;
+    }
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
+        throw TableError("Table " + describe() + " is not in edit or insert mode");
+    }
+    const auto& field = m_image->schema().fields[index];
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(field.size));
+    encodeField(field, toStoredValue(field, value), bytes);
+    std::memcpy(m_buffer.data() + m_image->fieldOffsets()[index], bytes.data(), bytes.size());
+}
+
+void Table::fillMasterLink() {
+    if (m_master == nullptr || !m_master->active() || m_master->isEmpty()) {
+        return;
+    }
+    for (std::size_t i = 0; i < m_masterFields.size() && i < m_orderFields.size(); ++i) {
+        const auto masterIndex = m_master->findField(m_masterFields[i]);
+        if (!masterIndex) {
+            continue;
+        }
+        const auto user = toUserValue(m_master->fieldDef(*masterIndex), m_master->readValue(*masterIndex));
+        writeValue(m_orderFields[i], user);
+    }
+}
+
+void Table::append() {
+    checkNotEditing("append to");
+    m_buffer.assign(static_cast<std::size_t>(m_image->recordSize()), 0);
+    m_state = DataSetState::Insert;
+    fillMasterLink();
+    notifyChange();
+}
+
+void Table::edit() {
+    checkNotEditing("edit");
+    if (m_position == kNoRow) {
+        throw TableError("Cannot edit table " + describe() + ": it has no current record");
+    }
+    const auto record = recordAtPosition(m_position);
+    m_buffer.assign(record.begin(), record.end());
+    m_original = m_buffer;
+    m_state = DataSetState::Edit;
+}
+
+void Table::cancel() {
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
+        return;
+    }
+    m_state = DataSetState::Browse;
+    m_buffer.clear();
+    m_original.clear();
+    fetched();
+}
+
+std::size_t Table::locateForWrite(const std::vector<std::uint8_t>& original) const {
+    const auto notFound = [&] {
+        return TableError("Table " + describe() + ": the record was changed or deleted by another user");
+    };
+    if (m_image->isKeyed()) {
+        const std::span<const std::uint8_t> key(original.data(), static_cast<std::size_t>(m_image->keySize()));
+        const auto row = m_image->lowerBound(key);
+        if (row >= m_image->size() || std::memcmp(m_image->record(row).data(), key.data(), key.size()) != 0) {
+            throw notFound();
+        }
+        return row;
+    }
+    const auto hint = m_position == kNoRow ? 0 : rowAt(m_position);
+    const auto matches = [&](std::size_t row) {
+        return std::memcmp(m_image->record(row).data(), original.data(), original.size()) == 0;
+    };
+    if (hint < m_image->size() && matches(hint)) {
+        return hint;
+    }
+    for (std::size_t row = 0; row < m_image->size(); ++row) {
+        if (matches(row)) {
+            return row;
+        }
+    }
+    throw notFound();
+}
+
+void Table::reloadAfterFailure() {
+    load();
+    buildOrder();
+    computeRange();
+}
+
+void Table::relocate(std::span<const std::uint8_t> record) {
+    const std::vector<std::uint8_t> copy(record.begin(), record.end());
+    buildOrder();
+    computeRange();
+    std::size_t target = kNoRow;
+    if (m_orderIsKeyPrefix && m_image->isKeyed()) {
+        const std::span<const std::uint8_t> key(copy.data(), static_cast<std::size_t>(m_image->keySize()));
+        const auto row = m_image->lowerBound(key);
+        if (row >= m_rangeBegin && row < m_rangeEnd &&
+            std::memcmp(m_image->record(row).data(), key.data(), key.size()) == 0) {
+            target = row;
+        }
+    } else {
+        for (std::size_t position = m_rangeBegin; position < m_rangeEnd; ++position) {
+            if (std::memcmp(recordAtPosition(position).data(), copy.data(), copy.size()) == 0) {
+                target = position;
+                break;
+            }
+        }
+    }
+    if (target != kNoRow && accepts(target)) {
+        m_eof = m_bof = false;
+        moveTo(target);
+        return;
+    }
+    first();
+}
+
+void Table::post() {
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
+        throw TableError("Cannot post to table " + describe() + ": no record is edited");
+    }
+    const auto record = m_buffer;
+    {
+        TableStorage::WriteLock lock(*m_storage);
+        if (m_storage->sequence() != m_sequence) {
+            load();
+            buildOrder();
+        }
+        try {
+            std::size_t row = 0;
+            if (m_state == DataSetState::Insert) {
+                row = m_image->insert(record);
+            } else {
+                row = m_image->replace(locateForWrite(m_original), record);
+            }
+            const auto written = m_image->record(row);
+            m_buffer.assign(written.begin(), written.end());
+            const auto index = m_image->isKeyed() ? m_image->buildPrimaryIndex() : std::vector<std::uint8_t>{};
+            if (m_image->isKeyed()) {
+                m_storage->commit(*m_image, index, m_px);
+                m_px = index;
+            } else {
+                m_storage->commit(*m_image, index, std::nullopt);
+            }
+            m_sequence = m_storage->sequence();
+        } catch (...) {
+            reloadAfterFailure();
+            throw;
+        }
+    }
+    const auto written = m_buffer;
+    m_state = DataSetState::Browse;
+    m_buffer.clear();
+    m_original.clear();
+    relocate(written);
+}
+
+void Table::deleteRecord() {
+    checkNotEditing("delete from");
+    if (m_position == kNoRow) {
+        throw TableError("Cannot delete from table " + describe() + ": it has no current record");
+    }
+    const auto current = recordAtPosition(m_position);
+    const std::vector<std::uint8_t> original(current.begin(), current.end());
+    const auto oldPosition = m_position;
+    {
+        TableStorage::WriteLock lock(*m_storage);
+        if (m_storage->sequence() != m_sequence) {
+            load();
+            buildOrder();
+        }
+        try {
+            m_image->erase(locateForWrite(original));
+            const auto index = m_image->isKeyed() ? m_image->buildPrimaryIndex() : std::vector<std::uint8_t>{};
+            if (m_image->isKeyed()) {
+                m_storage->commit(*m_image, index, m_px);
+                m_px = index;
+            } else {
+                m_storage->commit(*m_image, index, std::nullopt);
+            }
+            m_sequence = m_storage->sequence();
+        } catch (...) {
+            reloadAfterFailure();
+            throw;
+        }
+    }
+    buildOrder();
+    computeRange();
+    // The cursor moves to the row that followed the deleted one, or to the new last row.
+    auto position = firstAcceptedFrom(std::max(oldPosition, m_rangeBegin));
+    m_eof = position == kNoRow;
+    if (position == kNoRow) {
+        position = lastAcceptedBefore(m_rangeEnd);
+    }
+    m_bof = position == kNoRow;
+    moveTo(position);
+}
+
+void Table::refresh() {
+    checkNotEditing("refresh");
+    if (m_storage->sequence() == m_sequence) {
+        fetched();
+        return;
+    }
+    std::vector<std::uint8_t> current;
+    if (m_position != kNoRow) {
+        const auto record = recordAtPosition(m_position);
+        current.assign(record.begin(), record.end());
+    }
+    load();
+    if (current.empty()) {
+        buildOrder();
+        computeRange();
+        first();
+        return;
+    }
+    relocate(current);
+}
+
+void Table::createTable(const std::vector<FieldDef>& fields, const std::vector<IndexDef>& indexes) {
+    requireInactive("create");
+    createTable(tablePath(), fields, indexes);
+}
+
+void Table::renameTable(const std::string& newName) {
+    requireInactive("rename");
+    std::filesystem::path target(newName);
+    if (target.is_relative()) {
+        target = m_directory / target;
+    }
+    if (!target.has_extension()) {
+        target += ".DB";
+    }
+    renameTable(tablePath(), target);
+    m_tableName = target.filename().string();
+}
+
+void Table::deleteTable() {
+    requireInactive("delete");
+    deleteTable(tablePath());
+}
+
+void Table::createTable(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
+                        const std::vector<IndexDef>& indexes, int level) {
+    TableSchema schema;
+    schema.level = level;
+    schema.fields = fields;
+    for (const auto& index : indexes) {
+        if (!index.primary) {
+            throw TableError("Table " + path.string() + ": secondary index '" + index.name + "' is not supported");
+        }
+        const auto names = splitFieldNames(index.fields);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (i >= fields.size() || !equalNames(fields[i].name, names[i])) {
+                throw TableError("Table " + path.string() + ": the primary index '" + index.name +
+                                 "' must run over the leading fields in order");
+            }
+        }
+        schema.keyFieldCount = static_cast<int>(names.size());
+    }
+    const auto target = resolveForCreate(path);
+    const auto tableName = target.stem().string();
+    auto db = TableImage::emptyTable(schema, tableName);
+    std::optional<std::vector<std::uint8_t>> px;
+    if (schema.keyFieldCount > 0) {
+        px = TableImage(db, target.string()).buildPrimaryIndex();
+    } else if (const auto stale = resolveExisting(TableStorage::indexPathFor(target))) {
+        std::filesystem::remove(*stale);
+    }
+    TableStorage::createFiles(target, db, px);
+}
+
+void Table::renameTable(const std::filesystem::path& path, const std::filesystem::path& newPath) {
+    const auto source = resolveExisting(path);
+    if (!source) {
+        throw TableError("Table " + path.string() + " does not exist");
+    }
+    if (resolveExisting(newPath)) {
+        throw TableError("Cannot rename table " + source->string() + ": " + newPath.string() + " already exists");
+    }
+    TableStorage storage(*source);
+    TableStorage::WriteLock lock(storage);
+    const auto sourceIndex = resolveExisting(TableStorage::indexPathFor(*source));
+    if (sourceIndex) {
+        auto targetIndex = newPath;
+        targetIndex.replace_extension(sourceIndex->extension());
+        std::filesystem::rename(*sourceIndex, targetIndex);
+    }
+    std::filesystem::rename(*source, newPath);
+    std::error_code ignored;
+    std::filesystem::remove(TableStorage::journalPathFor(*source), ignored);
+    syncDirectory(newPath.parent_path());
+}
+
+void Table::deleteTable(const std::filesystem::path& path) {
+    const auto source = resolveExisting(path);
+    if (!source) {
+        throw TableError("Table " + path.string() + " does not exist");
+    }
+    {
+        TableStorage storage(*source);
+        TableStorage::WriteLock lock(storage);
+        if (const auto index = resolveExisting(TableStorage::indexPathFor(*source))) {
+            std::filesystem::remove(*index);
+        }
+        std::filesystem::remove(*source);
+        std::error_code ignored;
+        std::filesystem::remove(TableStorage::journalPathFor(*source), ignored);
+    }
+    syncDirectory(source->parent_path());
+}
+
+} // namespace marlovex::paradox

@@ -1,0 +1,394 @@
+#include "platform/paradox/table_image.h"
+
+#include "platform/paradox/errors.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace marlovex::paradox {
+
+namespace {
+
+constexpr std::size_t kBlockHeader = layout::kBlockHeaderSize;
+
+} // namespace
+
+TableImage::TableImage(std::vector<std::uint8_t> dbBytes, std::string fileName)
+    : m_fileName(std::move(fileName))
+    , m_bytes(std::move(dbBytes))
+    , m_header(parseDbHeader(m_bytes, m_fileName)) {
+    int offset = 0;
+    for (const auto& field : m_header.schema.fields) {
+        m_fieldOffsets.push_back(offset);
+        offset += field.size;
+    }
+    for (int i = 0; i < m_header.schema.keyFieldCount; ++i) {
+        m_keySize += m_header.schema.fields[static_cast<std::size_t>(i)].size;
+    }
+    parseChain();
+    checkKeyOrder();
+    m_cleanSize = m_bytes.size();
+}
+
+std::vector<std::uint8_t> TableImage::emptyTable(const TableSchema& schema, const std::string& tableName) {
+    return buildDbHeader(newDbHeader(schema, tableName));
+}
+
+void TableImage::parseChain() {
+    const auto corrupt = [&](const std::string& what) {
+        return CorruptTableError("Table " + m_fileName + " is damaged: " + what);
+    };
+    const auto expectedSize =
+        static_cast<std::uint64_t>(m_header.headerSize) + std::uint64_t{m_header.fileBlocks} * m_header.blockSize;
+    if (m_bytes.size() < expectedSize) {
+        throw corrupt("the file is truncated (" + std::to_string(m_bytes.size()) + " of " +
+                      std::to_string(expectedSize) + " bytes)");
+    }
+    m_bytes.resize(expectedSize);
+    std::vector<bool> visited(std::size_t{m_header.fileBlocks} + 1, false);
+    std::uint16_t previous = 0;
+    for (std::uint16_t number = m_header.firstBlock; number != 0;) {
+        if (number > m_header.fileBlocks) {
+            throw corrupt("the block chain points to block " + std::to_string(number) + " beyond the file");
+        }
+        if (visited[number]) {
+            throw corrupt("the block chain runs in a circle at block " + std::to_string(number));
+        }
+        visited[number] = true;
+        const auto offset = blockOffset(number);
+        const std::span<const std::uint8_t> block(m_bytes.data() + offset, kBlockHeader);
+        const std::uint16_t next = readU16(block, 0);
+        const std::uint16_t back = readU16(block, 2);
+        const auto lastOffset = static_cast<std::int16_t>(readU16(block, 4));
+        if (back != previous) {
+            throw corrupt("block " + std::to_string(number) + " links back to " + std::to_string(back) +
+                          " instead of " + std::to_string(previous));
+        }
+        const int used = lastOffset + m_header.recordSize;
+        if (used < 0 || used % m_header.recordSize != 0 ||
+            used > static_cast<int>(m_header.blockSize - kBlockHeader)) {
+            throw corrupt("block " + std::to_string(number) + " has a bad record count");
+        }
+        m_chain.push_back({number, static_cast<std::uint16_t>(used / m_header.recordSize)});
+        previous = number;
+        number = next;
+    }
+    if (!m_chain.empty() && m_chain.back().number != m_header.lastBlock) {
+        throw corrupt("the block chain does not end at the last block " + std::to_string(m_header.lastBlock));
+    }
+    recomputeStarts();
+    if (m_rowCount != m_header.recordCount) {
+        throw corrupt("the header counts " + std::to_string(m_header.recordCount) + " records, the blocks hold " +
+                      std::to_string(m_rowCount));
+    }
+}
+
+void TableImage::checkKeyOrder() const {
+    if (!isKeyed()) {
+        return;
+    }
+    for (std::size_t row = 1; row < m_rowCount; ++row) {
+        if (compareKeys(record(row - 1).data(), record(row).data(), static_cast<std::size_t>(m_keySize)) >= 0) {
+            throw CorruptTableError("Table " + m_fileName + " is damaged: record " + std::to_string(row + 1) +
+                                    " is out of key order");
+        }
+    }
+}
+
+void TableImage::recomputeStarts() {
+    m_starts.resize(m_chain.size());
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < m_chain.size(); ++i) {
+        m_starts[i] = total;
+        total += m_chain[i].count;
+    }
+    m_rowCount = total;
+}
+
+std::size_t TableImage::chainIndexOfRow(std::size_t row) const {
+    const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), row);
+    return static_cast<std::size_t>(it - m_starts.begin()) - 1;
+}
+
+std::uint64_t TableImage::blockOffset(std::uint16_t number) const {
+    return static_cast<std::uint64_t>(m_header.headerSize) + std::uint64_t{number - 1u} * m_header.blockSize;
+}
+
+std::uint8_t* TableImage::slot(std::uint16_t block, std::size_t index) {
+    return m_bytes.data() + blockOffset(block) + kBlockHeader + index * static_cast<std::size_t>(m_header.recordSize);
+}
+
+const std::uint8_t* TableImage::slot(std::uint16_t block, std::size_t index) const {
+    return m_bytes.data() + blockOffset(block) + kBlockHeader + index * static_cast<std::size_t>(m_header.recordSize);
+}
+
+std::span<const std::uint8_t> TableImage::record(std::size_t row) const {
+    const auto index = chainIndexOfRow(row);
+    return {slot(m_chain[index].number, row - m_starts[index]), static_cast<std::size_t>(m_header.recordSize)};
+}
+
+int TableImage::compareKeys(const std::uint8_t* a, const std::uint8_t* b, std::size_t length) const {
+    return std::memcmp(a, b, length);
+}
+
+std::size_t TableImage::capacity() const {
+    return (static_cast<std::size_t>(m_header.blockSize) - kBlockHeader) / static_cast<std::size_t>(m_header.recordSize);
+}
+
+std::size_t TableImage::lowerBound(std::span<const std::uint8_t> keyPrefix) const {
+    std::size_t low = 0;
+    std::size_t high = m_rowCount;
+    while (low < high) {
+        const auto middle = low + (high - low) / 2;
+        if (compareKeys(record(middle).data(), keyPrefix.data(), keyPrefix.size()) < 0) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+std::size_t TableImage::upperBound(std::span<const std::uint8_t> keyPrefix) const {
+    std::size_t low = 0;
+    std::size_t high = m_rowCount;
+    while (low < high) {
+        const auto middle = low + (high - low) / 2;
+        if (compareKeys(record(middle).data(), keyPrefix.data(), keyPrefix.size()) <= 0) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+void TableImage::touch(std::uint64_t offset, std::uint32_t length) {
+    if (m_dirty.count(offset) != 0) {
+        return;
+    }
+    std::vector<std::uint8_t> before;
+    if (offset < m_cleanSize) {
+        before.assign(m_bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                      m_bytes.begin() + static_cast<std::ptrdiff_t>(offset + length));
+    }
+    m_dirty.emplace(offset, std::make_pair(length, std::move(before)));
+}
+
+void TableImage::touchBlock(std::uint16_t number) {
+    touch(blockOffset(number), static_cast<std::uint32_t>(m_header.blockSize));
+}
+
+void TableImage::writeBlockHeader(std::uint16_t number, std::uint16_t next, std::uint16_t previous, int count) {
+    touchBlock(number);
+    const std::span<std::uint8_t> block(m_bytes.data() + blockOffset(number), kBlockHeader);
+    writeU16(block, 0, next);
+    writeU16(block, 2, previous);
+    writeU16(block, 4, static_cast<std::uint16_t>((count - 1) * m_header.recordSize));
+}
+
+std::uint16_t TableImage::allocateBlock() {
+    if (m_header.firstFreeBlock != 0 && m_header.firstFreeBlock <= m_header.fileBlocks) {
+        const auto number = m_header.firstFreeBlock;
+        touchBlock(number);
+        m_header.firstFreeBlock = readU16(std::span<const std::uint8_t>(m_bytes.data() + blockOffset(number), 2), 0);
+        ++m_header.usedBlocks;
+        return number;
+    }
+    if (m_header.fileBlocks == 0xFFFF) {
+        throw TableError("Table " + m_fileName + " is full");
+    }
+    const auto number = static_cast<std::uint16_t>(m_header.fileBlocks + 1);
+    m_header.fileBlocks = number;
+    ++m_header.usedBlocks;
+    m_bytes.resize(m_bytes.size() + static_cast<std::size_t>(m_header.blockSize), 0);
+    touchBlock(number);
+    return number;
+}
+
+void TableImage::releaseBlock(std::uint16_t number) {
+    touchBlock(number);
+    std::memset(m_bytes.data() + blockOffset(number), 0, static_cast<std::size_t>(m_header.blockSize));
+    writeBlockHeader(number, m_header.firstFreeBlock, 0, 0);
+    m_header.firstFreeBlock = number;
+    --m_header.usedBlocks;
+}
+
+void TableImage::relinkChain() {
+    for (std::size_t i = 0; i < m_chain.size(); ++i) {
+        const std::uint16_t next = i + 1 < m_chain.size() ? m_chain[i + 1].number : 0;
+        const std::uint16_t previous = i > 0 ? m_chain[i - 1].number : 0;
+        const auto number = m_chain[i].number;
+        const std::span<const std::uint8_t> block(m_bytes.data() + blockOffset(number), kBlockHeader);
+        const auto lastOffset = static_cast<std::uint16_t>((m_chain[i].count - 1) * m_header.recordSize);
+        if (readU16(block, 0) != next || readU16(block, 2) != previous || readU16(block, 4) != lastOffset) {
+            writeBlockHeader(number, next, previous, m_chain[i].count);
+        }
+    }
+    recomputeStarts();
+    syncHeader();
+}
+
+void TableImage::syncHeader() {
+    m_header.recordCount = static_cast<std::uint32_t>(m_rowCount);
+    m_header.firstBlock = m_chain.empty() ? 0 : m_chain.front().number;
+    m_header.lastBlock = m_chain.empty() ? 0 : m_chain.back().number;
+    touch(0, static_cast<std::uint32_t>(m_header.headerSize));
+    updateDbHeaderCounters(m_header, std::span<std::uint8_t>(m_bytes.data(), static_cast<std::size_t>(m_header.headerSize)));
+}
+
+void TableImage::checkRecordSize(std::span<const std::uint8_t> record) const {
+    if (record.size() != static_cast<std::size_t>(m_header.recordSize)) {
+        throw TableError("Table " + m_fileName + ": a record must have " + std::to_string(m_header.recordSize) +
+                         " bytes");
+    }
+}
+
+void TableImage::assignAutoIncrement(std::vector<std::uint8_t>& record) {
+    for (std::size_t i = 0; i < m_header.schema.fields.size(); ++i) {
+        const auto& field = m_header.schema.fields[i];
+        if (field.type() != FieldType::AutoIncrement) {
+            continue;
+        }
+        const std::span<std::uint8_t> bytes(record.data() + m_fieldOffsets[i], static_cast<std::size_t>(field.size));
+        const auto value = decodeField(field, bytes);
+        if (isNull(value)) {
+            const auto next = static_cast<std::int64_t>(m_header.autoIncrement) + 1;
+            encodeField(field, next, bytes);
+            m_header.autoIncrement = static_cast<std::uint32_t>(next);
+        } else if (const auto* given = std::get_if<std::int64_t>(&value); given && *given > m_header.autoIncrement) {
+            m_header.autoIncrement = static_cast<std::uint32_t>(*given);
+        }
+    }
+}
+
+void TableImage::insertAt(std::size_t chainIndex, std::size_t position, std::span<const std::uint8_t> record) {
+    const auto recordSize = static_cast<std::size_t>(m_header.recordSize);
+    auto& target = m_chain[chainIndex];
+    if (target.count < capacity()) {
+        touchBlock(target.number);
+        auto* at = slot(target.number, position);
+        std::memmove(at + recordSize, at, (target.count - position) * recordSize);
+        std::memcpy(at, record.data(), recordSize);
+        ++target.count;
+        return;
+    }
+    const auto fresh = allocateBlock();
+    const bool appendAtEnd = chainIndex + 1 == m_chain.size() && position == target.count;
+    m_chain.insert(m_chain.begin() + static_cast<std::ptrdiff_t>(chainIndex) + 1, ChainBlock{fresh, 0});
+    auto& full = m_chain[chainIndex];
+    auto& added = m_chain[chainIndex + 1];
+    if (appendAtEnd) {
+        std::memcpy(slot(fresh, 0), record.data(), recordSize);
+        added.count = 1;
+        return;
+    }
+    // Split: the upper half moves to the new block, then the record goes where it belongs.
+    const std::size_t keep = full.count / 2;
+    const std::size_t moved = full.count - keep;
+    touchBlock(full.number);
+    std::memcpy(slot(fresh, 0), slot(full.number, keep), moved * recordSize);
+    std::memset(slot(full.number, keep), 0, moved * recordSize);
+    full.count = static_cast<std::uint16_t>(keep);
+    added.count = static_cast<std::uint16_t>(moved);
+    if (position <= keep) {
+        insertAt(chainIndex, position, record);
+    } else {
+        insertAt(chainIndex + 1, position - keep, record);
+    }
+}
+
+std::size_t TableImage::insert(std::span<const std::uint8_t> input) {
+    checkRecordSize(input);
+    std::vector<std::uint8_t> record(input.begin(), input.end());
+    assignAutoIncrement(record);
+    std::size_t row = m_rowCount;
+    if (isKeyed()) {
+        const std::span<const std::uint8_t> key(record.data(), static_cast<std::size_t>(m_keySize));
+        row = lowerBound(key);
+        if (row < m_rowCount && compareKeys(this->record(row).data(), key.data(), key.size()) == 0) {
+            throw KeyViolationError("Key violation in table " + m_fileName + ": the key is already taken");
+        }
+    }
+    if (m_chain.empty()) {
+        m_chain.push_back({allocateBlock(), 0});
+    }
+    std::size_t chainIndex = 0;
+    std::size_t position = 0;
+    if (row > 0) {
+        chainIndex = chainIndexOfRow(row - 1);
+        position = row - m_starts[chainIndex];
+    }
+    insertAt(chainIndex, position, record);
+    relinkChain();
+    return row;
+}
+
+void TableImage::erase(std::size_t row) {
+    if (row >= m_rowCount) {
+        throw TableError("Table " + m_fileName + ": record " + std::to_string(row + 1) + " does not exist");
+    }
+    const auto recordSize = static_cast<std::size_t>(m_header.recordSize);
+    const auto chainIndex = chainIndexOfRow(row);
+    auto& block = m_chain[chainIndex];
+    const auto position = row - m_starts[chainIndex];
+    touchBlock(block.number);
+    auto* at = slot(block.number, position);
+    std::memmove(at, at + recordSize, (block.count - position - 1) * recordSize);
+    std::memset(slot(block.number, block.count - 1u), 0, recordSize);
+    --block.count;
+    if (block.count == 0 && m_chain.size() > 1) {
+        if (chainIndex == 0) {
+            // The first block stays first: it takes over its successor's records.
+            auto& successor = m_chain[1];
+            std::memcpy(slot(block.number, 0), slot(successor.number, 0), successor.count * recordSize);
+            block.count = successor.count;
+            releaseBlock(successor.number);
+            m_chain.erase(m_chain.begin() + 1);
+        } else {
+            releaseBlock(block.number);
+            m_chain.erase(m_chain.begin() + static_cast<std::ptrdiff_t>(chainIndex));
+        }
+    }
+    relinkChain();
+}
+
+std::size_t TableImage::replace(std::size_t row, std::span<const std::uint8_t> input) {
+    checkRecordSize(input);
+    if (row >= m_rowCount) {
+        throw TableError("Table " + m_fileName + ": record " + std::to_string(row + 1) + " does not exist");
+    }
+    const auto current = record(row);
+    const auto keyLength = static_cast<std::size_t>(m_keySize);
+    if (!isKeyed() || compareKeys(current.data(), input.data(), keyLength) == 0) {
+        const auto chainIndex = chainIndexOfRow(row);
+        touchBlock(m_chain[chainIndex].number);
+        std::memcpy(slot(m_chain[chainIndex].number, row - m_starts[chainIndex]), input.data(), input.size());
+        touch(0, static_cast<std::uint32_t>(m_header.headerSize));
+        syncHeader();
+        return row;
+    }
+    const auto existing = lowerBound(input.first(keyLength));
+    if (existing < m_rowCount && compareKeys(record(existing).data(), input.data(), keyLength) == 0) {
+        throw KeyViolationError("Key violation in table " + m_fileName + ": the key is already taken");
+    }
+    const std::vector<std::uint8_t> copy(input.begin(), input.end());
+    erase(row);
+    return insert(copy);
+}
+
+std::vector<TableImage::PageChange> TableImage::changedPages() const {
+    std::vector<PageChange> pages;
+    pages.reserve(m_dirty.size());
+    for (const auto& [offset, entry] : m_dirty) {
+        pages.push_back({offset, entry.first, entry.second});
+    }
+    return pages;
+}
+
+void TableImage::markClean() {
+    m_dirty.clear();
+    m_cleanSize = m_bytes.size();
+}
+
+} // namespace marlovex::paradox

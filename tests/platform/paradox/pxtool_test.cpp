@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string output;
+};
+
+class Pxtool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_directory = fs::temp_directory_path() / ("pxtool_test_" + std::to_string(::getpid()) + "_" +
+                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_directory);
+        fs::create_directories(m_directory);
+    }
+    void TearDown() override { fs::remove_all(m_directory); }
+
+    // Runs pxtool in the test directory; stdout and stderr together.
+    Outcome run(const std::string& arguments) const {
+        const std::string command = "cd '" + m_directory.string() + "' && '" + PXTOOL_PATH + "' " + arguments + " 2>&1";
+        Outcome outcome;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            return outcome;
+        }
+        std::array<char, 4096> buffer{};
+        while (const auto count = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+            outcome.output.append(buffer.data(), count);
+        }
+        const int status = ::pclose(pipe);
+        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return outcome;
+    }
+
+    void createQuotes() const {
+        ASSERT_EQ(run("create Intraday.db --field Firma:I --field ZEIT:@ --field 'Kurs:$' --field Volumen:I --key 2")
+                      .exitCode,
+                  0);
+    }
+
+    fs::path m_directory;
+};
+
+TEST_F(Pxtool, AppendedQuotesDumpInKeyOrderInTheDumpNotation) {
+    createQuotes();
+    EXPECT_EQ(run("append Intraday.db Firma=2 'ZEIT=2026-12-06 09:00:00' Kurs=1.5 Volumen=100").exitCode, 0);
+    EXPECT_EQ(run("append INTRADAY.DB Firma=1 'ZEIT=2026-12-06 09:00:00.250' Kurs=-0.1").exitCode, 0);
+    EXPECT_EQ(run("append intraday.db Firma=1 'ZEIT=2026-12-06 08:59:59' Kurs=77.02 Volumen=").exitCode, 0);
+    const auto dump = run("dump Intraday.db");
+    EXPECT_EQ(dump.exitCode, 0);
+    EXPECT_EQ(dump.output, "Firma;ZEIT;Kurs;Volumen\n"
+                           "1;2026-12-06 08:59:59;77.02;\n"
+                           "1;2026-12-06 09:00:00.250;-0.1;\n"
+                           "2;2026-12-06 09:00:00;1.5;100\n");
+    const auto schema = run("schema Intraday.db");
+    EXPECT_EQ(schema.output, "level: 7\nkey fields: 2\nrecords: 3\nfields:\n  Firma I\n  ZEIT @\n  Kurs $\n  Volumen I\n");
+    const auto check = run("check Intraday.db");
+    EXPECT_EQ(check.exitCode, 0) << check.output;
+}
+
+TEST_F(Pxtool, EveryFieldTypeRoundTripsThroughAppendAndDump) {
+    ASSERT_EQ(run("create All.db --field Name:A:12 --field N:N --field 'M:$' --field S:S --field I:I --field D:D "
+                  "--field T:T --field @:@ --field L:L --field +:+ --level 5")
+                  .exitCode,
+              0);
+    EXPECT_EQ(run("append All.db 'Name=Grün & Co' N=0.1 M=-3.25 S=-7 I=123456 D=2026-12-06 T=23:59:59.999 "
+                  "'@=1999-12-31 23:59:59' L=false")
+                  .exitCode,
+              0);
+    EXPECT_EQ(run("append All.db Name=leer").exitCode, 0);
+    EXPECT_EQ(run("dump All.db").output, "Name;N;M;S;I;D;T;@;L;+\n"
+                                         "Grün & Co;0.1;-3.25;-7;123456;2026-12-06;23:59:59.999;1999-12-31 23:59:59;false;1\n"
+                                         "leer;;;;;;;;;2\n");
+    EXPECT_NE(run("schema All.db").output.find("level: 5"), std::string::npos);
+}
+
+TEST_F(Pxtool, RefusalsExitOneAndBadArgumentsExitTwo) {
+    createQuotes();
+    ASSERT_EQ(run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=1").exitCode, 0);
+    const auto violation = run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=2");
+    EXPECT_EQ(violation.exitCode, 1);
+    EXPECT_NE(violation.output.find("Key violation"), std::string::npos);
+    EXPECT_EQ(run("append Intraday.db Firma=x").exitCode, 2);
+    EXPECT_EQ(run("append Intraday.db Preis=1").exitCode, 2);
+    EXPECT_EQ(run("append Intraday.db Firma").exitCode, 2);
+    const auto missing = run("dump Fehlt.db");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.output.find("Fehlt.db"), std::string::npos);
+    EXPECT_EQ(run("frobnicate Intraday.db").exitCode, 2);
+    EXPECT_EQ(run("create Bad.db --field Name:A").exitCode, 2);
+    EXPECT_EQ(run("create Bad.db --field Name:Q").exitCode, 2);
+    EXPECT_EQ(run("create Bad.db --field Name:I --key 2").exitCode, 2);
+    EXPECT_EQ(run("dump Intraday.db").output, "Firma;ZEIT;Kurs;Volumen\n1;2026-12-06 09:00:00;1;\n");
+}
+
+TEST_F(Pxtool, CheckNamesTheFaultOfADamagedTable) {
+    createQuotes();
+    for (int i = 0; i < 400; ++i) {
+        ASSERT_EQ(run("append Intraday.db Firma=" + std::to_string(i % 3) + " 'ZEIT=2026-12-06 09:" +
+                      std::to_string(10 + i / 60) + ":" + std::to_string(10 + i % 40) + "' Kurs=1")
+                      .exitCode,
+                  0);
+    }
+    ASSERT_EQ(run("check Intraday.db").exitCode, 0);
+    const auto index = m_directory / "Intraday.px";
+    {
+        std::fstream file(index, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(0x800 + 6 + 2);
+        file.put('\x7F');
+    }
+    const auto badIndex = run("check Intraday.db");
+    EXPECT_EQ(badIndex.exitCode, 1);
+    EXPECT_NE(badIndex.output.find("primary index"), std::string::npos) << badIndex.output;
+    EXPECT_NE(badIndex.output.find("Intraday.db"), std::string::npos);
+
+    fs::resize_file(m_directory / "Intraday.db", fs::file_size(m_directory / "Intraday.db") - 100);
+    const auto truncated = run("check Intraday.db");
+    EXPECT_EQ(truncated.exitCode, 1);
+    EXPECT_NE(truncated.output.find("truncated"), std::string::npos) << truncated.output;
+    EXPECT_EQ(run("dump Intraday.db").exitCode, 2);
+}
+
+} // namespace

@@ -1,0 +1,92 @@
+// A child commits quotes and is killed with SIGKILL at random moments; after every kill the
+// table opens, is sound (pxtool check), and holds every quote whose commit had returned.
+
+#include "platform/paradox/table.h"
+#include "process_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <set>
+#include <unistd.h>
+
+namespace marlovex::paradox {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRounds = 120;
+constexpr int kQuotesPerRound = 100000;
+
+int runPxtoolCheck(const fs::path& table) {
+    const std::string command = std::string("'") + PXTOOL_PATH + "' check '" + table.string() + "' 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    std::array<char, 512> buffer{};
+    while (std::fread(buffer.data(), 1, buffer.size(), pipe) > 0) {
+    }
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(CrashSafety, KilledWritersNeverTearTheTableNorLoseCommittedQuotes) {
+    const auto directory = fs::temp_directory_path() / ("crash_test_" + std::to_string(::getpid()));
+    fs::remove_all(directory);
+    fs::create_directories(directory);
+    const auto path = directory / "Intraday.db";
+    testing::createQuoteTable(path);
+
+    std::mt19937 random(20261206);
+    std::set<int> committed;
+    for (int round = 0; round < kRounds; ++round) {
+        std::array<int, 2> pipe{};
+        ASSERT_EQ(::pipe(pipe.data()), 0);
+        const pid_t child = testing::startChild([&] {
+            ::close(pipe[0]);
+            Table table;
+            table.setTableName(path.string());
+            table.open();
+            for (int n = round * kQuotesPerRound;; ++n) {
+                testing::appendQuote(table, n);
+                // The commit returned: report the quote as durable.
+                if (::write(pipe[1], &n, sizeof(n)) != sizeof(n)) {
+                    return 2;
+                }
+            }
+        });
+        ::close(pipe[1]);
+        ::fcntl(pipe[0], F_SETFL, O_NONBLOCK);
+        ::usleep(static_cast<useconds_t>(5000 + random() % 120000));
+        ::kill(child, SIGKILL);
+        EXPECT_EQ(testing::waitChild(child), -SIGKILL);
+        int n = 0;
+        while (::read(pipe[0], &n, sizeof(n)) == sizeof(n)) {
+            committed.insert(n);
+        }
+        ::close(pipe[0]);
+
+        ASSERT_EQ(runPxtoolCheck(path), 0) << "round " << round;
+        Table table;
+        table.setTableName(path.string());
+        ASSERT_NO_THROW(table.open()) << "round " << round;
+        std::set<int> present;
+        for (table.first(); !table.eof(); table.next()) {
+            ASSERT_TRUE(testing::quoteIsWhole(table)) << "round " << round;
+            present.insert(testing::quoteNumber(table));
+        }
+        for (int quote : committed) {
+            ASSERT_EQ(present.count(quote), 1u) << "committed quote " << quote << " lost in round " << round;
+        }
+    }
+    EXPECT_GT(committed.size(), static_cast<std::size_t>(kRounds));
+    fs::remove_all(directory);
+}
+
+} // namespace
+} // namespace marlovex::paradox

@@ -1,0 +1,107 @@
+// One writer process and two reader processes share a quote table for 20 seconds: the readers
+// refresh continuously and never fail nor see a torn or unordered table; at the end the table
+// holds every quote the writer committed.
+
+#include "platform/paradox/table.h"
+#include "process_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <iostream>
+#include <set>
+#include <unistd.h>
+
+namespace marlovex::paradox {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kDuration = std::chrono::seconds(20);
+
+// Exit codes of a reader.
+constexpr int kReaderSound = 0;
+constexpr int kReaderSawDamage = 1;
+
+int readContinuously(const fs::path& path, Clock::time_point end) {
+    Table table;
+    table.setTableName(path.string());
+    table.open();
+    std::size_t previousCount = 0;
+    std::size_t refreshes = 0;
+    while (Clock::now() < end) {
+        table.refresh();
+        ++refreshes;
+        std::size_t count = 0;
+        std::pair<std::int64_t, double> previousKey{-1, 0.0};
+        for (table.first(); !table.eof(); table.next(), ++count) {
+            const std::pair<std::int64_t, double> key{table.field("Firma").asInteger(),
+                                                      table.field("ZEIT").asDateTime()};
+            if (!(previousKey < key) || !testing::quoteIsWhole(table)) {
+                std::cerr << "reader: unordered or torn row " << count << "\n";
+                return kReaderSawDamage;
+            }
+            previousKey = key;
+        }
+        if (count < previousCount) {
+            std::cerr << "reader: the table shrank from " << previousCount << " to " << count << "\n";
+            return kReaderSawDamage;
+        }
+        previousCount = count;
+    }
+    return refreshes > 0 ? kReaderSound : kReaderSawDamage;
+}
+
+TEST(Sharing, OneWriterTwoReadersForTwentySeconds) {
+    const auto directory = fs::temp_directory_path() / ("sharing_test_" + std::to_string(::getpid()));
+    fs::remove_all(directory);
+    fs::create_directories(directory);
+    const auto path = directory / "Intraday.db";
+    testing::createQuoteTable(path);
+    const auto end = Clock::now() + kDuration;
+
+    std::array<int, 2> pipe{};
+    ASSERT_EQ(::pipe(pipe.data()), 0);
+    const pid_t writer = testing::startChild([&] {
+        ::close(pipe[0]);
+        Table table;
+        table.setTableName(path.string());
+        table.open();
+        for (int n = 0; Clock::now() < end; ++n) {
+            testing::appendQuote(table, n);
+            if (::write(pipe[1], &n, sizeof(n)) != sizeof(n)) {
+                return 2;
+            }
+        }
+        return 0;
+    });
+    ::close(pipe[1]);
+    const pid_t firstReader = testing::startChild([&] { return readContinuously(path, end); });
+    const pid_t secondReader = testing::startChild([&] { return readContinuously(path, end); });
+
+    std::set<int> committed;
+    int n = 0;
+    while (::read(pipe[0], &n, sizeof(n)) == sizeof(n)) {
+        committed.insert(n);
+    }
+    ::close(pipe[0]);
+    EXPECT_EQ(testing::waitChild(writer), 0);
+    EXPECT_EQ(testing::waitChild(firstReader), kReaderSound);
+    EXPECT_EQ(testing::waitChild(secondReader), kReaderSound);
+
+    Table table;
+    table.setTableName(path.string());
+    table.open();
+    std::set<int> present;
+    for (table.first(); !table.eof(); table.next()) {
+        present.insert(testing::quoteNumber(table));
+    }
+    EXPECT_EQ(present, committed);
+    EXPECT_GT(committed.size(), 100u);
+    fs::remove_all(directory);
+}
+
+} // namespace
+} // namespace marlovex::paradox

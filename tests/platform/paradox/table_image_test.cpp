@@ -1,0 +1,267 @@
+#include "platform/paradox/errors.h"
+#include "platform/paradox/table_image.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <set>
+
+namespace marlovex::paradox {
+namespace {
+
+TableSchema quoteSchema() {
+    TableSchema schema;
+    schema.fields = {FieldDef::of("Firma", FieldType::Long), FieldDef::of("ZEIT", FieldType::Timestamp),
+                     FieldDef::of("Kurs", FieldType::Money), FieldDef::of("Volumen", FieldType::Long)};
+    schema.keyFieldCount = 2;
+    return schema;
+}
+
+std::vector<std::uint8_t> quote(const TableImage& image, std::int64_t firma, double zeit, double kurs) {
+    std::vector<std::uint8_t> record(static_cast<std::size_t>(image.recordSize()));
+    const auto& fields = image.schema().fields;
+    const auto put = [&](std::size_t index, const Value& value) {
+        encodeField(fields[index], value,
+                    std::span<std::uint8_t>(record).subspan(static_cast<std::size_t>(image.fieldOffsets()[index]),
+                                                            static_cast<std::size_t>(fields[index].size)));
+    };
+    put(0, firma);
+    put(1, zeit);
+    put(2, kurs);
+    put(3, Null{});
+    return record;
+}
+
+std::pair<std::int64_t, double> keyOf(const TableImage& image, std::size_t row) {
+    const auto record = image.record(row);
+    const auto& fields = image.schema().fields;
+    return {std::get<std::int64_t>(decodeField(fields[0], record.subspan(0, 4))),
+            std::get<double>(decodeField(fields[1], record.subspan(4, 8)))};
+}
+
+void expectSound(const TableImage& image, std::size_t expectedRows) {
+    ASSERT_EQ(image.size(), expectedRows);
+    for (std::size_t row = 1; row < image.size(); ++row) {
+        ASSERT_LT(keyOf(image, row - 1), keyOf(image, row)) << "row " << row;
+    }
+    EXPECT_EQ(image.primaryIndexFault(image.buildPrimaryIndex()), std::nullopt);
+    // The bytes parse again into the same table.
+    const TableImage reread(image.bytes(), "reread.db");
+    ASSERT_EQ(reread.size(), image.size());
+    for (std::size_t row = 0; row < image.size(); ++row) {
+        ASSERT_TRUE(std::equal(reread.record(row).begin(), reread.record(row).end(), image.record(row).begin()));
+    }
+}
+
+TEST(TableImage, RandomInsertsKeepKeyOrderAcrossBlockSplits) {
+    TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
+    std::mt19937 random(7);
+    std::set<std::pair<std::int64_t, double>> keys;
+    while (keys.size() < 3000) {
+        const std::int64_t firma = random() % 20 + 1;
+        const double zeit = static_cast<double>(random() % 100000) * 1000.0;
+        if (keys.insert({firma, zeit}).second) {
+            image.insert(quote(image, firma, zeit, 1.0));
+        }
+    }
+    expectSound(image, keys.size());
+    EXPECT_GT(image.header().fileBlocks, 10);
+    std::size_t row = 0;
+    for (const auto& key : keys) {
+        ASSERT_EQ(keyOf(image, row++), key);
+    }
+}
+
+TEST(TableImage, DuplicateKeyIsAViolationAndChangesNothing) {
+    TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
+    image.insert(quote(image, 1, 1000.0, 1.0));
+    image.markClean();
+    const auto before = image.bytes();
+    EXPECT_THROW(image.insert(quote(image, 1, 1000.0, 2.0)), KeyViolationError);
+    EXPECT_EQ(image.bytes(), before);
+    EXPECT_FALSE(image.hasChanges());
+}
+
+TEST(TableImage, ErasingAndReinsertingReusesFreedBlocks) {
+    TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
+    for (int i = 0; i < 2000; ++i) {
+        image.insert(quote(image, i % 5, i * 10.0, i));
+    }
+    const auto fullSize = image.bytes().size();
+    std::size_t remaining = 2000;
+    while (remaining > 100) {
+        image.erase(remaining / 2);
+        --remaining;
+    }
+    expectSound(image, remaining);
+    EXPECT_GT(image.header().firstFreeBlock, 0);
+    for (int i = 0; i < 2000; ++i) {
+        try {
+            image.insert(quote(image, i % 5, i * 10.0, i));
+        } catch (const KeyViolationError&) {
+        }
+    }
+    expectSound(image, 2000);
+    EXPECT_LE(image.bytes().size(), fullSize + 4096 * 4);
+    while (image.size() > 0) {
+        image.erase(0);
+    }
+    expectSound(image, 0);
+}
+
+TEST(TableImage, ReplaceWithNewKeyMovesTheRowAndGuardsUniqueness) {
+    TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
+    for (int i = 0; i < 10; ++i) {
+        image.insert(quote(image, 1, i * 10.0, i));
+    }
+    EXPECT_THROW(image.replace(0, quote(image, 1, 50.0, 0.0)), KeyViolationError);
+    const auto row = image.replace(0, quote(image, 2, 0.0, 9.5));
+    EXPECT_EQ(row, 9u);
+    expectSound(image, 10);
+    EXPECT_EQ(keyOf(image, 0), (std::pair<std::int64_t, double>{1, 10.0}));
+}
+
+TEST(TableImage, TablesWithoutKeyKeepInsertionOrder) {
+    auto schema = quoteSchema();
+    schema.keyFieldCount = 0;
+    TableImage image(TableImage::emptyTable(schema, "Message"), "Message.DB");
+    for (int i = 0; i < 500; ++i) {
+        image.insert(quote(image, 500 - i, 0.0, i));
+    }
+    ASSERT_EQ(image.size(), 500u);
+    for (std::size_t row = 0; row < 500; ++row) {
+        ASSERT_EQ(keyOf(image, row).first, static_cast<std::int64_t>(500 - row));
+    }
+    EXPECT_EQ(image.header().schema.keyFieldCount, 0);
+}
+
+TEST(TableImage, ChangedPagesCarryTheirFormerBytes) {
+    TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
+    for (int i = 0; i < 400; ++i) {
+        image.insert(quote(image, 1, i * 10.0, i));
+    }
+    image.markClean();
+    const auto before = image.bytes();
+    image.insert(quote(image, 1, 5.0, 0.0));
+    const auto pages = image.changedPages();
+    ASSERT_FALSE(pages.empty());
+    // Even a split touches only the header, the split block, the new block and the successor's
+    // back link: the cost does not depend on the table size.
+    EXPECT_LE(pages.size(), 4u);
+    for (const auto& page : pages) {
+        ASSERT_TRUE(page.before.empty() || page.offset + page.length <= before.size());
+        if (!page.before.empty()) {
+            EXPECT_TRUE(std::equal(page.before.begin(), page.before.end(), before.begin() + static_cast<long>(page.offset)));
+        }
+    }
+}
+
+class DamagedTable : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
+        for (int i = 0; i < 600; ++i) {
+            image.insert(quote(image, i % 3, i * 1.0, i));
+        }
+        m_bytes = image.bytes();
+        m_index = image.buildPrimaryIndex();
+    }
+
+    static void expectErrorNamingFile(const std::vector<std::uint8_t>& bytes) {
+        try {
+            const TableImage image(bytes, "Broken.db");
+            (void)image.buildPrimaryIndex();
+        } catch (const TableError& error) {
+            EXPECT_NE(std::string(error.what()).find("Broken.db"), std::string::npos) << error.what();
+        }
+    }
+
+    std::vector<std::uint8_t> m_bytes;
+    std::vector<std::uint8_t> m_index;
+};
+
+TEST_F(DamagedTable, EveryTruncationIsAnErrorNamingTheFile) {
+    for (std::size_t length = 0; length < m_bytes.size(); length += 97) {
+        const std::vector<std::uint8_t> truncated(m_bytes.begin(), m_bytes.begin() + static_cast<long>(length));
+        EXPECT_THROW(TableImage(truncated, "Broken.db"), TableError) << length;
+        expectErrorNamingFile(truncated);
+    }
+}
+
+TEST_F(DamagedTable, FlippedBytesNeverCrash) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        auto bytes = m_bytes;
+        const auto position = round < 2048 ? static_cast<std::size_t>(round) : random() % bytes.size();
+        bytes[position] = static_cast<std::uint8_t>(random());
+        expectErrorNamingFile(bytes);
+    }
+}
+
+TEST_F(DamagedTable, BrokenChainAndUnorderedKeysAreReported) {
+    auto cycle = m_bytes;
+    // Point block 2's successor back at block 1.
+    writeU16(cycle, 0x800 + 4096, 1);
+    EXPECT_THROW(TableImage(cycle, "Broken.db"), CorruptTableError);
+
+    auto unordered = m_bytes;
+    // Swap the first two records of block 1.
+    std::swap_ranges(unordered.begin() + 0x806, unordered.begin() + 0x806 + 24, unordered.begin() + 0x806 + 24);
+    EXPECT_THROW(TableImage(unordered, "Broken.db"), CorruptTableError);
+
+    auto miscounted = m_bytes;
+    writeU32(miscounted, 0x06, 599);
+    EXPECT_THROW(TableImage(miscounted, "Broken.db"), CorruptTableError);
+}
+
+TEST_F(DamagedTable, IndexFaultsAreFound) {
+    const TableImage image(m_bytes, "Intraday.db");
+    EXPECT_EQ(image.primaryIndexFault(m_index), std::nullopt);
+    auto wrongKey = m_index;
+    wrongKey[0x800 + 6 + 18 + 3] ^= 0x01;
+    EXPECT_NE(image.primaryIndexFault(wrongKey), std::nullopt);
+    auto truncated = m_index;
+    truncated.resize(truncated.size() - 100);
+    EXPECT_NE(image.primaryIndexFault(truncated), std::nullopt);
+    EXPECT_NE(image.primaryIndexFault(std::vector<std::uint8_t>(10, 0)), std::nullopt);
+}
+
+TEST(TableHeader, RejectsOtherLevelsAndPasswordProtection) {
+    auto bytes = TableImage::emptyTable(quoteSchema(), "Intraday");
+    auto level3 = bytes;
+    level3[0x39] = 0x03;
+    try {
+        TableImage image(level3, "Old.db");
+        FAIL();
+    } catch (const TableError& error) {
+        EXPECT_NE(std::string(error.what()).find("Old.db"), std::string::npos);
+    }
+    auto encrypted = bytes;
+    writeU32(encrypted, 0x5C, 0x12345678);
+    try {
+        TableImage image(encrypted, "Secret.db");
+        FAIL();
+    } catch (const TableError& error) {
+        EXPECT_NE(std::string(error.what()).find("password"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("Secret.db"), std::string::npos);
+    }
+}
+
+TEST(TableHeader, LevelsFourFiveAndSevenRoundTrip) {
+    for (int level : {4, 5, 7}) {
+        auto schema = quoteSchema();
+        schema.level = level;
+        schema.fields.push_back(FieldDef::of("Name", FieldType::Alpha, 40));
+        const TableImage image(TableImage::emptyTable(schema, "Firma"), "Firma.db");
+        EXPECT_EQ(image.schema().level, level);
+        ASSERT_EQ(image.schema().fields.size(), 5u);
+        EXPECT_EQ(image.schema().fields[4].name, "Name");
+        EXPECT_EQ(image.schema().fields[4].size, 40);
+        EXPECT_EQ(image.header().tableName, "Firma");
+    }
+}
+
+} // namespace
+} // namespace marlovex::paradox

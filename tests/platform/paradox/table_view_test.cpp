@@ -1,0 +1,378 @@
+#include "platform/paradox/errors.h"
+#include "platform/paradox/table.h"
+#include "platform/paradox/table_storage.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace marlovex::paradox {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kDay = 46362.0; // 2026-12-06
+
+double at(int hour, int minute, int second = 0) { return kDay + ((hour * 60 + minute) * 60 + second) / 86400.0; }
+
+class TableViews : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_directory = fs::temp_directory_path() / ("table_view_test_" + std::to_string(::getpid()) + "_" +
+                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_directory);
+        fs::create_directories(m_directory);
+        Table::createTable(m_directory / "Intraday.db",
+                           {FieldDef::of("Firma", FieldType::Long, 0, true),
+                            FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
+                            FieldDef::of("Kurs", FieldType::Money, 0, true), FieldDef::of("Volumen", FieldType::Long)},
+                           {{"INTRADAY", "FIRMA;ZEIT", true}});
+        Table::createTable(m_directory / "Firma.db",
+                           {FieldDef::of("Firma", FieldType::Long), FieldDef::of("FirmenName", FieldType::Alpha, 40),
+                            FieldDef::of("Aktiv", FieldType::Logical)},
+                           {{"", "Firma", true}});
+        addFirm(1, "Zeta Optionsschein", true);
+        addFirm(2, "alpha Index", false);
+        addFirm(3, "Mitte AG", true);
+        // Firm 1: 09:00, 09:05, 09:10; firm 2: 09:02, 09:07; firm 3 has no quotes.
+        addQuote(1, at(9, 0), 1.00, 0);
+        addQuote(1, at(9, 5), 1.10, 1000);
+        addQuote(1, at(9, 10), 1.05, -250);
+        addQuote(2, at(9, 2), 100.0, 0);
+        addQuote(2, at(9, 7), 101.5, 0);
+    }
+    void TearDown() override { fs::remove_all(m_directory); }
+
+    void openView(Table& table, const std::string& name) {
+        table.setDatabaseName(m_directory);
+        table.setTableName(name);
+        table.open();
+    }
+
+    void addFirm(int number, const std::string& name, bool active) {
+        Table table;
+        openView(table, "Firma.db");
+        table.append();
+        table.field("Firma").setInteger(number);
+        table.field("FirmenName").setString(name);
+        table.field("Aktiv").setBoolean(active);
+        table.post();
+    }
+
+    void addQuote(int firm, double time, double price, int volume) {
+        Table table;
+        openView(table, "Intraday.db");
+        table.append();
+        table.field("Firma").setInteger(firm);
+        table.field("ZEIT").setDateTime(time);
+        table.field("Kurs").setFloat(price);
+        table.field("Volumen").setInteger(volume);
+        table.post();
+    }
+
+    static std::vector<double> prices(Table& table) {
+        std::vector<double> result;
+        for (table.first(); !table.eof(); table.next()) {
+            result.push_back(table.field("Kurs").asFloat());
+        }
+        return result;
+    }
+
+    fs::path m_directory;
+};
+
+TEST_F(TableViews, OpenResolvesNamesWithoutRegardToCaseAndNamesMissingTables) {
+    Table table;
+    openView(table, "INTRADAY.DB");
+    EXPECT_EQ(table.tablePath().filename(), "Intraday.db");
+    EXPECT_EQ(table.recordCount(), 5u);
+    Table missing;
+    missing.setDatabaseName(m_directory);
+    missing.setTableName("Fehlt.db");
+    try {
+        missing.open();
+        FAIL() << "expected an error";
+    } catch (const TableError& error) {
+        EXPECT_NE(std::string(error.what()).find("Fehlt.db"), std::string::npos);
+    }
+    EXPECT_FALSE(missing.active());
+}
+
+TEST_F(TableViews, NavigationRunsInKeyOrderWithEndAndStartTests) {
+    Table table;
+    openView(table, "Intraday");
+    EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.10, 1.05, 100.0, 101.5}));
+    EXPECT_TRUE(table.eof());
+    table.last();
+    EXPECT_EQ(table.field("Kurs").asFloat(), 101.5);
+    EXPECT_TRUE(table.eof());
+    table.prior();
+    EXPECT_FALSE(table.eof());
+    EXPECT_EQ(table.field("Kurs").asFloat(), 100.0);
+    table.first();
+    EXPECT_TRUE(table.bof());
+    table.prior();
+    EXPECT_TRUE(table.bof());
+    EXPECT_EQ(table.field("kurs").asFloat(), 1.00);
+    EXPECT_EQ(table.field("zeit").asDateTime(), at(9, 0));
+}
+
+TEST_F(TableViews, FindKeyMovesOnlyOnAnExactMatch) {
+    Table table;
+    openView(table, "Intraday.db");
+    EXPECT_TRUE(table.findKey({std::int64_t{1}, at(9, 5)}));
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
+    // A failed search leaves the cursor where it was.
+    EXPECT_FALSE(table.findKey({std::int64_t{1}, at(9, 6)}));
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
+    EXPECT_FALSE(table.findKey({std::int64_t{3}}));
+    EXPECT_EQ(table.field("ZEIT").asDateTime(), at(9, 5));
+    // A partial key finds the first row of the group.
+    EXPECT_TRUE(table.findKey({std::int64_t{2}}));
+    EXPECT_EQ(table.field("Kurs").asFloat(), 100.0);
+}
+
+TEST_F(TableViews, FindNearestTakesTheNextRowOrTheLastRow) {
+    Table table;
+    openView(table, "Intraday.db");
+    table.findNearest({std::int64_t{1}, at(9, 6)});
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.05);
+    table.findNearest({std::int64_t{1}, at(9, 5)});
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
+    table.findNearest({std::int64_t{1}, at(8, 0)});
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.00);
+    // Past the end: the last row.
+    table.findNearest({std::int64_t{9}, at(8, 0)});
+    EXPECT_EQ(table.field("Kurs").asFloat(), 101.5);
+}
+
+TEST_F(TableViews, DetailFollowsItsMaster) {
+    Table firms;
+    firms.setIndexFieldNames("FirmenName");
+    openView(firms, "Firma.db");
+    Table quotes;
+    quotes.setMasterSource(&firms, "Firma");
+    openView(quotes, "Intraday.db");
+    // Ordered by name without regard to case: "alpha Index", "Mitte AG", "Zeta Optionsschein".
+    EXPECT_EQ(firms.field("FirmenName").asString(), "alpha Index");
+    EXPECT_EQ(prices(quotes), (std::vector<double>{100.0, 101.5}));
+    EXPECT_EQ(quotes.recordCount(), 2u);
+    firms.next();
+    EXPECT_TRUE(quotes.isEmpty());
+    EXPECT_TRUE(quotes.eof());
+    firms.next();
+    EXPECT_EQ(quotes.field("Kurs").asFloat(), 1.00);
+    // Searches stay inside the master's rows: past the end is the firm's last quote.
+    quotes.findNearest({std::int64_t{1}, at(23, 0)});
+    EXPECT_EQ(quotes.field("Kurs").asFloat(), 1.05);
+    EXPECT_FALSE(quotes.findKey({std::int64_t{2}, at(9, 2)}));
+    // A search by name in the master moves the detail along.
+    EXPECT_TRUE(firms.findKey({std::string("ALPHA INDEX")}));
+    EXPECT_EQ(quotes.field("Kurs").asFloat(), 100.0);
+    // Appending to the detail takes the link field from the master.
+    quotes.append();
+    quotes.field("ZEIT").setDateTime(at(9, 30));
+    quotes.field("Kurs").setFloat(102.0);
+    quotes.post();
+    EXPECT_EQ(quotes.field("Firma").asInteger(), 2);
+    EXPECT_EQ(prices(quotes), (std::vector<double>{100.0, 101.5, 102.0}));
+    // Unlinked, the view shows every row again.
+    quotes.setMasterSource(nullptr, "");
+    EXPECT_EQ(quotes.recordCount(), 6u);
+    EXPECT_EQ(quotes.field("Firma").asInteger(), 1);
+}
+
+TEST_F(TableViews, FilterCallbackHidesRowsWhileTheSwitchIsOn) {
+    Table table;
+    double start = at(9, 0);
+    table.setOnFilterRecord([&](Table& view) { return view.field("ZEIT").asDateTime() > start; });
+    openView(table, "Intraday.db");
+    EXPECT_EQ(prices(table).size(), 5u);
+    table.setFiltered(true);
+    EXPECT_EQ(prices(table), (std::vector<double>{1.10, 1.05, 100.0, 101.5}));
+    // Hidden rows are not found; the nearest search skips them.
+    EXPECT_FALSE(table.findKey({std::int64_t{1}, at(9, 0)}));
+    table.findNearest({std::int64_t{1}, at(8, 0)});
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
+    start = at(9, 6);
+    table.setFiltered(true);
+    EXPECT_EQ(prices(table), (std::vector<double>{1.05, 101.5}));
+    table.setFiltered(false);
+    EXPECT_EQ(prices(table).size(), 5u);
+}
+
+TEST_F(TableViews, CalcCallbackRunsForEveryRowFetched) {
+    Table table;
+    table.addCalculatedField("Delta", FieldType::Number);
+    int calls = 0;
+    table.setOnCalcFields([&](Table& view) {
+        ++calls;
+        const auto volume = view.field("Volumen").asInteger();
+        if (volume > 1000) {
+            view.field("Delta").setFloat(volume / 1000000.0);
+        } else if (volume != 0) {
+            view.field("Delta").setFloat(-volume / 1000.0);
+        }
+    });
+    openView(table, "Intraday.db");
+    EXPECT_TRUE(table.field("Delta").isNull());
+    table.next();
+    EXPECT_EQ(table.field("Delta").asFloat(), -1.0);
+    table.next();
+    EXPECT_EQ(table.field("Delta").asFloat(), 0.25);
+    table.next();
+    EXPECT_TRUE(table.field("delta").isNull());
+    EXPECT_EQ(calls, 4);
+    table.findKey({std::int64_t{1}, at(9, 5)});
+    EXPECT_EQ(calls, 5);
+}
+
+TEST_F(TableViews, EditPostCancelAndDelete) {
+    Table table;
+    openView(table, "Intraday.db");
+    table.findKey({std::int64_t{1}, at(9, 5)});
+    table.edit();
+    table.field("Kurs").setFloat(2.5);
+    table.cancel();
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
+    table.edit();
+    table.field("Kurs").setFloat(2.5);
+    table.post();
+    EXPECT_EQ(table.state(), DataSetState::Browse);
+    EXPECT_EQ(table.field("Kurs").asFloat(), 2.5);
+    // Changing the key moves the row.
+    table.edit();
+    table.field("Firma").setInteger(3);
+    table.post();
+    EXPECT_EQ(table.field("Firma").asInteger(), 3);
+    table.last();
+    EXPECT_EQ(table.field("Kurs").asFloat(), 2.5);
+    // A duplicate key is refused and the record stays in edit mode.
+    table.append();
+    table.field("Firma").setInteger(2);
+    table.field("ZEIT").setDateTime(at(9, 2));
+    EXPECT_THROW(table.post(), KeyViolationError);
+    EXPECT_EQ(table.state(), DataSetState::Insert);
+    table.cancel();
+    // Deleting from the first row until the end leaves the table empty.
+    table.first();
+    while (!table.eof()) {
+        table.deleteRecord();
+    }
+    EXPECT_TRUE(table.isEmpty());
+    EXPECT_EQ(table.recordCount(), 0u);
+    Table reopened;
+    openView(reopened, "Intraday.db");
+    EXPECT_TRUE(reopened.isEmpty());
+}
+
+TEST_F(TableViews, FieldAccessConvertsAndTestsEmptyValues) {
+    Table table;
+    openView(table, "Firma.db");
+    EXPECT_EQ(table.field("FIRMENNAME").asString(), "Zeta Optionsschein");
+    EXPECT_EQ(table.field("Firma").asString(), "1");
+    EXPECT_EQ(table.field("Firma").asFloat(), 1.0);
+    EXPECT_TRUE(table.field("Aktiv").asBoolean());
+    EXPECT_THROW(table.field("Branche"), TableError);
+    table.append();
+    table.field("Firma").setString("4");
+    table.post();
+    EXPECT_TRUE(table.field("FirmenName").isNull());
+    EXPECT_EQ(table.field("FirmenName").asString(), "");
+    EXPECT_FALSE(table.field("Aktiv").asBoolean());
+    EXPECT_EQ(table.field("Aktiv").asInteger(), 0);
+    table.edit();
+    EXPECT_THROW(table.field("Firma").setString("vier"), TableError);
+    table.cancel();
+}
+
+TEST_F(TableViews, IndexOrderByNameOrFields) {
+    Table table;
+    table.setIndexName("INTRADAY");
+    openView(table, "Intraday.db");
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.00);
+    table.setIndexFieldNames("Kurs");
+    EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.05, 1.10, 100.0, 101.5}));
+    table.findNearest({1.07});
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
+    EXPECT_THROW(table.setIndexName("FEHLT"), TableError);
+}
+
+TEST_F(TableViews, RefreshSeesWhatOtherViewsCommitted) {
+    Table reader;
+    openView(reader, "Intraday.db");
+    addQuote(1, at(8, 0), 0.5, 0);
+    EXPECT_EQ(reader.recordCount(), 5u);
+    reader.refresh();
+    EXPECT_EQ(reader.recordCount(), 6u);
+    EXPECT_EQ(reader.field("Kurs").asFloat(), 1.00);
+    reader.first();
+    EXPECT_EQ(reader.field("Kurs").asFloat(), 0.5);
+}
+
+TEST_F(TableViews, WriteLockConflictFailsAtOnceAndChangesNothing) {
+    Table table;
+    openView(table, "Intraday.db");
+    {
+        TableStorage other(m_directory / "Intraday.db");
+        TableStorage::WriteLock lock(other);
+        table.append();
+        table.field("Firma").setInteger(5);
+        table.field("ZEIT").setDateTime(at(10, 0));
+        EXPECT_THROW(table.post(), LockConflictError);
+    }
+    table.post();
+    EXPECT_EQ(table.field("Firma").asInteger(), 5);
+    EXPECT_EQ(table.recordCount(), 6u);
+}
+
+TEST_F(TableViews, DisabledControlsHearOfChangesOnceWhenEnabled) {
+    Table table;
+    int notifications = 0;
+    table.addChangeListener([&] { ++notifications; });
+    openView(table, "Intraday.db");
+    EXPECT_GT(notifications, 0);
+    notifications = 0;
+    table.disableControls();
+    table.disableControls();
+    prices(table);
+    table.enableControls();
+    EXPECT_EQ(notifications, 0);
+    table.enableControls();
+    EXPECT_EQ(notifications, 1);
+    table.first();
+    EXPECT_EQ(notifications, 2);
+}
+
+TEST_F(TableViews, RenameDeleteAndCreateTables) {
+    Table table;
+    table.setDatabaseName(m_directory);
+    table.setTableName("Intraday.db");
+    table.renameTable((m_directory / "Intraday04.12.2026.DB").string());
+    EXPECT_TRUE(fs::exists(m_directory / "Intraday04.12.2026.DB"));
+    EXPECT_TRUE(fs::exists(m_directory / "Intraday04.12.2026.px"));
+    EXPECT_FALSE(fs::exists(m_directory / "Intraday.db"));
+    Table archive;
+    openView(archive, "Intraday04.12.2026.DB");
+    EXPECT_EQ(archive.recordCount(), 5u);
+    archive.close();
+
+    table.setTableName("Intraday.db");
+    table.createTable({FieldDef::of("Firma", FieldType::Long), FieldDef::of("ZEIT", FieldType::Timestamp),
+                       FieldDef::of("Kurs", FieldType::Money), FieldDef::of("Volumen", FieldType::Long)},
+                      {{"INTRADAY", "FIRMA;ZEIT", true}});
+    table.open();
+    EXPECT_TRUE(table.isEmpty());
+    EXPECT_THROW(table.deleteTable(), TableError);
+    table.close();
+    table.deleteTable();
+    EXPECT_FALSE(fs::exists(m_directory / "Intraday.db"));
+    EXPECT_THROW(Table::deleteTable(m_directory / "Intraday.db"), TableError);
+    EXPECT_THROW(Table::createTable(m_directory / "Bad.db", {FieldDef::of("A", FieldType::Long)},
+                                    {{"X", "B", true}}),
+                 TableError);
+}
+
+} // namespace
+} // namespace marlovex::paradox

@@ -1,0 +1,252 @@
+// pxtool: inspection and small edits of Paradox tables from the command line, for users and
+// scripts. Exit codes: 0 success, 1 the table is unsound or the operation was refused (key
+// violation, lock conflict), 2 bad arguments or unreadable files.
+
+#include "platform/paradox/errors.h"
+#include "platform/paradox/table.h"
+#include "platform/paradox/table_image.h"
+#include "platform/paradox/table_storage.h"
+#include "platform/paradox/value_conversion.h"
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace px = marlovex::paradox;
+
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kRefused = 1;
+constexpr int kBadUsage = 2;
+
+// Raised for wrong command lines; reported with exit code 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+const char* const kUsage = "usage: pxtool schema FILE\n"
+                           "       pxtool dump FILE\n"
+                           "       pxtool check FILE\n"
+                           "       pxtool append FILE FIELD=VALUE...\n"
+                           "       pxtool create FILE --field NAME:TYPE[:SIZE]... [--key N] [--level 4|5|7]\n";
+
+px::TableImage readTable(const std::string& file) {
+    px::TableStorage storage(file);
+    auto snapshot = storage.read();
+    return px::TableImage(std::move(snapshot.db), storage.dbPath().string());
+}
+
+int schemaCommand(const std::string& file) {
+    const auto image = readTable(file);
+    const auto& schema = image.schema();
+    std::cout << "level: " << schema.level << "\n";
+    std::cout << "key fields: " << schema.keyFieldCount << "\n";
+    std::cout << "records: " << image.size() << "\n";
+    std::cout << "fields:\n";
+    for (const auto& field : schema.fields) {
+        std::cout << "  " << field.name << " " << px::typeLetter(field.typeCode);
+        if (field.type() == px::FieldType::Alpha || !field.isKnownType()) {
+            std::cout << field.size;
+        }
+        std::cout << "\n";
+    }
+    return kSuccess;
+}
+
+int dumpCommand(const std::string& file) {
+    const auto image = readTable(file);
+    const auto& fields = image.schema().fields;
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        line += (i > 0 ? ";" : "") + fields[i].name;
+    }
+    std::cout << line << "\n";
+    for (std::size_t row = 0; row < image.size(); ++row) {
+        const auto record = image.record(row);
+        line.clear();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const auto bytes = record.subspan(static_cast<std::size_t>(image.fieldOffsets()[i]),
+                                              static_cast<std::size_t>(fields[i].size));
+            if (i > 0) {
+                line += ';';
+            }
+            line += px::formatText(fields[i], px::decodeField(fields[i], bytes));
+        }
+        std::cout << line << "\n";
+    }
+    return kSuccess;
+}
+
+int checkCommand(const std::string& file) {
+    px::TableStorage storage(file);
+    const auto dbPath = storage.dbPath().string();
+    auto snapshot = storage.read();
+    try {
+        const px::TableImage image(std::move(snapshot.db), dbPath);
+        if (image.isKeyed()) {
+            if (!snapshot.px) {
+                std::cout << "Table " << dbPath << " is damaged: the primary index file is missing\n";
+                return kRefused;
+            }
+            if (const auto fault = image.primaryIndexFault(*snapshot.px)) {
+                std::cout << "Table " << dbPath << " is damaged: " << *fault << "\n";
+                return kRefused;
+            }
+        }
+        std::cout << "Table " << dbPath << " is sound: " << image.size() << " records\n";
+        return kSuccess;
+    } catch (const px::CorruptTableError& error) {
+        std::cout << error.what() << "\n";
+        return kRefused;
+    }
+}
+
+int appendCommand(const std::string& file, const std::vector<std::string>& assignments) {
+    px::Table table;
+    table.setTableName(file);
+    table.open();
+    table.append();
+    for (const auto& assignment : assignments) {
+        const auto equals = assignment.find('=');
+        if (equals == std::string::npos) {
+            throw UsageError("'" + assignment + "' is not FIELD=VALUE");
+        }
+        const auto name = assignment.substr(0, equals);
+        const auto index = table.findField(name);
+        if (!index) {
+            throw UsageError("table " + file + " has no field '" + name + "'");
+        }
+        const auto& field = table.fieldDef(*index);
+        px::Value parsed;
+        try {
+            parsed = px::parseText(field, assignment.substr(equals + 1));
+        } catch (const px::TableError& error) {
+            throw UsageError(error.what());
+        }
+        table.field(*index).setValue(px::toUserValue(field, parsed));
+    }
+    table.post();
+    return kSuccess;
+}
+
+int createCommand(const std::string& file, const std::vector<std::string>& options) {
+    std::vector<px::FieldDef> fields;
+    int keyCount = 0;
+    int level = 7;
+    const auto parseCount = [](const std::string& text, const std::string& what) {
+        int value = 0;
+        const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (result.ec != std::errc{} || result.ptr != text.data() + text.size() || value < 0) {
+            throw UsageError("bad " + what + " '" + text + "'");
+        }
+        return value;
+    };
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const auto& option = options[i];
+        if (i + 1 >= options.size()) {
+            throw UsageError("option " + option + " needs a value");
+        }
+        const auto& argument = options[++i];
+        if (option == "--key") {
+            keyCount = parseCount(argument, "key field count");
+        } else if (option == "--level") {
+            level = parseCount(argument, "level");
+        } else if (option == "--field") {
+            const auto parts = [&] {
+                std::vector<std::string> result;
+                std::size_t start = 0;
+                for (auto colon = argument.find(':'); colon != std::string::npos; colon = argument.find(':', start)) {
+                    result.push_back(argument.substr(start, colon - start));
+                    start = colon + 1;
+                }
+                result.push_back(argument.substr(start));
+                return result;
+            }();
+            if (parts.size() < 2 || parts.size() > 3 || parts[0].empty() || parts[1].size() != 1) {
+                throw UsageError("bad field definition '" + argument + "' (NAME:TYPE[:SIZE])");
+            }
+            px::FieldDef field;
+            field.name = parts[0];
+            try {
+                field.typeCode = px::typeCodeFromLetter(parts[1][0]);
+            } catch (const px::TableError& error) {
+                throw UsageError(error.what());
+            }
+            const int size = parts.size() == 3 ? parseCount(parts[2], "field size") : 0;
+            if (field.type() == px::FieldType::Alpha && parts.size() != 3) {
+                throw UsageError("alpha field '" + field.name + "' needs a size");
+            }
+            field.size = px::storedSize(field.typeCode, size);
+            fields.push_back(field);
+        } else {
+            throw UsageError("unknown option " + option);
+        }
+    }
+    if (keyCount > static_cast<int>(fields.size())) {
+        throw UsageError("--key " + std::to_string(keyCount) + " exceeds the field count");
+    }
+    std::vector<px::IndexDef> indexes;
+    if (keyCount > 0) {
+        std::string names;
+        for (int i = 0; i < keyCount; ++i) {
+            names += (i > 0 ? ";" : "") + fields[static_cast<std::size_t>(i)].name;
+        }
+        indexes.push_back({"", names, true});
+    }
+    try {
+        px::Table::createTable(file, fields, indexes, level);
+    } catch (const px::TableError& error) {
+        throw UsageError(error.what());
+    }
+    return kSuccess;
+}
+
+int run(const std::vector<std::string>& arguments) {
+    if (arguments.size() < 2) {
+        throw UsageError("missing command or file");
+    }
+    const auto& command = arguments[0];
+    const auto& file = arguments[1];
+    const std::vector<std::string> rest(arguments.begin() + 2, arguments.end());
+    if (command == "schema" && rest.empty()) {
+        return schemaCommand(file);
+    }
+    if (command == "dump" && rest.empty()) {
+        return dumpCommand(file);
+    }
+    if (command == "check" && rest.empty()) {
+        return checkCommand(file);
+    }
+    if (command == "append") {
+        return appendCommand(file, rest);
+    }
+    if (command == "create") {
+        return createCommand(file, rest);
+    }
+    throw UsageError("unknown command or arguments");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    try {
+        return run(arguments);
+    } catch (const UsageError& error) {
+        std::cerr << "pxtool: " << error.what() << "\n" << kUsage;
+        return kBadUsage;
+    } catch (const px::KeyViolationError& error) {
+        std::cerr << "pxtool: " << error.what() << "\n";
+        return kRefused;
+    } catch (const px::LockConflictError& error) {
+        std::cerr << "pxtool: " << error.what() << "\n";
+        return kRefused;
+    } catch (const std::exception& error) {
+        std::cerr << "pxtool: " << error.what() << "\n";
+        return kBadUsage;
+    }
+}
