@@ -1,5 +1,5 @@
 #include "platform/registry/registry.h"
-#include "temp_directory.h"
+#include "support/temp_directory.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -10,7 +10,7 @@
 namespace marlovex::registry {
 namespace {
 
-using testing::TempDirectory;
+using testing_support::TempDirectory;
 
 const std::string settingsKey = "\\SOFTWARE\\Brelmund\\Marlovex";
 constexpr int valuesPerWriter = 200;

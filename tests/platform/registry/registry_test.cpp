@@ -1,5 +1,5 @@
 #include "platform/registry/registry.h"
-#include "temp_directory.h"
+#include "support/temp_directory.h"
 
 #include <algorithm>
 #include <bit>
@@ -15,7 +15,7 @@
 namespace marlovex::registry {
 namespace {
 
-using testing::TempDirectory;
+using testing_support::TempDirectory;
 
 const std::string settingsKey = "\\SOFTWARE\\Brelmund\\Marlovex";
 
