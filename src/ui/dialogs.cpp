@@ -15,8 +15,8 @@ public:
         QMessageBox::information(parent, messageTitle(), text);
     }
 
-    bool askYesNo(QWidget* parent, const QString& text) override {
-        return QMessageBox::question(parent, messageTitle(), text, QMessageBox::Yes | QMessageBox::No) ==
+    bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override {
+        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) ==
                QMessageBox::Yes;
     }
 

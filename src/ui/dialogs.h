@@ -26,8 +26,8 @@ public:
 
     // An information box with an OK button.
     virtual void showMessage(QWidget* parent, const QString& text) = 0;
-    // A confirmation box with the buttons Yes and No; true for Yes.
-    virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    // A confirmation box with the buttons Yes and No under `caption`; true for Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An input box with one line of text; returns `preset` when the user cancels.
     virtual QString inputBox(QWidget* parent, const QString& title, const QString& prompt,
                              const QString& preset) = 0;

@@ -2,6 +2,7 @@
 // answers from queues that the test fills beforehand. An unexpected question fails the test.
 #pragma once
 
+#include "support/qt_printers.h"
 #include "ui/dialogs.h"
 
 #include <QDialog>
@@ -22,6 +23,7 @@ public:
 
     QStringList messages;
     QStringList questions;
+    QStringList questionCaptions;
     struct InputRequest {
         QString title;
         QString prompt;
@@ -39,8 +41,9 @@ public:
 
     void showMessage(QWidget*, const QString& text) override { messages << text; }
 
-    bool askYesNo(QWidget*, const QString& text) override {
+    bool askYesNo(QWidget*, const QString& caption, const QString& text) override {
         questions << text;
+        questionCaptions << caption;
         if (yesNoAnswers.empty()) {
             ADD_FAILURE() << "unexpected question: " << text.toStdString();
             return false;
