@@ -28,11 +28,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-const char* const kUsage = "usage: pxtool schema FILE\n"
-                           "       pxtool dump FILE\n"
-                           "       pxtool check FILE\n"
-                           "       pxtool append FILE FIELD=VALUE...\n"
-                           "       pxtool create FILE --field NAME:TYPE[:SIZE]... [--key N] [--level 4|5|7]\n";
+const char* const kUsage =
+    "usage: pxtool schema FILE\n"
+    "       pxtool dump FILE\n"
+    "       pxtool check FILE\n"
+    "       pxtool append FILE FIELD=VALUE...\n"
+    "       pxtool create FILE --field NAME:TYPE[:SIZE]... [--key N] [--level 4|5|7]\n";
 
 px::TableImage readTable(const std::string& file) {
     px::TableStorage storage(file);
@@ -159,7 +160,8 @@ int createCommand(const std::string& file, const std::vector<std::string>& optio
             const auto parts = [&] {
                 std::vector<std::string> result;
                 std::size_t start = 0;
-                for (auto colon = argument.find(':'); colon != std::string::npos; colon = argument.find(':', start)) {
+                for (auto colon = argument.find(':'); colon != std::string::npos;
+                     colon = argument.find(':', start)) {
                     result.push_back(argument.substr(start, colon - start));
                     start = colon + 1;
                 }

@@ -107,6 +107,15 @@ void encodeDouble(double value, std::span<std::uint8_t> out) {
     writeBigEndian(raw, out);
 }
 
+// Date-times from 0001-01-01 to 9999-12-31, the range of the tables' calendar.
+void checkDateTime(double dateTime) {
+    constexpr double kFirst = 1.0 - static_cast<double>(kDateTimeEpochDay);
+    constexpr double kLast = 3652060.0 - static_cast<double>(kDateTimeEpochDay);
+    if (!(dateTime >= kFirst && dateTime < kLast)) {
+        throw TableError("Date-time value " + std::to_string(dateTime) + " is outside the years 1 to 9999");
+    }
+}
+
 [[noreturn]] void throwBadValue(const FieldDef& field, const std::string& what) {
     throw TableError("Field '" + field.name + "': " + what);
 }
@@ -116,8 +125,8 @@ std::int64_t integerOf(const FieldDef& field, const Value& value) {
         return *integer;
     }
     if (const auto* number = std::get_if<double>(&value)) {
-        if (!std::isfinite(*number) || std::trunc(*number) != *number) {
-            throwBadValue(field, "value is not a whole number");
+        if (!std::isfinite(*number) || std::trunc(*number) != *number || std::abs(*number) > 9.0e18) {
+            throwBadValue(field, "value is not a whole number in range");
         }
         return static_cast<std::int64_t>(*number);
     }
@@ -216,6 +225,13 @@ std::uint8_t typeCodeFromLetter(char letter) {
     throw TableError(std::string("Unknown field type '") + letter + "'");
 }
 
+std::optional<std::int64_t> decodeIntegerField(std::span<const std::uint8_t> bytes) {
+    if (allZero(bytes)) {
+        return std::nullopt;
+    }
+    return decodeInteger(bytes);
+}
+
 Value decodeField(const FieldDef& field, std::span<const std::uint8_t> bytes) {
     if (allZero(bytes) || !field.isKnownType()) {
         return Null{};
@@ -292,26 +308,48 @@ void encodeField(const FieldDef& field, const Value& value, std::span<std::uint8
     }
 }
 
-double dateToDateTime(std::int64_t paradoxDays) { return static_cast<double>(paradoxDays - kDateTimeEpochDay); }
+double dateToDateTime(std::int64_t paradoxDays) {
+    return static_cast<double>(paradoxDays - kDateTimeEpochDay);
+}
 
-double timeToDateTime(std::int64_t milliseconds) { return static_cast<double>(milliseconds) / kMillisecondsPerDay; }
+double timeToDateTime(std::int64_t milliseconds) {
+    return static_cast<double>(milliseconds) / kMillisecondsPerDay;
+}
 
 double timestampToDateTime(double paradoxMilliseconds) {
+    // Whole days and the time of day apart, so that a stored moment reads back as exactly the
+    // double that "date + time / 86400000" gives.
+    constexpr double kLimit = 9.0e15;
+    if (std::abs(paradoxMilliseconds) < kLimit && paradoxMilliseconds == std::trunc(paradoxMilliseconds)) {
+        const auto total = static_cast<std::int64_t>(paradoxMilliseconds);
+        const std::int64_t perDay = 86400000;
+        auto days = total / perDay;
+        auto milliseconds = total % perDay;
+        if (milliseconds < 0) {
+            --days;
+            milliseconds += perDay;
+        }
+        return static_cast<double>(days - kDateTimeEpochDay) +
+               static_cast<double>(milliseconds) / kMillisecondsPerDay;
+    }
     const double days = std::floor(paradoxMilliseconds / kMillisecondsPerDay);
     const double milliseconds = paradoxMilliseconds - days * kMillisecondsPerDay;
     return (days - static_cast<double>(kDateTimeEpochDay)) + milliseconds / kMillisecondsPerDay;
 }
 
 std::int64_t dateTimeToDate(double dateTime) {
+    checkDateTime(dateTime);
     return static_cast<std::int64_t>(std::floor(dateTime)) + kDateTimeEpochDay;
 }
 
 std::int64_t dateTimeToTime(double dateTime) {
+    checkDateTime(dateTime);
     const double fraction = std::abs(dateTime - std::trunc(dateTime));
     return std::min<std::int64_t>(std::llround(fraction * kMillisecondsPerDay), 86399999);
 }
 
 double dateTimeToTimestamp(double dateTime) {
+    checkDateTime(dateTime);
     const double days = std::floor(dateTime);
     const double milliseconds = std::round((dateTime - days) * kMillisecondsPerDay);
     return (days + static_cast<double>(kDateTimeEpochDay)) * kMillisecondsPerDay + milliseconds;

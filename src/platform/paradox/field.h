@@ -9,7 +9,9 @@
 // Pure functions and value types; thread-safe.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,6 +38,8 @@ struct FieldDef {
     std::uint8_t typeCode = 0;
     // Bytes in the record (for alpha fields the maximum length).
     int size = 0;
+    // Part of a definition for createTable. Paradox keeps required fields in a separate validity
+    // file, which the engine neither writes nor reads, so the flag is not enforced.
     bool required = false;
 
     static FieldDef of(std::string name, FieldType type, int size = 0, bool required = false);
@@ -58,7 +62,35 @@ struct Null {
 };
 using Value = std::variant<Null, bool, std::int64_t, double, std::string>;
 
-inline bool isNull(const Value& value) { return std::holds_alternative<Null>(value); }
+inline bool isNull(const Value& value) {
+    return std::holds_alternative<Null>(value);
+}
+
+// The number stored in a numeric field (short, long, autoincrement, date, time: integer; number,
+// money, timestamp: double) without building a Value; an empty field gives nullopt. Inline, as
+// scans call them for every row.
+std::optional<std::int64_t> decodeIntegerField(std::span<const std::uint8_t> bytes);
+
+inline std::optional<std::int64_t> decodeLongField(std::span<const std::uint8_t, 4> bytes) {
+    const std::uint32_t raw = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+                              (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+    if (raw == 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(raw ^ 0x80000000u);
+}
+
+inline std::optional<double> decodeDoubleField(std::span<const std::uint8_t, 8> bytes) {
+    std::uint64_t raw = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        raw = (raw << 8) | bytes[i];
+    }
+    if (raw == 0) {
+        return std::nullopt;
+    }
+    constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+    return std::bit_cast<double>((raw & kSignBit) ? raw ^ kSignBit : ~raw);
+}
 
 // Decodes one field; fields of unknown type read as Null.
 Value decodeField(const FieldDef& field, std::span<const std::uint8_t> bytes);

@@ -16,7 +16,8 @@ namespace {
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -30,7 +31,8 @@ std::optional<std::filesystem::path> resolveExisting(const std::filesystem::path
     const auto directory = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     const auto wanted = path.filename().string();
     std::optional<std::filesystem::path> found;
-    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
         const auto name = it->path().filename().string();
         if (equalsIgnoringCase(name, wanted) && (!found || name < found->filename().string())) {
             found = path.has_parent_path() ? directory / name : std::filesystem::path(name);
@@ -109,8 +111,8 @@ std::uint64_t File::size() const {
 std::size_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
     std::size_t done = 0;
     while (done < out.size()) {
-        const auto count = ::pread(m_descriptor, out.data() + done, out.size() - done,
-                                   static_cast<off_t>(offset + done));
+        const auto count =
+            ::pread(m_descriptor, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -134,8 +136,8 @@ std::vector<std::uint8_t> File::readAll() const {
 void File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
     std::size_t done = 0;
     while (done < data.size()) {
-        const auto count = ::pwrite(m_descriptor, data.data() + done, data.size() - done,
-                                    static_cast<off_t>(offset + done));
+        const auto count =
+            ::pwrite(m_descriptor, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -180,6 +182,18 @@ void File::unlock(std::uint64_t offset, std::uint64_t length) {
     lock.l_start = static_cast<off_t>(offset);
     lock.l_len = static_cast<off_t>(length);
     ::fcntl(m_descriptor, F_OFD_SETLK, &lock);
+}
+
+bool File::isLockedByOther(std::uint64_t offset, std::uint64_t length) const {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(offset);
+    lock.l_len = static_cast<off_t>(length);
+    if (::fcntl(m_descriptor, F_OFD_GETLK, &lock) != 0) {
+        fail("Cannot test the lock of");
+    }
+    return lock.l_type != F_UNLCK;
 }
 
 void File::fail(const std::string& what) const {

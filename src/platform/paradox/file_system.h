@@ -46,6 +46,8 @@ public:
     // Return false at once when another handle holds a conflicting lock.
     bool tryLockExclusive(std::uint64_t offset, std::uint64_t length);
     void unlock(std::uint64_t offset, std::uint64_t length);
+    // Whether another handle holds a lock that would conflict with an exclusive one.
+    bool isLockedByOther(std::uint64_t offset, std::uint64_t length) const;
 
 private:
     [[noreturn]] void fail(const std::string& what) const;

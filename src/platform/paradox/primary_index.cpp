@@ -49,7 +49,8 @@ std::vector<std::uint8_t> TableImage::buildPrimaryIndex() const {
             continue;
         }
         const auto* first = slot(m_chain[i].number, 0);
-        level.push_back({std::vector<std::uint8_t>(first, first + keyLength), m_chain[i].number, m_chain[i].count});
+        level.push_back(
+            {std::vector<std::uint8_t>(first, first + keyLength), m_chain[i].number, m_chain[i].count});
     }
 
     std::vector<std::uint8_t> file(layout::kHeaderSize, 0);
@@ -75,8 +76,8 @@ std::vector<std::uint8_t> TableImage::buildPrimaryIndex() const {
                 auto* out = block.data() + kBlockHeader + (e - begin) * entrySize;
                 std::memcpy(out, entries[e].key.data(), keyLength);
                 putIndexShort(out + keyLength, entries[e].block);
-                putIndexShort(out + keyLength + 2,
-                              static_cast<std::uint16_t>(std::min<std::uint32_t>(entries[e].count, kMaxStatistic)));
+                putIndexShort(out + keyLength + 2, static_cast<std::uint16_t>(std::min<std::uint32_t>(
+                                                       entries[e].count, kMaxStatistic)));
                 sum += entries[e].count;
             }
             above.push_back({entries[begin].key, number, sum});
@@ -115,9 +116,11 @@ std::vector<std::uint8_t> TableImage::buildPrimaryIndex() const {
     for (int i = 0; i < m_header.schema.keyFieldCount; ++i) {
         const auto& field = m_header.schema.fields[static_cast<std::size_t>(i)];
         file[kIndexFieldInfoOffset + 2 * static_cast<std::size_t>(i)] = field.typeCode;
-        file[kIndexFieldInfoOffset + 2 * static_cast<std::size_t>(i) + 1] = static_cast<std::uint8_t>(field.size);
+        file[kIndexFieldInfoOffset + 2 * static_cast<std::size_t>(i) + 1] =
+            static_cast<std::uint8_t>(field.size);
     }
-    const auto nameOffset = kIndexFieldInfoOffset + 2 * static_cast<std::size_t>(m_header.schema.keyFieldCount) + 4;
+    const auto nameOffset =
+        kIndexFieldInfoOffset + 2 * static_cast<std::size_t>(m_header.schema.keyFieldCount) + 4;
     const auto name = utf8ToWindows1252(m_header.tableName).substr(0, 78);
     std::memcpy(file.data() + nameOffset, name.data(), name.size());
     return file;
@@ -153,7 +156,8 @@ std::optional<std::string> TableImage::primaryIndexFault(std::span<const std::ui
         }
         visited[number] = true;
         const auto* block = px.data() + headerSize + (number - 1u) * blockSize;
-        const auto lastOffset = static_cast<std::int16_t>(readU16(std::span<const std::uint8_t>(block, 6), 4));
+        const auto lastOffset =
+            static_cast<std::int16_t>(readU16(std::span<const std::uint8_t>(block, 6), 4));
         const int used = lastOffset + static_cast<int>(entrySize);
         if (used <= 0 || used % static_cast<int>(entrySize) != 0 ||
             static_cast<std::size_t>(used) > blockSize - kBlockHeader) {
@@ -190,7 +194,8 @@ std::optional<std::string> TableImage::primaryIndexFault(std::span<const std::ui
             return "the primary index lacks data block " + std::to_string(block.number);
         }
         const auto& entry = leaves[leaf++];
-        if (entry.block != block.number || entry.count != std::min<std::uint32_t>(block.count, kMaxStatistic) ||
+        if (entry.block != block.number ||
+            entry.count != std::min<std::uint32_t>(block.count, kMaxStatistic) ||
             std::memcmp(entry.key.data(), slot(block.number, 0), keyLength) != 0) {
             return "the primary index entry for data block " + std::to_string(block.number) +
                    " does not match the block";

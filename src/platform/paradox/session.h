@@ -3,7 +3,9 @@
 // The program configures it once at start-up, before any table is touched: the session-only
 // configuration mode (nothing the session defines is stored for other programs), the password
 // of the product family's protected tables, and the network control directory, the shared place
-// where programs that use the same data directory meet (there the engine keeps its lock files).
+// where programs that use the same data directory meet. The engine itself keeps each table's
+// lock and journal next to the table, so that every program, also one without this setting,
+// meets at the same lock.
 //
 // Not thread-safe: configure it from the user-interface thread before opening tables.
 #pragma once

@@ -38,17 +38,17 @@ std::filesystem::path Table::tablePath() const {
     if (path.is_relative()) {
         path = m_directory / path;
     }
-    if (!path.has_extension()) {
-        path += ".DB";
-    }
-    return resolveForCreate(path);
+    return resolveForCreate(withTableExtension(path));
 }
 
-std::string Table::describe() const { return tablePath().string(); }
+std::string Table::describe() const {
+    return tablePath().string();
+}
 
 void Table::requireActive(const char* operation) const {
     if (!active()) {
-        throw TableError(std::string("Cannot ") + operation + " table " + describe() + ": the table is not open");
+        throw TableError(std::string("Cannot ") + operation + " table " + describe() +
+                         ": the table is not open");
     }
 }
 
@@ -100,9 +100,13 @@ void Table::setFiltered(bool filtered) {
     }
 }
 
-void Table::setOnFilterRecord(FilterCallback callback) { m_filter = std::move(callback); }
+void Table::setOnFilterRecord(FilterCallback callback) {
+    m_filter = std::move(callback);
+}
 
-void Table::setOnCalcFields(CalcCallback callback) { m_calc = std::move(callback); }
+void Table::setOnCalcFields(CalcCallback callback) {
+    m_calc = std::move(callback);
+}
 
 void Table::addCalculatedField(const std::string& name, FieldType type) {
     m_calcDefs.push_back(FieldDef::of(name, type, type == FieldType::Alpha ? 255 : 0));
@@ -142,6 +146,7 @@ void Table::close() {
     m_order.clear();
     m_buffer.clear();
     m_position = kNoRow;
+    m_record = {};
     m_eof = m_bof = true;
     for (auto* detail : m_details) {
         if (detail->active()) {
@@ -164,6 +169,7 @@ void Table::load() {
     m_image = std::make_unique<TableImage>(std::move(snapshot.db), m_storage->dbPath().string());
     m_px = std::move(snapshot.px);
     m_sequence = snapshot.sequence;
+    m_record = {};
 }
 
 void Table::buildOrder() {
@@ -209,7 +215,8 @@ void Table::buildOrder() {
         for (auto index : m_orderFields) {
             const auto& field = schema.fields[index];
             const auto offset = static_cast<std::size_t>(offsets[index]);
-            const int result = compareStoredField(field, recordA.data() + offset, recordB.data() + offset, true);
+            const int result =
+                compareStoredField(field, recordA.data() + offset, recordB.data() + offset, true);
             if (result != 0) {
                 return result < 0;
             }
@@ -233,13 +240,17 @@ std::span<const std::uint8_t> Table::currentRecord() const {
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert) {
         return m_buffer;
     }
-    if (m_image == nullptr || m_position == kNoRow) {
+    if (m_image == nullptr || m_position == kNoRow || m_position >= m_image->size()) {
         return {};
     }
-    return recordAtPosition(m_position);
+    if (m_record.empty()) {
+        m_record = recordAtPosition(m_position);
+    }
+    return m_record;
 }
 
-int Table::compareAtPosition(std::size_t position, const std::vector<std::uint8_t>& key, std::size_t fieldCount) const {
+int Table::compareAtPosition(std::size_t position, const std::vector<std::uint8_t>& key,
+                             std::size_t fieldCount) const {
     const auto record = recordAtPosition(position);
     const auto& schema = m_image->schema();
     const auto& offsets = m_image->fieldOffsets();
@@ -250,7 +261,8 @@ int Table::compareAtPosition(std::size_t position, const std::vector<std::uint8_
     for (std::size_t i = 0; i < fieldCount; ++i) {
         const auto index = m_orderFields[i];
         const auto& field = schema.fields[index];
-        const int result = compareStoredField(field, record.data() + offsets[index], key.data() + keyOffset, true);
+        const int result =
+            compareStoredField(field, record.data() + offsets[index], key.data() + keyOffset, true);
         if (result != 0) {
             return result;
         }
@@ -290,7 +302,8 @@ std::size_t Table::upperBoundKey(const std::vector<std::uint8_t>& key, std::size
 std::vector<std::uint8_t> Table::encodeKey(const std::vector<Value>& values) const {
     if (values.size() > m_orderFields.size()) {
         throw TableError("Table " + describe() + ": " + std::to_string(values.size()) +
-                         " key values given, the order has " + std::to_string(m_orderFields.size()) + " fields");
+                         " key values given, the order has " + std::to_string(m_orderFields.size()) +
+                         " fields");
     }
     std::vector<std::uint8_t> key;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -367,12 +380,14 @@ std::size_t Table::lastAcceptedBefore(std::size_t end) {
 void Table::checkNotEditing(const char* operation) {
     requireActive(operation);
     if (m_state != DataSetState::Browse) {
-        throw TableError(std::string("Cannot ") + operation + " table " + describe() + " while a record is edited");
+        throw TableError(std::string("Cannot ") + operation + " table " + describe() +
+                         " while a record is edited");
     }
 }
 
 void Table::moveTo(std::size_t position) {
     m_position = position;
+    m_record = {};
     fetched();
 }
 
@@ -445,9 +460,13 @@ void Table::prior() {
     moveTo(position);
 }
 
-bool Table::isEmpty() const { return !active() || m_position == kNoRow; }
+bool Table::isEmpty() const {
+    return !active() || m_position == kNoRow;
+}
 
-std::size_t Table::recordCount() const { return active() ? m_rangeEnd - m_rangeBegin : 0; }
+std::size_t Table::recordCount() const {
+    return active() ? m_rangeEnd - m_rangeBegin : 0;
+}
 
 bool Table::findKey(const std::vector<Value>& values) {
     checkNotEditing("search");
@@ -477,7 +496,9 @@ void Table::findNearest(const std::vector<Value>& values) {
     moveTo(position);
 }
 
-void Table::disableControls() { ++m_disableCount; }
+void Table::disableControls() {
+    ++m_disableCount;
+}
 
 void Table::enableControls() {
     if (m_disableCount > 0 && --m_disableCount == 0 && m_changePending) {
@@ -488,7 +509,9 @@ void Table::enableControls() {
     }
 }
 
-void Table::addChangeListener(ChangeListener listener) { m_listeners.push_back(std::move(listener)); }
+void Table::addChangeListener(ChangeListener listener) {
+    m_listeners.push_back(std::move(listener));
+}
 
 void Table::notifyChange() {
     if (m_disableCount > 0) {

@@ -178,18 +178,24 @@ private:
     void fetched();
     void notifyChange();
     void masterMoved();
-    int compareAtPosition(std::size_t position, const std::vector<std::uint8_t>& key, std::size_t fieldCount) const;
+    int compareAtPosition(std::size_t position, const std::vector<std::uint8_t>& key,
+                          std::size_t fieldCount) const;
     std::size_t lowerBoundKey(const std::vector<std::uint8_t>& key, std::size_t fieldCount) const;
     std::size_t upperBoundKey(const std::vector<std::uint8_t>& key, std::size_t fieldCount) const;
     std::vector<std::uint8_t> encodeKey(const std::vector<Value>& values) const;
     void checkNotEditing(const char* operation);
     void reloadAfterFailure();
+    // Commits the image's changes with a primary index that matches them; the write lock is held.
+    void commitImage();
     void relocate(std::span<const std::uint8_t> record);
     void fillMasterLink();
     std::size_t locateForWrite(const std::vector<std::uint8_t>& original) const;
     std::string describe() const;
 
     Value readValue(std::size_t index) const;
+    // The stored bytes of field `index` in the current row; empty for calculated fields and when
+    // there is no row.
+    std::span<const std::uint8_t> fieldBytes(std::size_t index) const;
     void writeValue(std::size_t index, const Value& value);
 
     std::filesystem::path m_directory;
@@ -219,6 +225,8 @@ private:
     std::size_t m_rangeBegin = 0;
     std::size_t m_rangeEnd = 0;
     std::size_t m_position = kNoRow;
+    // The current row's bytes, found once per move; empty until needed.
+    mutable std::span<const std::uint8_t> m_record;
     std::size_t m_probe = kNoRow;
     bool m_eof = true;
     bool m_bof = true;

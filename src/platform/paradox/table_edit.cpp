@@ -18,13 +18,30 @@ FieldRef::FieldRef(Table& table, std::size_t index)
     : m_table(table)
     , m_index(index) {}
 
-const std::string& FieldRef::name() const { return m_table.fieldDef(m_index).name; }
+const std::string& FieldRef::name() const {
+    return m_table.fieldDef(m_index).name;
+}
 
-Value FieldRef::value() const { return m_table.readValue(m_index); }
+Value FieldRef::value() const {
+    return m_table.readValue(m_index);
+}
 
-bool FieldRef::isNull() const { return paradox::isNull(value()); }
+bool FieldRef::isNull() const {
+    return paradox::isNull(value());
+}
 
 std::int64_t FieldRef::asInteger() const {
+    const auto& field = m_table.fieldDef(m_index);
+    const auto bytes = m_table.fieldBytes(m_index);
+    switch (bytes.empty() ? FieldType::Alpha : field.type()) {
+    case FieldType::Long:
+    case FieldType::AutoIncrement:
+        return decodeLongField(bytes.first<4>()).value_or(0);
+    case FieldType::Short:
+        return decodeIntegerField(bytes).value_or(0);
+    default:
+        break;
+    }
     const auto stored = value();
     if (const auto* integer = std::get_if<std::int64_t>(&stored)) {
         return *integer;
@@ -47,7 +64,26 @@ std::int64_t FieldRef::asInteger() const {
 }
 
 double FieldRef::asFloat() const {
-    const auto user = toUserValue(m_table.fieldDef(m_index), value());
+    const auto& field = m_table.fieldDef(m_index);
+    const auto bytes = m_table.fieldBytes(m_index);
+    // Direct paths for the numeric types: scans read millions of these.
+    switch (bytes.empty() ? FieldType::Alpha : field.type()) {
+    case FieldType::Money:
+    case FieldType::Number:
+        return decodeDoubleField(bytes.first<8>()).value_or(0.0);
+    case FieldType::Timestamp: {
+        const auto stored = decodeDoubleField(bytes.first<8>());
+        return stored ? timestampToDateTime(*stored) : 0.0;
+    }
+    case FieldType::Long:
+    case FieldType::AutoIncrement:
+        return static_cast<double>(decodeLongField(bytes.first<4>()).value_or(0));
+    case FieldType::Short:
+        return static_cast<double>(decodeIntegerField(bytes).value_or(0));
+    default:
+        break;
+    }
+    const auto user = toUserValue(field, value());
     if (const auto* number = std::get_if<double>(&user)) {
         return *number;
     }
@@ -68,9 +104,13 @@ double FieldRef::asFloat() const {
     return 0.0;
 }
 
-double FieldRef::asDateTime() const { return asFloat(); }
+double FieldRef::asDateTime() const {
+    return asFloat();
+}
 
-std::string FieldRef::asString() const { return formatText(m_table.fieldDef(m_index), value()); }
+std::string FieldRef::asString() const {
+    return formatText(m_table.fieldDef(m_index), value());
+}
 
 bool FieldRef::asBoolean() const {
     const auto stored = value();
@@ -86,14 +126,28 @@ bool FieldRef::asBoolean() const {
     throw TableError("Field '" + name() + "' is not a logical field");
 }
 
-void FieldRef::setInteger(std::int64_t value) { setValue(value); }
-void FieldRef::setFloat(double value) { setValue(value); }
-void FieldRef::setDateTime(double value) { setValue(value); }
-void FieldRef::setString(const std::string& value) { setValue(value); }
-void FieldRef::setBoolean(bool value) { setValue(value); }
-void FieldRef::clear() { setValue(Null{}); }
+void FieldRef::setInteger(std::int64_t value) {
+    setValue(value);
+}
+void FieldRef::setFloat(double value) {
+    setValue(value);
+}
+void FieldRef::setDateTime(double value) {
+    setValue(value);
+}
+void FieldRef::setString(const std::string& value) {
+    setValue(value);
+}
+void FieldRef::setBoolean(bool value) {
+    setValue(value);
+}
+void FieldRef::clear() {
+    setValue(Null{});
+}
 
-void FieldRef::setValue(const Value& value) { m_table.writeValue(m_index, value); }
+void FieldRef::setValue(const Value& value) {
+    m_table.writeValue(m_index, value);
+}
 
 std::size_t Table::fieldCount() const {
     return (m_image ? m_image->schema().fields.size() : 0) + m_calcDefs.size();
@@ -134,6 +188,19 @@ FieldRef Table::field(std::size_t index) {
         throw TableError("Table " + describe() + " has no field number " + std::to_string(index + 1));
     }
     return FieldRef(*this, index);
+}
+
+std::span<const std::uint8_t> Table::fieldBytes(std::size_t index) const {
+    const std::size_t stored = m_image->schema().fields.size();
+    if (index >= stored) {
+        return {};
+    }
+    const auto record = currentRecord();
+    if (record.empty()) {
+        return {};
+    }
+    return record.subspan(static_cast<std::size_t>(m_image->fieldOffsets()[index]),
+                          static_cast<std::size_t>(m_image->schema().fields[index].size));
 }
 
 Value Table::readValue(std::size_t index) const {
@@ -213,7 +280,8 @@ std::size_t Table::locateForWrite(const std::vector<std::uint8_t>& original) con
         return TableError("Table " + describe() + ": the record was changed or deleted by another user");
     };
     if (m_image->isKeyed()) {
-        const std::span<const std::uint8_t> key(original.data(), static_cast<std::size_t>(m_image->keySize()));
+        const std::span<const std::uint8_t> key(original.data(),
+                                                static_cast<std::size_t>(m_image->keySize()));
         const auto row = m_image->lowerBound(key);
         if (row >= m_image->size() || std::memcmp(m_image->record(row).data(), key.data(), key.size()) != 0) {
             throw notFound();
@@ -269,6 +337,17 @@ void Table::relocate(std::span<const std::uint8_t> record) {
     first();
 }
 
+void Table::commitImage() {
+    if (m_image->isKeyed()) {
+        auto index = m_image->buildPrimaryIndex();
+        m_storage->commit(*m_image, index, m_px);
+        m_px = std::move(index);
+    } else {
+        m_storage->commit(*m_image, {}, std::nullopt);
+    }
+    m_sequence = m_storage->sequence();
+}
+
 void Table::post() {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
         throw TableError("Cannot post to table " + describe() + ": no record is edited");
@@ -287,16 +366,10 @@ void Table::post() {
             } else {
                 row = m_image->replace(locateForWrite(m_original), record);
             }
-            const auto written = m_image->record(row);
-            m_buffer.assign(written.begin(), written.end());
-            const auto index = m_image->isKeyed() ? m_image->buildPrimaryIndex() : std::vector<std::uint8_t>{};
-            if (m_image->isKeyed()) {
-                m_storage->commit(*m_image, index, m_px);
-                m_px = index;
-            } else {
-                m_storage->commit(*m_image, index, std::nullopt);
-            }
-            m_sequence = m_storage->sequence();
+            m_record = {};
+            const auto stored = m_image->record(row);
+            m_buffer.assign(stored.begin(), stored.end());
+            commitImage();
         } catch (...) {
             reloadAfterFailure();
             throw;
@@ -325,14 +398,8 @@ void Table::deleteRecord() {
         }
         try {
             m_image->erase(locateForWrite(original));
-            const auto index = m_image->isKeyed() ? m_image->buildPrimaryIndex() : std::vector<std::uint8_t>{};
-            if (m_image->isKeyed()) {
-                m_storage->commit(*m_image, index, m_px);
-                m_px = index;
-            } else {
-                m_storage->commit(*m_image, index, std::nullopt);
-            }
-            m_sequence = m_storage->sequence();
+            m_record = {};
+            commitImage();
         } catch (...) {
             reloadAfterFailure();
             throw;
@@ -382,9 +449,7 @@ void Table::renameTable(const std::string& newName) {
     if (target.is_relative()) {
         target = m_directory / target;
     }
-    if (!target.has_extension()) {
-        target += ".DB";
-    }
+    target = withTableExtension(target);
     renameTable(tablePath(), target);
     m_tableName = target.filename().string();
 }
@@ -401,7 +466,8 @@ void Table::createTable(const std::filesystem::path& path, const std::vector<Fie
     schema.fields = fields;
     for (const auto& index : indexes) {
         if (!index.primary) {
-            throw TableError("Table " + path.string() + ": secondary index '" + index.name + "' is not supported");
+            throw TableError("Table " + path.string() + ": secondary index '" + index.name +
+                             "' is not supported");
         }
         const auto names = splitFieldNames(index.fields);
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -430,7 +496,8 @@ void Table::renameTable(const std::filesystem::path& path, const std::filesystem
         throw TableError("Table " + path.string() + " does not exist");
     }
     if (resolveExisting(newPath)) {
-        throw TableError("Cannot rename table " + source->string() + ": " + newPath.string() + " already exists");
+        throw TableError("Cannot rename table " + source->string() + ": " + newPath.string() +
+                         " already exists");
     }
     TableStorage storage(*source);
     TableStorage::WriteLock lock(storage);

@@ -19,7 +19,9 @@ constexpr std::uint16_t kWindows1252CodePage = 0x04E4;
 constexpr std::array<std::uint8_t, 7> kBlockSizeCodes{1, 2, 3, 4, 8, 16, 32};
 constexpr char kSortOrderName[] = "ascii";
 
-std::size_t tableNameLength(int level) { return level >= 7 ? kLongTableNameLength : kShortTableNameLength; }
+std::size_t tableNameLength(int level) {
+    return level >= 7 ? kLongTableNameLength : kShortTableNameLength;
+}
 
 std::uint8_t versionId(int level) {
     switch (level) {
@@ -46,7 +48,8 @@ int levelOfVersionId(std::uint8_t id) {
 }
 
 std::size_t namesOffset(std::size_t fieldCount, int level) {
-    return kFieldInfoOffset + 2 * fieldCount + kPointerSize + kPointerSize * fieldCount + tableNameLength(level);
+    return kFieldInfoOffset + 2 * fieldCount + kPointerSize + kPointerSize * fieldCount +
+           tableNameLength(level);
 }
 
 } // namespace
@@ -82,12 +85,14 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
     DbHeader header;
     const auto fileType = file[0x04];
     if (fileType != layout::kKeyedTable && fileType != layout::kUnkeyedTable) {
-        throw TableError("File " + fileName + " is not a Paradox table (file type " + std::to_string(fileType) + ")");
+        throw TableError("File " + fileName + " is not a Paradox table (file type " +
+                         std::to_string(fileType) + ")");
     }
     header.recordSize = readU16(file, 0x00);
     header.headerSize = readU16(file, 0x02);
     header.blockSizeCode = file[0x05];
-    if (std::find(kBlockSizeCodes.begin(), kBlockSizeCodes.end(), header.blockSizeCode) == kBlockSizeCodes.end()) {
+    if (std::find(kBlockSizeCodes.begin(), kBlockSizeCodes.end(), header.blockSizeCode) ==
+        kBlockSizeCodes.end()) {
         throw corrupt("unknown block size code " + std::to_string(header.blockSizeCode));
     }
     header.blockSize = header.blockSizeCode * 1024;
@@ -106,7 +111,8 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
                          ", which the engine does not read (levels 4, 5 and 7)");
     }
     if (readU32(file, 0x5C) != 0) {
-        throw TableError("Table " + fileName + " is protected by a password; protected tables are not supported");
+        throw TableError("Table " + fileName +
+                         " is protected by a password; protected tables are not supported");
     }
     if (header.recordSize == 0 || fieldCount == 0 || fieldCount > 255) {
         throw corrupt("bad record size or field count");
@@ -117,7 +123,8 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
     if ((fileType == layout::kKeyedTable) != (header.schema.keyFieldCount > 0)) {
         throw corrupt("the file type does not match the key field count");
     }
-    if (static_cast<std::size_t>(header.headerSize) < kFieldInfoOffset || static_cast<std::size_t>(header.headerSize) > file.size()) {
+    if (static_cast<std::size_t>(header.headerSize) < kFieldInfoOffset ||
+        static_cast<std::size_t>(header.headerSize) > file.size()) {
         throw corrupt("the header size " + std::to_string(header.headerSize) + " exceeds the file");
     }
     const auto headerBytes = file.first(static_cast<std::size_t>(header.headerSize));
@@ -151,8 +158,8 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
         header.schema.fields.push_back(std::move(field));
     }
     if (recordSize != header.recordSize) {
-        throw corrupt("the record size " + std::to_string(header.recordSize) + " does not match the fields (" +
-                      std::to_string(recordSize) + ")");
+        throw corrupt("the record size " + std::to_string(header.recordSize) +
+                      " does not match the fields (" + std::to_string(recordSize) + ")");
     }
     if (header.recordSize > header.blockSize - static_cast<int>(layout::kBlockHeaderSize)) {
         throw corrupt("a record does not fit into a block");
@@ -162,7 +169,8 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
 
 void validateSchema(const TableSchema& schema, const std::string& tableName) {
     if (schema.level != 4 && schema.level != 5 && schema.level != 7) {
-        throw TableError("Table " + tableName + ": level " + std::to_string(schema.level) + " cannot be created");
+        throw TableError("Table " + tableName + ": level " + std::to_string(schema.level) +
+                         " cannot be created");
     }
     if (schema.fields.empty() || schema.fields.size() > 255) {
         throw TableError("Table " + tableName + " needs between 1 and 255 fields");
@@ -174,16 +182,20 @@ void validateSchema(const TableSchema& schema, const std::string& tableName) {
     std::vector<std::string> seen;
     for (const auto& field : schema.fields) {
         if (field.name.empty() || field.name.size() > 25) {
-            throw TableError("Table " + tableName + ": field name '" + field.name + "' must have 1 to 25 characters");
+            throw TableError("Table " + tableName + ": field name '" + field.name +
+                             "' must have 1 to 25 characters");
         }
         if (!field.isKnownType()) {
-            throw TableError("Table " + tableName + ": field '" + field.name + "' has a type that cannot be created");
+            throw TableError("Table " + tableName + ": field '" + field.name +
+                             "' has a type that cannot be created");
         }
         if (field.type() == FieldType::Alpha && (field.size < 1 || field.size > 255)) {
-            throw TableError("Table " + tableName + ": alpha field '" + field.name + "' needs a size of 1 to 255");
+            throw TableError("Table " + tableName + ": alpha field '" + field.name +
+                             "' needs a size of 1 to 255");
         }
         std::string lower = field.name;
-        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         if (std::find(seen.begin(), seen.end(), lower) != seen.end()) {
             throw TableError("Table " + tableName + ": field name '" + field.name + "' appears twice");
         }
@@ -209,7 +221,8 @@ DbHeader newDbHeader(const TableSchema& schema, const std::string& tableName) {
         needed += utf8ToWindows1252(field.name).size() + 1;
     }
     needed += 2 * schema.fields.size() + sizeof(kSortOrderName);
-    header.headerSize = static_cast<int>((needed + layout::kHeaderSize - 1) / layout::kHeaderSize * layout::kHeaderSize);
+    header.headerSize =
+        static_cast<int>((needed + layout::kHeaderSize - 1) / layout::kHeaderSize * layout::kHeaderSize);
     return header;
 }
 

@@ -38,8 +38,8 @@ void TableImage::parseChain() {
     const auto corrupt = [&](const std::string& what) {
         return CorruptTableError("Table " + m_fileName + " is damaged: " + what);
     };
-    const auto expectedSize =
-        static_cast<std::uint64_t>(m_header.headerSize) + std::uint64_t{m_header.fileBlocks} * m_header.blockSize;
+    const auto expectedSize = static_cast<std::uint64_t>(m_header.headerSize) +
+                              std::uint64_t{m_header.fileBlocks} * m_header.blockSize;
     if (m_bytes.size() < expectedSize) {
         throw corrupt("the file is truncated (" + std::to_string(m_bytes.size()) + " of " +
                       std::to_string(expectedSize) + " bytes)");
@@ -78,8 +78,8 @@ void TableImage::parseChain() {
     }
     recomputeStarts();
     if (m_rowCount != m_header.recordCount) {
-        throw corrupt("the header counts " + std::to_string(m_header.recordCount) + " records, the blocks hold " +
-                      std::to_string(m_rowCount));
+        throw corrupt("the header counts " + std::to_string(m_header.recordCount) +
+                      " records, the blocks hold " + std::to_string(m_rowCount));
     }
 }
 
@@ -87,15 +87,23 @@ void TableImage::checkKeyOrder() const {
     if (!isKeyed()) {
         return;
     }
-    for (std::size_t row = 1; row < m_rowCount; ++row) {
-        if (compareKeys(record(row - 1).data(), record(row).data(), static_cast<std::size_t>(m_keySize)) >= 0) {
-            throw CorruptTableError("Table " + m_fileName + " is damaged: record " + std::to_string(row + 1) +
-                                    " is out of key order");
+    const std::uint8_t* previous = nullptr;
+    std::size_t row = 0;
+    for (const auto& block : m_chain) {
+        for (std::size_t i = 0; i < block.count; ++i, ++row) {
+            const auto* current = slot(block.number, i);
+            if (previous != nullptr &&
+                compareKeys(previous, current, static_cast<std::size_t>(m_keySize)) >= 0) {
+                throw CorruptTableError("Table " + m_fileName + " is damaged: record " +
+                                        std::to_string(row + 1) + " is out of key order");
+            }
+            previous = current;
         }
     }
 }
 
 void TableImage::recomputeStarts() {
+    m_lastChainIndex = 0;
     m_starts.resize(m_chain.size());
     std::size_t total = 0;
     for (std::size_t i = 0; i < m_chain.size(); ++i) {
@@ -106,8 +114,16 @@ void TableImage::recomputeStarts() {
 }
 
 std::size_t TableImage::chainIndexOfRow(std::size_t row) const {
+    for (auto candidate = m_lastChainIndex; candidate < m_chain.size() && candidate <= m_lastChainIndex + 1;
+         ++candidate) {
+        if (row >= m_starts[candidate] && row < m_starts[candidate] + m_chain[candidate].count) {
+            m_lastChainIndex = candidate;
+            return candidate;
+        }
+    }
     const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), row);
-    return static_cast<std::size_t>(it - m_starts.begin()) - 1;
+    m_lastChainIndex = static_cast<std::size_t>(it - m_starts.begin()) - 1;
+    return m_lastChainIndex;
 }
 
 std::uint64_t TableImage::blockOffset(std::uint16_t number) const {
@@ -115,16 +131,19 @@ std::uint64_t TableImage::blockOffset(std::uint16_t number) const {
 }
 
 std::uint8_t* TableImage::slot(std::uint16_t block, std::size_t index) {
-    return m_bytes.data() + blockOffset(block) + kBlockHeader + index * static_cast<std::size_t>(m_header.recordSize);
+    return m_bytes.data() + blockOffset(block) + kBlockHeader +
+           index * static_cast<std::size_t>(m_header.recordSize);
 }
 
 const std::uint8_t* TableImage::slot(std::uint16_t block, std::size_t index) const {
-    return m_bytes.data() + blockOffset(block) + kBlockHeader + index * static_cast<std::size_t>(m_header.recordSize);
+    return m_bytes.data() + blockOffset(block) + kBlockHeader +
+           index * static_cast<std::size_t>(m_header.recordSize);
 }
 
 std::span<const std::uint8_t> TableImage::record(std::size_t row) const {
     const auto index = chainIndexOfRow(row);
-    return {slot(m_chain[index].number, row - m_starts[index]), static_cast<std::size_t>(m_header.recordSize)};
+    return {slot(m_chain[index].number, row - m_starts[index]),
+            static_cast<std::size_t>(m_header.recordSize)};
 }
 
 int TableImage::compareKeys(const std::uint8_t* a, const std::uint8_t* b, std::size_t length) const {
@@ -132,7 +151,8 @@ int TableImage::compareKeys(const std::uint8_t* a, const std::uint8_t* b, std::s
 }
 
 std::size_t TableImage::capacity() const {
-    return (static_cast<std::size_t>(m_header.blockSize) - kBlockHeader) / static_cast<std::size_t>(m_header.recordSize);
+    return (static_cast<std::size_t>(m_header.blockSize) - kBlockHeader) /
+           static_cast<std::size_t>(m_header.recordSize);
 }
 
 std::size_t TableImage::lowerBound(std::span<const std::uint8_t> keyPrefix) const {
@@ -179,7 +199,8 @@ void TableImage::touchBlock(std::uint16_t number) {
     touch(blockOffset(number), static_cast<std::uint32_t>(m_header.blockSize));
 }
 
-void TableImage::writeBlockHeader(std::uint16_t number, std::uint16_t next, std::uint16_t previous, int count) {
+void TableImage::writeBlockHeader(std::uint16_t number, std::uint16_t next, std::uint16_t previous,
+                                  int count) {
     touchBlock(number);
     const std::span<std::uint8_t> block(m_bytes.data() + blockOffset(number), kBlockHeader);
     writeU16(block, 0, next);
@@ -188,10 +209,21 @@ void TableImage::writeBlockHeader(std::uint16_t number, std::uint16_t next, std:
 }
 
 std::uint16_t TableImage::allocateBlock() {
-    if (m_header.firstFreeBlock != 0 && m_header.firstFreeBlock <= m_header.fileBlocks) {
+    // A free list that points into the chain or beyond the file is ignored rather than trusted:
+    // taking such a block would overwrite records.
+    const auto isFree = [&](std::uint16_t number) {
+        return number != 0 && number <= m_header.fileBlocks &&
+               std::none_of(m_chain.begin(), m_chain.end(),
+                            [&](const ChainBlock& block) { return block.number == number; });
+    };
+    if (m_header.firstFreeBlock != 0 && !isFree(m_header.firstFreeBlock)) {
+        m_header.firstFreeBlock = 0;
+    }
+    if (m_header.firstFreeBlock != 0) {
         const auto number = m_header.firstFreeBlock;
         touchBlock(number);
-        m_header.firstFreeBlock = readU16(std::span<const std::uint8_t>(m_bytes.data() + blockOffset(number), 2), 0);
+        m_header.firstFreeBlock =
+            readU16(std::span<const std::uint8_t>(m_bytes.data() + blockOffset(number), 2), 0);
         ++m_header.usedBlocks;
         return number;
     }
@@ -234,13 +266,14 @@ void TableImage::syncHeader() {
     m_header.firstBlock = m_chain.empty() ? 0 : m_chain.front().number;
     m_header.lastBlock = m_chain.empty() ? 0 : m_chain.back().number;
     touch(0, static_cast<std::uint32_t>(m_header.headerSize));
-    updateDbHeaderCounters(m_header, std::span<std::uint8_t>(m_bytes.data(), static_cast<std::size_t>(m_header.headerSize)));
+    updateDbHeaderCounters(
+        m_header, std::span<std::uint8_t>(m_bytes.data(), static_cast<std::size_t>(m_header.headerSize)));
 }
 
 void TableImage::checkRecordSize(std::span<const std::uint8_t> record) const {
     if (record.size() != static_cast<std::size_t>(m_header.recordSize)) {
-        throw TableError("Table " + m_fileName + ": a record must have " + std::to_string(m_header.recordSize) +
-                         " bytes");
+        throw TableError("Table " + m_fileName + ": a record must have " +
+                         std::to_string(m_header.recordSize) + " bytes");
     }
 }
 
@@ -250,19 +283,22 @@ void TableImage::assignAutoIncrement(std::vector<std::uint8_t>& record) {
         if (field.type() != FieldType::AutoIncrement) {
             continue;
         }
-        const std::span<std::uint8_t> bytes(record.data() + m_fieldOffsets[i], static_cast<std::size_t>(field.size));
+        const std::span<std::uint8_t> bytes(record.data() + m_fieldOffsets[i],
+                                            static_cast<std::size_t>(field.size));
         const auto value = decodeField(field, bytes);
         if (isNull(value)) {
             const auto next = static_cast<std::int64_t>(m_header.autoIncrement) + 1;
             encodeField(field, next, bytes);
             m_header.autoIncrement = static_cast<std::uint32_t>(next);
-        } else if (const auto* given = std::get_if<std::int64_t>(&value); given && *given > m_header.autoIncrement) {
+        } else if (const auto* given = std::get_if<std::int64_t>(&value);
+                   given && *given > m_header.autoIncrement) {
             m_header.autoIncrement = static_cast<std::uint32_t>(*given);
         }
     }
 }
 
-void TableImage::insertAt(std::size_t chainIndex, std::size_t position, std::span<const std::uint8_t> record) {
+void TableImage::insertAt(std::size_t chainIndex, std::size_t position,
+                          std::span<const std::uint8_t> record) {
     const auto recordSize = static_cast<std::size_t>(m_header.recordSize);
     auto& target = m_chain[chainIndex];
     if (target.count < capacity()) {

@@ -104,6 +104,8 @@ private:
     int m_keySize = 0;
     std::vector<ChainBlock> m_chain;
     std::vector<std::size_t> m_starts;
+    // The chain block of the last row looked up: scans then find each row in constant time.
+    mutable std::size_t m_lastChainIndex = 0;
     std::size_t m_rowCount = 0;
     // Dirty pages by offset, with their bytes before the first change.
     std::map<std::uint64_t, std::pair<std::uint32_t, std::vector<std::uint8_t>>> m_dirty;

@@ -85,11 +85,38 @@ TableStorage::TableStorage(const std::filesystem::path& dbPath)
     }())
     , m_pxPath(indexPathFor(m_dbPath))
     , m_journalPath(journalPathFor(m_dbPath))
-    , m_lockFile(lockPathFor(m_dbPath), File::Mode::Create) {}
+    , m_lockPath(lockPathFor(m_dbPath)) {}
 
-std::uint64_t TableStorage::sequence() const {
+File* TableStorage::lockFile(bool create) {
+    if (!m_lockFile) {
+        std::error_code error;
+        if (create) {
+            m_lockFile.emplace(m_lockPath, File::Mode::Create);
+        } else if (std::filesystem::exists(m_lockPath, error)) {
+            m_lockFile.emplace(m_lockPath, File::Mode::ReadOnly);
+        }
+    }
+    return m_lockFile ? &*m_lockFile : nullptr;
+}
+
+bool TableStorage::tryLock() {
+    // A lock file first opened for reading is reopened for writing before locking.
+    if (m_lockFile) {
+        m_lockFile.reset();
+    }
+    return lockFile(true)->tryLockExclusive(kLockOffset, kLockLength);
+}
+
+void TableStorage::unlock() {
+    if (m_lockFile) {
+        m_lockFile->unlock(kLockOffset, kLockLength);
+    }
+}
+
+std::uint64_t TableStorage::sequence() {
     std::array<std::uint8_t, 8> bytes{};
-    if (m_lockFile.readAt(kSequenceOffset, bytes) != bytes.size()) {
+    auto* file = lockFile(false);
+    if (file == nullptr || file->readAt(kSequenceOffset, bytes) != bytes.size()) {
         return 0;
     }
     return get64(bytes, 0);
@@ -98,58 +125,114 @@ std::uint64_t TableStorage::sequence() const {
 void TableStorage::writeSequence(std::uint64_t value) {
     std::vector<std::uint8_t> bytes;
     put64(bytes, value);
-    m_lockFile.writeAt(kSequenceOffset, bytes);
+    lockFile(true)->writeAt(kSequenceOffset, bytes);
 }
 
-bool TableStorage::journalPending() const {
+struct TableStorage::Journal {
+    std::uint64_t dbSize = 0;
+    std::uint64_t pxSize = 0;
+    bool pxExisted = false;
+    std::vector<JournalEntry> entries;
+};
+
+std::optional<TableStorage::Journal> TableStorage::pendingJournal() const {
+    // Layout: magic, db size, px size, px existed, entry count, entries, checksum.
+    constexpr std::size_t kFixed = 8 + 8 + 8 + 1 + 8;
     std::error_code error;
     if (!std::filesystem::exists(m_journalPath, error)) {
-        return false;
+        return std::nullopt;
     }
-    File journal(m_journalPath, File::Mode::ReadOnly);
-    std::array<std::uint8_t, kJournalMagic.size()> magic{};
-    return journal.readAt(0, magic) == magic.size() && magic == kJournalMagic;
+    const auto bytes = File(m_journalPath, File::Mode::ReadOnly).readAll();
+    if (bytes.size() < kFixed + 8 || !std::equal(kJournalMagic.begin(), kJournalMagic.end(), bytes.begin())) {
+        return std::nullopt;
+    }
+    const auto body = std::span<const std::uint8_t>(bytes).first(bytes.size() - 8);
+    if (fnv1a(body) != get64(bytes, bytes.size() - 8)) {
+        // Torn: the writer died while writing the journal, before touching the table.
+        return std::nullopt;
+    }
+    Journal journal;
+    journal.dbSize = get64(bytes, 8);
+    journal.pxSize = get64(bytes, 16);
+    journal.pxExisted = bytes[24] != 0;
+    const auto count = get64(bytes, 25);
+    std::size_t position = kFixed;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (position + 13 > body.size()) {
+            return std::nullopt;
+        }
+        JournalEntry entry;
+        entry.target = bytes[position];
+        entry.offset = get64(bytes, position + 1);
+        const auto length = static_cast<std::size_t>(readU32(bytes, position + 9));
+        position += 13;
+        if (position + length > body.size()) {
+            return std::nullopt;
+        }
+        entry.before.assign(bytes.begin() + static_cast<std::ptrdiff_t>(position),
+                            bytes.begin() + static_cast<std::ptrdiff_t>(position + length));
+        position += length;
+        journal.entries.push_back(std::move(entry));
+    }
+    return journal;
+}
+
+bool TableStorage::lockedByAnotherWriter() {
+    auto* file = lockFile(false);
+    return file != nullptr && file->isLockedByOther(kLockOffset, kLockLength);
 }
 
 TableStorage::Snapshot TableStorage::read() {
     const auto deadline = std::chrono::steady_clock::now() + kReadDeadline;
     for (;;) {
         const auto before = sequence();
-        if (before % 2 != 0 || journalPending()) {
-            // A commit is under way, or one died: recover it if no writer holds the lock.
-            if (!m_locked && m_lockFile.tryLockExclusive(kLockOffset, kLockLength)) {
-                recover();
-                m_lockFile.unlock(kLockOffset, kLockLength);
-                continue;
+        auto journal = m_locked ? std::nullopt : pendingJournal();
+        const bool unfinished = !m_locked && (before % 2 != 0 || journal.has_value());
+        if (unfinished && lockedByAnotherWriter()) {
+            // A live writer is inside its commit, which takes milliseconds.
+            if (std::chrono::steady_clock::now() > deadline) {
+                throw TableError("Table " + m_dbPath.string() + " stays busy with another program's write");
             }
-            if (!m_locked) {
-                if (std::chrono::steady_clock::now() > deadline) {
-                    throw TableError("Table " + m_dbPath.string() + " stays busy with another program's write");
-                }
-                std::this_thread::sleep_for(kRetryPause);
-                continue;
-            }
+            std::this_thread::sleep_for(kRetryPause);
+            continue;
         }
         Snapshot snapshot;
-        {
-            File db(m_dbPath, File::Mode::ReadOnly);
-            snapshot.db = db.readAll();
-        }
+        snapshot.db = File(m_dbPath, File::Mode::ReadOnly).readAll();
         std::error_code error;
         if (std::filesystem::exists(m_pxPath, error)) {
-            File px(m_pxPath, File::Mode::ReadOnly);
-            snapshot.px = px.readAll();
+            snapshot.px = File(m_pxPath, File::Mode::ReadOnly).readAll();
         }
         snapshot.sequence = sequence();
-        if (snapshot.sequence == before) {
-            return snapshot;
+        if (snapshot.sequence != before) {
+            continue;
         }
+        if (unfinished && journal) {
+            // A writer died inside its commit: read the table as it was before.
+            for (const auto& entry : journal->entries) {
+                if (entry.target != kTargetDb && !snapshot.px) {
+                    continue;
+                }
+                auto& target = entry.target == kTargetDb ? snapshot.db : *snapshot.px;
+                if (target.size() < entry.offset + entry.before.size()) {
+                    target.resize(entry.offset + entry.before.size());
+                }
+                std::copy(entry.before.begin(), entry.before.end(),
+                          target.begin() + static_cast<std::ptrdiff_t>(entry.offset));
+            }
+            snapshot.db.resize(journal->dbSize);
+            if (!journal->pxExisted) {
+                snapshot.px.reset();
+            } else if (snapshot.px) {
+                snapshot.px->resize(journal->pxSize);
+            }
+        }
+        return snapshot;
     }
 }
 
 TableStorage::WriteLock::WriteLock(TableStorage& storage)
     : m_storage(storage) {
-    if (!storage.m_lockFile.tryLockExclusive(kLockOffset, kLockLength)) {
+    if (!storage.tryLock()) {
         throw LockConflictError("Table " + storage.m_dbPath.string() + " is locked by another user");
     }
     storage.m_locked = true;
@@ -157,25 +240,19 @@ TableStorage::WriteLock::WriteLock(TableStorage& storage)
         storage.recover();
     } catch (...) {
         storage.m_locked = false;
-        storage.m_lockFile.unlock(kLockOffset, kLockLength);
+        storage.unlock();
         throw;
     }
 }
 
 TableStorage::WriteLock::~WriteLock() {
     m_storage.m_locked = false;
-    m_storage.m_lockFile.unlock(kLockOffset, kLockLength);
+    m_storage.unlock();
 }
 
 void TableStorage::recover() {
-    std::error_code error;
-    if (std::filesystem::exists(m_journalPath, error)) {
-        File journal(m_journalPath, File::Mode::ReadOnly);
-        const auto bytes = journal.readAll();
-        if (bytes.size() >= kJournalMagic.size() &&
-            std::equal(kJournalMagic.begin(), kJournalMagic.end(), bytes.begin())) {
-            rollBack(bytes);
-        }
+    if (const auto journal = pendingJournal()) {
+        rollBack(*journal);
     }
     const auto current = sequence();
     if (current % 2 != 0) {
@@ -183,49 +260,23 @@ void TableStorage::recover() {
     }
 }
 
-void TableStorage::rollBack(const std::vector<std::uint8_t>& journal) {
-    // Layout: magic, db size, px size, px existed, entry count, entries, checksum.
-    constexpr std::size_t kFixed = 8 + 8 + 8 + 1 + 8;
-    if (journal.size() < kFixed + 8) {
-        invalidateJournal();
-        return;
-    }
-    const auto body = std::span<const std::uint8_t>(journal).first(journal.size() - 8);
-    if (fnv1a(body) != get64(journal, journal.size() - 8)) {
-        // Torn journal: the commit never reached the table files.
-        invalidateJournal();
-        return;
-    }
-    const auto dbSize = get64(journal, 8);
-    const auto pxSize = get64(journal, 16);
-    const bool pxExisted = journal[24] != 0;
-    const auto count = get64(journal, 25);
-    std::size_t position = kFixed;
+void TableStorage::rollBack(const Journal& journal) {
     File db(m_dbPath, File::Mode::ReadWrite);
     std::optional<File> px;
-    if (pxExisted) {
+    if (journal.pxExisted) {
         px.emplace(m_pxPath, File::Mode::Create);
     }
-    for (std::uint64_t i = 0; i < count && position + 13 <= body.size(); ++i) {
-        const auto target = journal[position];
-        const auto offset = get64(journal, position + 1);
-        const auto length = static_cast<std::size_t>(readU32(journal, position + 9));
-        position += 13;
-        if (position + length > body.size()) {
-            break;
-        }
-        const std::span<const std::uint8_t> before(journal.data() + position, length);
-        if (target == kTargetDb) {
-            db.writeAt(offset, before);
+    for (const auto& entry : journal.entries) {
+        if (entry.target == kTargetDb) {
+            db.writeAt(entry.offset, entry.before);
         } else if (px) {
-            px->writeAt(offset, before);
+            px->writeAt(entry.offset, entry.before);
         }
-        position += length;
     }
-    db.truncate(dbSize);
+    db.truncate(journal.dbSize);
     db.sync();
     if (px) {
-        px->truncate(pxSize);
+        px->truncate(journal.pxSize);
         px->sync();
     } else {
         std::error_code ignored;
@@ -250,7 +301,8 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
         if (!page.before.empty()) {
             entries.push_back({kTargetDb, page.offset, page.before});
         }
-        dbWrites.emplace_back(page.offset, std::span<const std::uint8_t>(dbBytes.data() + page.offset, page.length));
+        dbWrites.emplace_back(page.offset,
+                              std::span<const std::uint8_t>(dbBytes.data() + page.offset, page.length));
     }
     std::vector<std::pair<std::uint64_t, std::span<const std::uint8_t>>> pxWrites;
     const std::vector<std::uint8_t> noIndex;
@@ -263,9 +315,10 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
         }
         if (offset < previous.size()) {
             const auto keep = std::min(length, previous.size() - offset);
-            entries.push_back({kTargetPx, offset,
-                               std::vector<std::uint8_t>(previous.begin() + static_cast<std::ptrdiff_t>(offset),
-                                                         previous.begin() + static_cast<std::ptrdiff_t>(offset + keep))});
+            entries.push_back(
+                {kTargetPx, offset,
+                 std::vector<std::uint8_t>(previous.begin() + static_cast<std::ptrdiff_t>(offset),
+                                           previous.begin() + static_cast<std::ptrdiff_t>(offset + keep))});
         }
         pxWrites.emplace_back(offset, std::span<const std::uint8_t>(newPx.data() + offset, length));
     }

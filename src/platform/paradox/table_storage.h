@@ -6,8 +6,10 @@
 //   then changes the table in place, syncs, and invalidates the journal: a crash at any moment
 //   leaves the table as it was before or after the commit (the next writer or reader rolls an
 //   unfinished commit back).
-// - A commit counter in the lock file is odd while pages change; readers read without any lock
-//   and re-read when the counter moved, so they always see one whole committed state.
+// - A commit counter in the lock file is odd while pages change; readers never lock: they re-read
+//   when the counter moved, wait out a live writer's commit, and undo a dead writer's unfinished
+//   commit in their copy through the journal, so they always see one whole committed state. The
+//   files themselves are repaired by the next writer.
 //
 // One TableStorage per view; not thread-safe. Different objects (threads, processes) share the
 // files safely.
@@ -39,7 +41,7 @@ public:
     // One whole committed state of the table.
     Snapshot read();
     // The commit counter; a change means another writer committed.
-    std::uint64_t sequence() const;
+    std::uint64_t sequence();
 
     // Holds the table's write lock; recovers an unfinished commit on acquisition.
     class WriteLock {
@@ -55,7 +57,8 @@ public:
 
     // Writes the image's changed pages and the new primary index atomically and durably. The
     // caller holds a WriteLock. `oldPx` is the index the table had (empty when none).
-    void commit(TableImage& image, const std::vector<std::uint8_t>& newPx, const std::optional<std::vector<std::uint8_t>>& oldPx);
+    void commit(TableImage& image, const std::vector<std::uint8_t>& newPx,
+                const std::optional<std::vector<std::uint8_t>>& oldPx);
 
     // Writes a new table's files (no other process can know the table yet).
     static void createFiles(const std::filesystem::path& dbPath, const std::vector<std::uint8_t>& db,
@@ -66,17 +69,25 @@ public:
     static std::filesystem::path journalPathFor(const std::filesystem::path& dbPath);
 
 private:
+    // The lock file is created by the first writer only, so readers leave no trace and work on
+    // read-only media.
+    File* lockFile(bool create);
+    bool tryLock();
+    void unlock();
     void writeSequence(std::uint64_t value);
-    bool journalPending() const;
+    struct Journal;
+    // The journal of an unfinished commit, if the file holds a complete one.
+    std::optional<Journal> pendingJournal() const;
+    bool lockedByAnotherWriter();
     void recover();
-    void rollBack(const std::vector<std::uint8_t>& journal);
+    void rollBack(const Journal& journal);
     void invalidateJournal();
 
     std::filesystem::path m_dbPath;
     std::filesystem::path m_pxPath;
     std::filesystem::path m_journalPath;
-    File m_lockFile;
-    std::optional<File> m_journal;
+    std::filesystem::path m_lockPath;
+    std::optional<File> m_lockFile;
     bool m_locked = false;
 };
 

@@ -12,6 +12,8 @@ namespace marlovex::paradox {
 namespace {
 
 constexpr double kMillisecondsPerDay = 86400000.0;
+// 9999-12-31, the last day of the calendar that tables use.
+constexpr double kLastDay = 3652059.0;
 
 std::string trim(std::string_view text) {
     const auto begin = text.find_first_not_of(" \t");
@@ -27,8 +29,7 @@ std::string trim(std::string_view text) {
                      std::string(1, typeLetter(field.typeCode)) + " value");
 }
 
-template <typename Number>
-bool parseNumber(std::string_view text, Number& out) {
+template <typename Number> bool parseNumber(std::string_view text, Number& out) {
     const auto* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, out);
     return result.ec == std::errc{} && result.ptr == end;
@@ -114,7 +115,8 @@ std::vector<std::string> splitFieldNames(std::string_view names) {
     std::size_t start = 0;
     while (start <= names.size()) {
         const auto end = names.find(';', start);
-        const auto part = trim(names.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        const auto part =
+            trim(names.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (!part.empty()) {
             result.push_back(part);
         }
@@ -136,6 +138,14 @@ bool equalNames(std::string_view a, std::string_view b) {
         }
     }
     return true;
+}
+
+std::filesystem::path withTableExtension(std::filesystem::path path) {
+    // Dots may belong to the name ("Intraday04.12.2026"): only ".db" counts as the extension.
+    if (!equalNames(path.extension().string(), ".db")) {
+        path += ".DB";
+    }
+    return path;
 }
 
 Value toStoredValue(const FieldDef& field, const Value& userValue) {
@@ -238,8 +248,13 @@ std::string formatText(const FieldDef& field, const Value& storedValue) {
         return formatTime(std::get<std::int64_t>(storedValue));
     case FieldType::Timestamp: {
         const double total = std::round(std::get<double>(storedValue));
+        if (!(total >= kMillisecondsPerDay && total < kLastDay * kMillisecondsPerDay)) {
+            // Outside the calendar: shown as the stored count rather than as a date.
+            return formatDouble(total);
+        }
         const auto days = static_cast<std::int64_t>(std::floor(total / kMillisecondsPerDay));
-        const auto milliseconds = static_cast<std::int64_t>(total - static_cast<double>(days) * kMillisecondsPerDay);
+        const auto milliseconds =
+            static_cast<std::int64_t>(total - static_cast<double>(days) * kMillisecondsPerDay);
         return formatDate(days) + " " + formatTime(milliseconds);
     }
     }

@@ -7,6 +7,7 @@
 
 #include "platform/paradox/field.h"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,8 @@ namespace marlovex::paradox {
 // "FIRMA;ZEIT" -> {"FIRMA", "ZEIT"}; blanks around names are dropped.
 std::vector<std::string> splitFieldNames(std::string_view names);
 bool equalNames(std::string_view a, std::string_view b);
+// `path` with ".DB" appended unless it already ends in ".db" in any letter case.
+std::filesystem::path withTableExtension(std::filesystem::path path);
 
 Value toStoredValue(const FieldDef& field, const Value& userValue);
 Value toUserValue(const FieldDef& field, const Value& storedValue);

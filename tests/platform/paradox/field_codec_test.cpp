@@ -2,11 +2,10 @@
 #include "platform/paradox/field.h"
 #include "platform/paradox/value_conversion.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace marlovex::paradox {
@@ -37,9 +36,12 @@ TEST(FieldCodec, EmptyFieldsAreAllZeroAndDistinctFromZero) {
         EXPECT_TRUE(std::all_of(nullBytes.begin(), nullBytes.end(), [](auto b) { return b == 0; }));
         EXPECT_TRUE(isNull(decodeField(field, nullBytes)));
     }
-    EXPECT_FALSE(isNull(decodeField(FieldDef::of("N", FieldType::Number), encode(FieldDef::of("N", FieldType::Number), 0.0))));
-    EXPECT_FALSE(isNull(decodeField(FieldDef::of("S", FieldType::Short), encode(FieldDef::of("S", FieldType::Short), std::int64_t{0}))));
-    EXPECT_FALSE(std::get<bool>(decodeField(FieldDef::of("L", FieldType::Logical), encode(FieldDef::of("L", FieldType::Logical), false))));
+    EXPECT_FALSE(isNull(decodeField(FieldDef::of("N", FieldType::Number),
+                                    encode(FieldDef::of("N", FieldType::Number), 0.0))));
+    EXPECT_FALSE(isNull(decodeField(FieldDef::of("S", FieldType::Short),
+                                    encode(FieldDef::of("S", FieldType::Short), std::int64_t{0}))));
+    EXPECT_FALSE(std::get<bool>(decodeField(FieldDef::of("L", FieldType::Logical),
+                                            encode(FieldDef::of("L", FieldType::Logical), false))));
 }
 
 TEST(FieldCodec, StoredBytesSortLikeTheNumbers) {
@@ -52,7 +54,9 @@ TEST(FieldCodec, StoredBytesSortLikeTheNumbers) {
         EXPECT_EQ(std::get<double>(decodeField(field, a)), values[i]);
     }
     const auto shortField = FieldDef::of("S", FieldType::Short);
-    EXPECT_LT(std::memcmp(encode(shortField, std::int64_t{-2}).data(), encode(shortField, std::int64_t{1}).data(), 2), 0);
+    EXPECT_LT(std::memcmp(encode(shortField, std::int64_t{-2}).data(),
+                          encode(shortField, std::int64_t{1}).data(), 2),
+              0);
 }
 
 TEST(FieldCodec, OutOfRangeAndWrongTypesAreErrorsNamingTheField) {
@@ -106,6 +110,11 @@ TEST(FieldCodec, DateTimesConvertToTheProgramsDays) {
     const double moment = 46362.0 + (9 * 3600 + 30 * 60 + 15.25) / 86400.0;
     EXPECT_NEAR(timestampToDateTime(dateTimeToTimestamp(moment)), moment, 1e-9);
     EXPECT_EQ(std::fmod(dateTimeToTimestamp(moment), 1000.0), 250.0);
+    // Values outside the calendar are errors, not wrapped numbers.
+    EXPECT_THROW(dateTimeToDate(1e300), TableError);
+    EXPECT_THROW(dateTimeToTimestamp(-1e7), TableError);
+    EXPECT_THROW(dateTimeToTime(std::nan("")), TableError);
+    EXPECT_EQ(formatText(FieldDef::of("@", FieldType::Timestamp), -1.5e292), "-1.5e+292");
 }
 
 TEST(TextNotation, RoundTripsEveryType) {

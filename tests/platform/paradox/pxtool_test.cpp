@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,8 +19,9 @@ struct Outcome {
 class Pxtool : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_directory = fs::temp_directory_path() / ("pxtool_test_" + std::to_string(::getpid()) + "_" +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_directory =
+            fs::temp_directory_path() / ("pxtool_test_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_directory);
         fs::create_directories(m_directory);
     }
@@ -29,7 +29,8 @@ protected:
 
     // Runs pxtool in the test directory; stdout and stderr together.
     Outcome run(const std::string& arguments) const {
-        const std::string command = "cd '" + m_directory.string() + "' && '" + PXTOOL_PATH + "' " + arguments + " 2>&1";
+        const std::string command =
+            "cd '" + m_directory.string() + "' && '" + PXTOOL_PATH + "' " + arguments + " 2>&1";
         Outcome outcome;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) {
@@ -45,7 +46,8 @@ protected:
     }
 
     void createQuotes() const {
-        ASSERT_EQ(run("create Intraday.db --field Firma:I --field ZEIT:@ --field 'Kurs:$' --field Volumen:I --key 2")
+        ASSERT_EQ(run("create Intraday.db --field Firma:I --field ZEIT:@ --field 'Kurs:$' --field Volumen:I "
+                      "--key 2")
                       .exitCode,
                   0);
     }
@@ -65,24 +67,27 @@ TEST_F(Pxtool, AppendedQuotesDumpInKeyOrderInTheDumpNotation) {
                            "1;2026-12-06 09:00:00.250;-0.1;\n"
                            "2;2026-12-06 09:00:00;1.5;100\n");
     const auto schema = run("schema Intraday.db");
-    EXPECT_EQ(schema.output, "level: 7\nkey fields: 2\nrecords: 3\nfields:\n  Firma I\n  ZEIT @\n  Kurs $\n  Volumen I\n");
+    EXPECT_EQ(schema.output,
+              "level: 7\nkey fields: 2\nrecords: 3\nfields:\n  Firma I\n  ZEIT @\n  Kurs $\n  Volumen I\n");
     const auto check = run("check Intraday.db");
     EXPECT_EQ(check.exitCode, 0) << check.output;
 }
 
 TEST_F(Pxtool, EveryFieldTypeRoundTripsThroughAppendAndDump) {
-    ASSERT_EQ(run("create All.db --field Name:A:12 --field N:N --field 'M:$' --field S:S --field I:I --field D:D "
-                  "--field T:T --field @:@ --field L:L --field +:+ --level 5")
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        run("create All.db --field Name:A:12 --field N:N --field 'M:$' --field S:S --field I:I --field D:D "
+            "--field T:T --field @:@ --field L:L --field +:+ --level 5")
+            .exitCode,
+        0);
     EXPECT_EQ(run("append All.db 'Name=Grün & Co' N=0.1 M=-3.25 S=-7 I=123456 D=2026-12-06 T=23:59:59.999 "
                   "'@=1999-12-31 23:59:59' L=false")
                   .exitCode,
               0);
     EXPECT_EQ(run("append All.db Name=leer").exitCode, 0);
-    EXPECT_EQ(run("dump All.db").output, "Name;N;M;S;I;D;T;@;L;+\n"
-                                         "Grün & Co;0.1;-3.25;-7;123456;2026-12-06;23:59:59.999;1999-12-31 23:59:59;false;1\n"
-                                         "leer;;;;;;;;;2\n");
+    EXPECT_EQ(run("dump All.db").output,
+              "Name;N;M;S;I;D;T;@;L;+\n"
+              "Grün & Co;0.1;-3.25;-7;123456;2026-12-06;23:59:59.999;1999-12-31 23:59:59;false;1\n"
+              "leer;;;;;;;;;2\n");
     EXPECT_NE(run("schema All.db").output.find("level: 5"), std::string::npos);
 }
 

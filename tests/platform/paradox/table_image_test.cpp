@@ -1,10 +1,9 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table_image.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <random>
 #include <set>
 
@@ -23,9 +22,10 @@ std::vector<std::uint8_t> quote(const TableImage& image, std::int64_t firma, dou
     std::vector<std::uint8_t> record(static_cast<std::size_t>(image.recordSize()));
     const auto& fields = image.schema().fields;
     const auto put = [&](std::size_t index, const Value& value) {
-        encodeField(fields[index], value,
-                    std::span<std::uint8_t>(record).subspan(static_cast<std::size_t>(image.fieldOffsets()[index]),
-                                                            static_cast<std::size_t>(fields[index].size)));
+        encodeField(
+            fields[index], value,
+            std::span<std::uint8_t>(record).subspan(static_cast<std::size_t>(image.fieldOffsets()[index]),
+                                                    static_cast<std::size_t>(fields[index].size)));
     };
     put(0, firma);
     put(1, zeit);
@@ -51,7 +51,8 @@ void expectSound(const TableImage& image, std::size_t expectedRows) {
     const TableImage reread(image.bytes(), "reread.db");
     ASSERT_EQ(reread.size(), image.size());
     for (std::size_t row = 0; row < image.size(); ++row) {
-        ASSERT_TRUE(std::equal(reread.record(row).begin(), reread.record(row).end(), image.record(row).begin()));
+        ASSERT_TRUE(
+            std::equal(reread.record(row).begin(), reread.record(row).end(), image.record(row).begin()));
     }
 }
 
@@ -153,7 +154,8 @@ TEST(TableImage, ChangedPagesCarryTheirFormerBytes) {
     for (const auto& page : pages) {
         ASSERT_TRUE(page.before.empty() || page.offset + page.length <= before.size());
         if (!page.before.empty()) {
-            EXPECT_TRUE(std::equal(page.before.begin(), page.before.end(), before.begin() + static_cast<long>(page.offset)));
+            EXPECT_TRUE(std::equal(page.before.begin(), page.before.end(),
+                                   before.begin() + static_cast<long>(page.offset)));
         }
     }
 }
@@ -184,7 +186,8 @@ protected:
 
 TEST_F(DamagedTable, EveryTruncationIsAnErrorNamingTheFile) {
     for (std::size_t length = 0; length < m_bytes.size(); length += 97) {
-        const std::vector<std::uint8_t> truncated(m_bytes.begin(), m_bytes.begin() + static_cast<long>(length));
+        const std::vector<std::uint8_t> truncated(m_bytes.begin(),
+                                                  m_bytes.begin() + static_cast<long>(length));
         EXPECT_THROW(TableImage(truncated, "Broken.db"), TableError) << length;
         expectErrorNamingFile(truncated);
     }
@@ -208,12 +211,23 @@ TEST_F(DamagedTable, BrokenChainAndUnorderedKeysAreReported) {
 
     auto unordered = m_bytes;
     // Swap the first two records of block 1.
-    std::swap_ranges(unordered.begin() + 0x806, unordered.begin() + 0x806 + 24, unordered.begin() + 0x806 + 24);
+    std::swap_ranges(unordered.begin() + 0x806, unordered.begin() + 0x806 + 24,
+                     unordered.begin() + 0x806 + 24);
     EXPECT_THROW(TableImage(unordered, "Broken.db"), CorruptTableError);
 
     auto miscounted = m_bytes;
     writeU32(miscounted, 0x06, 599);
     EXPECT_THROW(TableImage(miscounted, "Broken.db"), CorruptTableError);
+}
+
+TEST_F(DamagedTable, AFreeListPointingIntoTheChainIsNotTrusted) {
+    auto bytes = m_bytes;
+    writeU16(bytes, 0x4D, 1);
+    TableImage image(bytes, "Broken.db");
+    for (int i = 0; i < 400; ++i) {
+        image.insert(quote(image, 9, i * 1.0, i));
+    }
+    expectSound(image, 1000);
 }
 
 TEST_F(DamagedTable, IndexFaultsAreFound) {

@@ -3,11 +3,10 @@
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace marlovex::paradox {
@@ -32,19 +31,22 @@ void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 void reviveJournal(const fs::path& journal) {
     File file(journal, File::Mode::ReadWrite);
     const std::string marker = "MXPXJNL1";
-    file.writeAt(0, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(marker.data()), marker.size()));
+    file.writeAt(0, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(marker.data()),
+                                                  marker.size()));
 }
 
 class StorageRecovery : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_directory = fs::temp_directory_path() / ("storage_test_" + std::to_string(::getpid()) + "_" +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_directory =
+            fs::temp_directory_path() / ("storage_test_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_directory);
         fs::create_directories(m_directory);
         m_db = m_directory / "Intraday.db";
         Table::createTable(m_db,
-                           {FieldDef::of("Firma", FieldType::Long), FieldDef::of("ZEIT", FieldType::Timestamp),
+                           {FieldDef::of("Firma", FieldType::Long),
+                            FieldDef::of("ZEIT", FieldType::Timestamp),
                             FieldDef::of("Kurs", FieldType::Money)},
                            {{"INTRADAY", "FIRMA;ZEIT", true}});
         Table table;
@@ -86,10 +88,19 @@ protected:
     fs::path m_db;
 };
 
-TEST_F(StorageRecovery, AnUnfinishedCommitIsRolledBackByTheNextReader) {
+TEST_F(StorageRecovery, ReadersSeeTheStateBeforeAnUnfinishedCommitAndWritersRepairIt) {
     const auto [dbBefore, pxBefore] = commitOneMore();
+    const auto dbAfter = readFile(m_db);
     reviveJournal(TableStorage::journalPathFor(m_db));
+    // Readers undo the dead writer's commit in their copy and leave the files alone.
     EXPECT_EQ(rowsSeenByAView(), kRows);
+    TableStorage reader(m_db);
+    const auto snapshot = reader.read();
+    EXPECT_EQ(snapshot.db, dbBefore);
+    EXPECT_EQ(snapshot.px, pxBefore);
+    EXPECT_EQ(readFile(m_db), dbAfter);
+    // The next writer rolls the files back.
+    { TableStorage::WriteLock lock(reader); }
     EXPECT_EQ(readFile(m_db), dbBefore);
     EXPECT_EQ(readFile(m_directory / "Intraday.px"), pxBefore);
 }
@@ -100,16 +111,17 @@ TEST_F(StorageRecovery, TornTablePagesAreRestoredFromTheJournal) {
     auto torn = readFile(m_db);
     constexpr std::size_t kPage = 1024;
     for (std::size_t page = 0; page < torn.size(); page += kPage) {
-        const bool changed = page + kPage > dbBefore.size() ||
-                             !std::equal(torn.begin() + static_cast<long>(page),
-                                         torn.begin() + static_cast<long>(page + kPage),
-                                         dbBefore.begin() + static_cast<long>(page));
+        const bool changed =
+            page + kPage > dbBefore.size() || !std::equal(torn.begin() + static_cast<long>(page),
+                                                          torn.begin() + static_cast<long>(page + kPage),
+                                                          dbBefore.begin() + static_cast<long>(page));
         for (std::size_t i = page + kPage / 2; changed && i < page + kPage && i < torn.size(); i += 3) {
             torn[i] = 0xA5;
         }
     }
     writeFile(m_db, torn);
     reviveJournal(TableStorage::journalPathFor(m_db));
+    EXPECT_EQ(rowsSeenByAView(), kRows);
     TableStorage storage(m_db);
     { TableStorage::WriteLock lock(storage); }
     EXPECT_EQ(readFile(m_db), dbBefore);
@@ -127,11 +139,10 @@ TEST_F(StorageRecovery, ATornJournalLeavesTheUntouchedTableAlone) {
     EXPECT_EQ(readFile(m_db), dbAfter);
 }
 
-TEST_F(StorageRecovery, ALiveWritersLockIsRespectedByReaders) {
+TEST_F(StorageRecovery, ReadersNeitherTakeNorNeedTheWriteLock) {
     TableStorage writer(m_db);
     TableStorage::WriteLock lock(writer);
     TableStorage reader(m_db);
-    // A reader reads without the lock.
     const auto snapshot = reader.read();
     EXPECT_EQ(snapshot.db, readFile(m_db));
     EXPECT_THROW(TableStorage::WriteLock second(reader), LockConflictError);

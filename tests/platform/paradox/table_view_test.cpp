@@ -2,9 +2,8 @@
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace marlovex::paradox {
@@ -14,22 +13,27 @@ namespace fs = std::filesystem;
 
 constexpr double kDay = 46362.0; // 2026-12-06
 
-double at(int hour, int minute, int second = 0) { return kDay + ((hour * 60 + minute) * 60 + second) / 86400.0; }
+double at(int hour, int minute, int second = 0) {
+    return kDay + ((hour * 60 + minute) * 60 + second) / 86400.0;
+}
 
 class TableViews : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_directory = fs::temp_directory_path() / ("table_view_test_" + std::to_string(::getpid()) + "_" +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_directory =
+            fs::temp_directory_path() / ("table_view_test_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_directory);
         fs::create_directories(m_directory);
         Table::createTable(m_directory / "Intraday.db",
                            {FieldDef::of("Firma", FieldType::Long, 0, true),
                             FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
-                            FieldDef::of("Kurs", FieldType::Money, 0, true), FieldDef::of("Volumen", FieldType::Long)},
+                            FieldDef::of("Kurs", FieldType::Money, 0, true),
+                            FieldDef::of("Volumen", FieldType::Long)},
                            {{"INTRADAY", "FIRMA;ZEIT", true}});
         Table::createTable(m_directory / "Firma.db",
-                           {FieldDef::of("Firma", FieldType::Long), FieldDef::of("FirmenName", FieldType::Alpha, 40),
+                           {FieldDef::of("Firma", FieldType::Long),
+                            FieldDef::of("FirmenName", FieldType::Alpha, 40),
                             FieldDef::of("Aktiv", FieldType::Logical)},
                            {{"", "Firma", true}});
         addFirm(1, "Zeta Optionsschein", true);
@@ -161,6 +165,11 @@ TEST_F(TableViews, DetailFollowsItsMaster) {
     firms.next();
     EXPECT_TRUE(quotes.isEmpty());
     EXPECT_TRUE(quotes.eof());
+    // An instrument without quotes: searches find nothing and the price reads as empty, i.e. 0.
+    EXPECT_FALSE(quotes.findKey({std::int64_t{3}}));
+    quotes.findNearest({std::int64_t{3}, at(9, 0)});
+    EXPECT_TRUE(quotes.field("Kurs").isNull());
+    EXPECT_EQ(quotes.field("Kurs").asFloat(), 0.0);
     firms.next();
     EXPECT_EQ(quotes.field("Kurs").asFloat(), 1.00);
     // Searches stay inside the master's rows: past the end is the firm's last quote.
@@ -349,7 +358,7 @@ TEST_F(TableViews, RenameDeleteAndCreateTables) {
     Table table;
     table.setDatabaseName(m_directory);
     table.setTableName("Intraday.db");
-    table.renameTable((m_directory / "Intraday04.12.2026.DB").string());
+    table.renameTable((m_directory / "Intraday04.12.2026").string());
     EXPECT_TRUE(fs::exists(m_directory / "Intraday04.12.2026.DB"));
     EXPECT_TRUE(fs::exists(m_directory / "Intraday04.12.2026.px"));
     EXPECT_FALSE(fs::exists(m_directory / "Intraday.db"));
@@ -369,9 +378,9 @@ TEST_F(TableViews, RenameDeleteAndCreateTables) {
     table.deleteTable();
     EXPECT_FALSE(fs::exists(m_directory / "Intraday.db"));
     EXPECT_THROW(Table::deleteTable(m_directory / "Intraday.db"), TableError);
-    EXPECT_THROW(Table::createTable(m_directory / "Bad.db", {FieldDef::of("A", FieldType::Long)},
-                                    {{"X", "B", true}}),
-                 TableError);
+    EXPECT_THROW(
+        Table::createTable(m_directory / "Bad.db", {FieldDef::of("A", FieldType::Long)}, {{"X", "B", true}}),
+        TableError);
 }
 
 } // namespace

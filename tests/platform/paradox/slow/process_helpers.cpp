@@ -50,7 +50,9 @@ void appendQuote(Table& table, int n) {
     table.post();
 }
 
-int quoteNumber(Table& table) { return static_cast<int>(table.field("Volumen").asInteger()); }
+int quoteNumber(Table& table) {
+    return static_cast<int>(table.field("Volumen").asInteger());
+}
 
 bool quoteIsWhole(Table& table) {
     const int n = quoteNumber(table);

@@ -5,10 +5,9 @@
 #include "platform/paradox/table.h"
 #include "process_helpers.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <iostream>
 #include <set>
 #include <unistd.h>
