@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -48,6 +49,7 @@ FrameEnvironment processEnvironment(const QStringList& parameters) {
     environment.programDir = QCoreApplication::applicationDirPath();
     environment.currentDir = QDir::currentPath();
     environment.parameters = parameters;
+    environment.trackerEnvironment = tracker::TrackerEnvironment::ofProcess();
     return environment;
 }
 
@@ -254,7 +256,26 @@ void TMainForm::NewChartWindow(const QString& instrument) {
     UpdateMenuItems();
 }
 
-void TMainForm::OSTool1Click() {}
+void TMainForm::OSToolOpen(const QString& underlying, const QString& warrant) {
+    const QString noInstrument = QStringLiteral("Leer");
+    auto* tracker = new tracker::TOSP_Form(m_environment.trackerEnvironment);
+    addChildWindow(tracker);
+    tracker->OnClose = [tracker](ui::CloseAction& action) { tracker->MDIClose(action); };
+    tracker->subWindow()->show();
+    if (warrant != noInstrument) {
+        tracker->Button1->setText(warrant);
+        tracker->Button1aender(tracker);
+    }
+    if (underlying != noInstrument) {
+        tracker->Button2->setText(underlying);
+        tracker->Button2aender(tracker);
+    }
+    UpdateMenuItems();
+}
+
+void TMainForm::OSTool1Click() {
+    OSToolOpen(QStringLiteral("Leer"), QStringLiteral("Leer"));
+}
 
 void TMainForm::FileOpenItemClick() {}
 

@@ -5,6 +5,7 @@
 // Not thread-safe: user-interface thread only.
 #pragma once
 
+#include "tracker/tosp_form.h"
 #include "ui/dialogs.h"
 
 #include <QMainWindow>
@@ -36,6 +37,8 @@ struct FrameEnvironment {
     QString currentDir;
     // Command-line parameters after the program name.
     QStringList parameters;
+    // What tracker windows get as their surroundings.
+    tracker::TrackerEnvironment trackerEnvironment;
 };
 
 // Builds the environment of the running process: registry file, program directory, working
@@ -59,6 +62,9 @@ public:
     // Child windows.
     void FileNew1Execute();
     void NewChartWindow(const QString& instrument);
+    // Opens a tracker window on the underlying and the warrant; "Leer" keeps the window's own
+    // choice for that instrument.
+    void OSToolOpen(const QString& underlying, const QString& warrant);
     void OSTool1Click();
 
     // Workspace and layout file commands.

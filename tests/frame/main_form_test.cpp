@@ -5,6 +5,8 @@
 #include "platform/registry/registry.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_directory.h"
+#include "tracker/tracker_environment.h"
+#include "tracker/trading_day.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -377,6 +380,33 @@ TEST_F(MainFormTest, ClipboardShortcutsActOnTheFocusedEditField) {
     EXPECT_EQ(edit->text(), "");
     frame->command("EditPaste1")->trigger();
     EXPECT_EQ(edit->text(), "DAX");
+}
+
+TEST_F(MainFormTest, TrackerWindowsOpenOnTheirPairOrOnTheirOwnChoice) {
+    testing_support::TradingDay day;
+    registryAtKey().writeString("Datenpath", day.directory().string() + "/");
+    m_environment.trackerEnvironment = testing_support::trackerEnvironment(m_home, nullptr);
+    m_environment.trackerEnvironment.registryFile = m_environment.registryFile;
+    auto frame = createFrame();
+
+    frame->OSToolOpen("DAX", "DAX Call 20000");
+    ASSERT_EQ(frame->childForms().size(), 1);
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_EQ(tracker->Button1->text(), "DAX Call 20000");
+    EXPECT_EQ(tracker->Button2->text(), "DAX");
+    EXPECT_EQ(tracker->tables.Table3.field("Firma").asInteger(), testing_support::warrantNumber);
+    EXPECT_EQ(tracker->tables.Table5.field("Firma").asInteger(), testing_support::daxNumber);
+    EXPECT_TRUE(frame->command("FileSaveItem")->isEnabled());
+    EXPECT_FALSE(frame->command("ToolButton1")->isEnabled());
+
+    frame->toolButton("ToolButton5")->click();
+    ASSERT_EQ(frame->childForms().size(), 2);
+    auto* empty = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->Button1->text(), "Optionsschein");
+    EXPECT_EQ(empty->Button2->text(), "Basiskurs");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
 }
 
 TEST_F(MainFormTest, ExitCommandsCloseTheFrame) {

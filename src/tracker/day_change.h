@@ -1,0 +1,36 @@
+// The start of a new trading day for the quote table: when Intraday.db still begins with quotes
+// of an earlier day, the user may archive it under that day's date and start with an empty
+// table.
+//
+// Not thread-safe: runs on the tracker window's thread.
+#pragma once
+
+#include "platform/formats/date_time.h"
+#include "tracker/quote_tables.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace marlovex::tracker {
+
+struct DayChangeSettings {
+    // The data directory, ending in a separator.
+    std::string DatenPath;
+    // The archive name's prefix: a directory and the start of the file name.
+    std::string IntraPath;
+    formats::DateTime today = 0;
+    formats::DateTimeLocale locale;
+};
+
+// "Intraday" + dd.mm.yyyy + ".DB" under the prefix: "/data/Intraday04.12.2026.DB".
+std::string archiveName(const std::string& intraPath, formats::DateTime firstQuote);
+
+// Looks at the first quote through the unlinked Table4; when it is of an earlier day, asks
+// `archiveWanted` and on Yes archives (or deletes) the table and leaves an empty one. An error
+// while opening the quote table reaches the caller; every later error is ignored, so a failed
+// archive leaves the old table in place or, when it could be deleted, a fresh one.
+void checkDayChange(QuoteTables& tables, const DayChangeSettings& settings,
+                    const std::function<bool()>& archiveWanted);
+
+} // namespace marlovex::tracker

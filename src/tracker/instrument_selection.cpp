@@ -1,0 +1,86 @@
+// Choosing the warrant and the underlying: through the picker, or by applying the names on the
+// two buttons (as the frame does for a stored pair).
+#include "companion/wert_wahl_form.h"
+#include "tracker/tosp_form.h"
+#include "ui/dialogs.h"
+
+#include <QPushButton>
+#include <memory>
+
+namespace marlovex::tracker {
+
+void TOSP_Form::Button1Click() {
+    paradox::Table& warrants = tables.Table3;
+    warrants.open();
+    warrants.disableControls();
+    if (pickInstrument(warrants, Button1)) {
+        tables.statistics.resetForWarrantSelection();
+        tables.Table4.open();
+        tables.Table1.open();
+        tables.Table1.last();
+    }
+    warrants.enableControls();
+    updateWindowTitle();
+    refreshQuoteViews();
+}
+
+void TOSP_Form::Button2Click() {
+    paradox::Table& underlyings = tables.Table5;
+    underlyings.open();
+    if (pickInstrument(underlyings, Button2)) {
+        tables.statistics.resetForUnderlyingSelection();
+        tables.Table2.open();
+    }
+    updateWindowTitle();
+    refreshQuoteViews();
+}
+
+bool TOSP_Form::pickInstrument(paradox::Table& instruments, QPushButton* button) {
+    const std::string current =
+        instruments.isEmpty() ? std::string() : instruments.field("FirmenName").asString();
+    auto picker = std::make_unique<companion::TWertWahlForm>(this);
+    companion::setWertWahlForm(picker.get());
+    picker->clearItems();
+    for (instruments.first(); !instruments.eof(); instruments.next()) {
+        picker->addItem(QString::fromStdString(instruments.field("FirmenName").asString()));
+    }
+    picker->selectItem(button->text());
+    const bool picked =
+        ui::dialogs().execModal(*picker) == QDialog::Accepted && !picker->selectedText().isEmpty();
+    if (picked) {
+        instruments.findKey({paradox::Value(picker->selectedText().toStdString())});
+        button->setText(QString::fromStdString(instruments.field("FirmenName").asString()));
+    } else if (!current.empty()) {
+        // Listing the names walked the view to its end; without a pick it returns to the
+        // instrument the window follows, so list and chart keep showing what the button names.
+        instruments.findKey({paradox::Value(current)});
+    }
+    return picked;
+}
+
+void TOSP_Form::Button1aender(QObject*) {
+    paradox::Table& warrants = tables.Table3;
+    warrants.open();
+    warrants.disableControls();
+    warrants.findKey({paradox::Value(Button1->text().toStdString())});
+    tables.statistics.resetForWarrantSelection();
+    tables.Table4.open();
+    tables.Table1.open();
+    tables.Table1.last();
+    warrants.enableControls();
+    refreshQuoteViews();
+}
+
+void TOSP_Form::Button2aender(QObject*) {
+    tables.Table5.open();
+    tables.Table5.findKey({paradox::Value(Button2->text().toStdString())});
+    tables.statistics.resetForUnderlyingSelection();
+    tables.Table2.open();
+    refreshQuoteViews();
+}
+
+void TOSP_Form::updateWindowTitle() {
+    setCaption(QStringLiteral("Option  ") + Button1->text() + QStringLiteral("  ") + Button2->text());
+}
+
+} // namespace marlovex::tracker

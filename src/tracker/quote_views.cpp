@@ -1,0 +1,87 @@
+// The quote list and the chart: both show what the last scan of the warrant's quotes found, and
+// the chart adds the underlying's quotes.
+#include "tracker/quote_list_model.h"
+#include "tracker/tosp_form.h"
+#include "tracker/tracker_chart.h"
+
+#include <QTableView>
+
+namespace marlovex::tracker {
+namespace {
+
+// The chart's time axis counts seconds since 1970 (UTC); quote times count days since
+// 1899-12-30.
+double chartTime(formats::DateTime time) {
+    constexpr double unixEpochAsDateTime = 25569.0;
+    constexpr double secondsPerDay = 86400.0;
+    return (time - unixEpochAsDateTime) * secondsPerDay;
+}
+
+} // namespace
+
+void TOSP_Form::scanWarrantQuotes(StatisticsReset reset) {
+    paradox::Table& quotes = tables.Table1;
+    std::vector<QuoteRow> rows;
+    quotes.disableControls();
+    quotes.first();
+    if (reset == StatisticsReset::BeforeScan) {
+        tables.statistics.resetForScan();
+    }
+    quotes.refresh();
+    // Every row is fetched once more after the reset, so the calculation sees each of them.
+    for (quotes.first(); !quotes.eof(); quotes.next()) {
+        rows.push_back(QuoteListModel::capture(quotes));
+    }
+    quotes.enableControls();
+    DataSource1->setRows(std::move(rows));
+    if (!DataSource1->rows().empty()) {
+        DBGrid1->scrollToBottom();
+    }
+}
+
+void TOSP_Form::refreshChart() {
+    QVector<double> times;
+    QVector<double> quotes;
+    QVector<double> deltaTimes;
+    QVector<double> deltas;
+    for (const QuoteRow& row : DataSource1->rows()) {
+        times.push_back(chartTime(row.time));
+        quotes.push_back(row.quote);
+        if (row.delta) {
+            deltaTimes.push_back(chartTime(row.time));
+            deltas.push_back(*row.delta);
+        }
+    }
+    DBChart1->Series1->setData(times, quotes, true);
+    DBChart1->Series3->setData(deltaTimes, deltas, true);
+
+    QVector<double> underlyingTimes;
+    QVector<double> underlyingQuotes;
+    paradox::Table& underlying = tables.Table2;
+    if (underlying.active()) {
+        for (underlying.first(); !underlying.eof(); underlying.next()) {
+            underlyingTimes.push_back(chartTime(underlying.field("ZEIT").asDateTime()));
+            underlyingQuotes.push_back(underlying.field("Kurs").asFloat());
+        }
+    }
+    DBChart1->Series2->setData(underlyingTimes, underlyingQuotes, true);
+
+    DBChart1->rescaleAxes();
+    for (QCPAxis* axis : {DBChart1->warrantAxis(), DBChart1->underlyingAxis(), DBChart1->deltaAxis()}) {
+        axis->scaleRange(1.1, axis->range().center());
+    }
+    DBChart1->replot();
+}
+
+void TOSP_Form::refreshQuoteViews() {
+    if (tables.Table1.active()) {
+        // Showing the rows runs their calculation like any fetch; only the live update's scan
+        // starts the statistics afresh.
+        scanWarrantQuotes(StatisticsReset::Keep);
+    } else {
+        DataSource1->setRows({});
+    }
+    refreshChart();
+}
+
+} // namespace marlovex::tracker

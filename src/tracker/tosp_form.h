@@ -1,0 +1,284 @@
+// The warrant tracker window: one warrant ("Optionsschein", OS) paired with its underlying. This
+// header declares the window's controls under their classic names (Edit3, Label57, ...), so that
+// the handlers, the frame's layout files and the tests can reach every one of them; each also
+// carries its name as its Qt objectName. The controls are built in tracker_layout.cpp.
+//
+// Not thread-safe: user-interface thread only.
+#pragma once
+
+#include "platform/registry/registry.h"
+#include "tracker/quote_tables.h"
+#include "ui/mdi_child_form.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolButton;
+
+namespace marlovex::companion {
+class THttpGetForm;
+}
+
+namespace marlovex::tracker {
+
+class DateTimePicker;
+class QuoteListModel;
+class RecordNavigator;
+class TrackerChart;
+
+// One column of the quote list: the table field it shows, its title and its width when no
+// setting says otherwise.
+struct QuoteListColumn {
+    const char* field;
+    const char* title;
+    int defaultWidth;
+};
+
+inline constexpr std::array<QuoteListColumn, 6> quoteListColumns{{
+    {"ZEIT", "Zeit", 61},
+    {"Kurs", "Geldkurs", 76},
+    {"Kurs-Diff", "Kurs-Diff", 55},
+    {"Basis-Wert", "Basiskurs", 71},
+    {"Basis-Diff", "Basis-Diff", 52},
+    {"Delta", "Delta", 40},
+}};
+
+// Where a tracker window finds its surroundings. The program takes them from the process; tests
+// point them at temporary directories and record the programs the window starts.
+struct TrackerEnvironment {
+    std::filesystem::path registryFile;
+    // Directory of the program file; AppDir is derived from it.
+    std::string programDir;
+    // Starts a program detached; the window never waits for it or looks at the result.
+    std::function<bool(const std::string& program, const std::vector<std::string>& arguments)> startProgram;
+
+    static TrackerEnvironment ofProcess();
+};
+
+class TOSP_Form : public ui::MdiChildForm {
+    Q_OBJECT
+
+public:
+    // Builds the controls, then runs FormCreate.
+    explicit TOSP_Form(TrackerEnvironment environment, QWidget* parent = nullptr);
+    ~TOSP_Form() override;
+
+    // Gives the columns of the model bound to DBGrid1 their default widths.
+    void applyDefaultColumnWidths();
+
+    // Lifecycle.
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void MDIClose(ui::CloseAction& action);
+    void DiagrammEigenschaften1Click();
+
+    // Instrument selection: through the picker, or by the names on the two buttons.
+    void Button1Click();
+    void Button2Click();
+    void Button1aender(QObject* sender);
+    void Button2aender(QObject* sender);
+
+    // Quote import.
+    void SpeedButton3Click(QObject* sender);
+    void SpeedButton4Click(QObject* sender);
+    void Laden(QObject* sender);
+
+    void CheckBox3Click();
+    void OSAchseinvertiert1Click();
+
+    // Reads the warrant's quotes once more into the list and the chart.
+    void refreshQuoteViews();
+
+    // The table views, calculated columns, statistics and record filters.
+    QuoteTables tables;
+    QuoteListModel* DataSource1 = nullptr;
+
+    // Directories and settings resolved at creation.
+    std::string AppDir;
+    std::string DatenPath;
+    std::string TempPath;
+    std::string MsgDatei;
+    std::string MsgPath;
+    bool StartKursEintragen = true;
+    double BankFee = 0;
+    double MaklerFee = 0;
+    double ClearingFee = 0;
+    bool CalcEnabled = false;
+
+    // Button bar.
+    QFrame* Panel1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr; // stop the live update (shown while it runs)
+    QToolButton* SpeedButton2 = nullptr; // start the live update
+    QToolButton* SpeedButton3 = nullptr; // warrant import switch
+    QToolButton* SpeedButton4 = nullptr; // underlying import switch
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+
+    // Header of the latest prices.
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QFrame* Panel6 = nullptr;
+    QFrame* Panel7 = nullptr;
+    QFrame* Panel8 = nullptr;
+    QLabel* Panel9 = nullptr; // the profit panel shows its value as its own caption
+    QLabel* Label41 = nullptr;
+    QLabel* Label42 = nullptr;
+    QLabel* Label43 = nullptr;
+    QLabel* Label44 = nullptr;
+    QLabel* Label46 = nullptr;
+    QLabel* Label47 = nullptr;
+    QLabel* Label48 = nullptr;
+    QLabel* Label49 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QWidget* TabSheet4 = nullptr;
+    QWidget* TabSheet5 = nullptr;
+
+    // "Werteliste".
+    QTableView* DBGrid1 = nullptr;
+    QFrame* Panel5 = nullptr;
+    DateTimePicker* DateTimePicker1 = nullptr;
+    DateTimePicker* DateTimePicker2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QCheckBox* Turbo = nullptr;
+    QPushButton* Eintragen = nullptr;
+    QLabel* Label65 = nullptr;
+    RecordNavigator* DBNavigator1 = nullptr;
+
+    // "Diagramm".
+    TrackerChart* DBChart1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* DiagrammEigenschaften1 = nullptr;
+    QAction* OSAchseinvertiert1 = nullptr;
+
+    // "Rechner".
+    QLabel* Label23 = nullptr;
+    QLabel* Label24 = nullptr;
+    QLabel* Label25 = nullptr;
+    QLabel* Label31 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit8 = nullptr;
+    QLabel* Label26 = nullptr;
+    QLabel* Label62 = nullptr;
+    QLabel* Label30 = nullptr;
+    QLabel* Label61 = nullptr;
+    QLabel* Label45 = nullptr;
+    QLabel* Label63 = nullptr;
+    QLabel* Label32 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label55 = nullptr;
+    QLineEdit* Edit9 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
+    QLabel* Label60 = nullptr;
+    QLabel* Label64 = nullptr;
+    QLabel* Label58 = nullptr;
+    QLabel* Label66 = nullptr;
+    QLabel* Label57 = nullptr;
+    QCheckBox* CheckBox6 = nullptr;
+    QLabel* Label54 = nullptr;
+    QLabel* Label68 = nullptr;
+    QLabel* Label69 = nullptr;
+    QLabel* Label70 = nullptr;
+    QLabel* Label71 = nullptr;
+    QLabel* Label72 = nullptr;
+    QLabel* Label73 = nullptr;
+    QLabel* Label74 = nullptr;
+
+    // "Alarm".
+    QLabel* Label39 = nullptr;
+    QLabel* Label40 = nullptr;
+    QLabel* Label35 = nullptr;
+    QLabel* Label36 = nullptr;
+    QLabel* Label34 = nullptr;
+    QLabel* Label33 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QLineEdit* Edit7 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLabel* Label75 = nullptr;
+    QLabel* Label78 = nullptr;
+    QToolButton* SpeedButton11 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+    QLineEdit* Edit10 = nullptr;
+    QLineEdit* Edit11 = nullptr;
+    QCheckBox* CheckBox7 = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+
+    // "Statistik".
+    QLabel* Label13 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* Label15 = nullptr;
+    QLabel* Label52 = nullptr;
+    QLabel* Label53 = nullptr;
+    QLabel* Label18 = nullptr;
+    QLabel* Label21 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void connectHandlers();
+    bool pickInstrument(paradox::Table& instruments, QPushButton* button);
+    void updateWindowTitle();
+    void startImport(std::int64_t instrument);
+    enum class StatisticsReset { BeforeScan, Keep };
+    // Visits every quote of Table1 (each runs the calculation) and gives the rows to the list.
+    void scanWarrantQuotes(StatisticsReset reset);
+    void refreshChart();
+    void moveQuoteCursor(void (paradox::Table::*move)());
+    // The text of a field as the table shows it: its shortest number form, empty when empty.
+    QString fieldText(paradox::Table& table, const char* fieldName) const;
+
+    void createButtonBar();
+    void createHeader();
+    void createListTab();
+    void createChartTab();
+    void createCalculatorTab();
+    void createAlarmTab();
+    void createStatisticsTab();
+    void createTimers();
+
+    TrackerEnvironment m_environment;
+    companion::THttpGetForm* m_downloadForm = nullptr;
+};
+
+} // namespace marlovex::tracker

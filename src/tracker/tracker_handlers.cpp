@@ -1,0 +1,86 @@
+// Binds the window's controls to their handlers. Every handler runs through the central error
+// display, so an error ends only the event that raised it.
+#include "tracker/date_time_picker.h"
+#include "tracker/quote_list_model.h"
+#include "tracker/record_navigator.h"
+#include "tracker/tosp_form.h"
+#include "tracker/tracker_chart.h"
+#include "ui/error_display.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+
+namespace marlovex::tracker {
+
+void TOSP_Form::connectHandlers() {
+    const auto bind = [this](auto* sender, auto signal, auto handler) {
+        connect(sender, signal, this,
+                [this, handler] { ui::runHandler([this, handler] { handler(this); }); });
+    };
+    bind(Button1, &QPushButton::clicked, [](TOSP_Form* form) { form->Button1Click(); });
+    bind(Button2, &QPushButton::clicked, [](TOSP_Form* form) { form->Button2Click(); });
+    bind(SpeedButton3, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton3Click(form); });
+    bind(SpeedButton4, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton4Click(form); });
+    bind(CheckBox3, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox3Click(); });
+    bind(DiagrammEigenschaften1, &QAction::triggered,
+         [](TOSP_Form* form) { form->DiagrammEigenschaften1Click(); });
+    bind(OSAchseinvertiert1, &QAction::triggered, [](TOSP_Form* form) { form->OSAchseinvertiert1Click(); });
+
+    // The filters compare quote times with the pickers' values as they stand.
+    connect(DateTimePicker1, &DateTimePicker::dateTimeChanged, this,
+            [this](formats::DateTime value) { tables.filter.timeFilterFrom = value; });
+    connect(DateTimePicker2, &DateTimePicker::dateTimeChanged, this,
+            [this](formats::DateTime value) { tables.filter.timeFilterTo = value; });
+    tables.filter.timeFilterFrom = DateTimePicker1->dateTime();
+    tables.filter.timeFilterTo = DateTimePicker2->dateTime();
+
+    bind(DBNavigator1, &RecordNavigator::firstRequested,
+         [](TOSP_Form* form) { form->moveQuoteCursor(&paradox::Table::first); });
+    bind(DBNavigator1, &RecordNavigator::priorRequested,
+         [](TOSP_Form* form) { form->moveQuoteCursor(&paradox::Table::prior); });
+    bind(DBNavigator1, &RecordNavigator::nextRequested,
+         [](TOSP_Form* form) { form->moveQuoteCursor(&paradox::Table::next); });
+    bind(DBNavigator1, &RecordNavigator::lastRequested,
+         [](TOSP_Form* form) { form->moveQuoteCursor(&paradox::Table::last); });
+    DBNavigator1->setDataSourceAttached(true);
+}
+
+void TOSP_Form::CheckBox3Click() {
+    const formats::DateTime today = formats::datePart(formats::now());
+    DateTimePicker1->setDateTime(today + DateTimePicker1->time());
+    DateTimePicker2->setDateTime(today + DateTimePicker2->time());
+    tables.applyTimeFilter(CheckBox3->isChecked(), DateTimePicker1->dateTime(), DateTimePicker2->dateTime());
+    refreshQuoteViews();
+}
+
+void TOSP_Form::OSAchseinvertiert1Click() {
+    // The menu item checks itself when triggered; the axis follows its new state.
+    DBChart1->setWarrantAxisInverted(OSAchseinvertiert1->isChecked());
+    DBChart1->replot();
+}
+
+void TOSP_Form::moveQuoteCursor(void (paradox::Table::*move)()) {
+    paradox::Table& quotes = tables.Table1;
+    if (!quotes.active()) {
+        return;
+    }
+    (quotes.*move)();
+    if (quotes.isEmpty()) {
+        return;
+    }
+    // The list holds the rows of the last scan; the row with the cursor's time is the current one.
+    const formats::DateTime time = quotes.field("ZEIT").asDateTime();
+    const std::vector<QuoteRow>& rows = DataSource1->rows();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (rows[row].time == time) {
+            DBGrid1->selectRow(static_cast<int>(row));
+            break;
+        }
+    }
+}
+
+} // namespace marlovex::tracker

@@ -1,0 +1,355 @@
+#include "companion/http_get_form.h"
+#include "companion/wert_wahl_form.h"
+#include "platform/paradox/session.h"
+#include "support/scripted_dialogs.h"
+#include "tracker/chart_editor.h"
+#include "tracker/date_time_picker.h"
+#include "tracker/quote_list_model.h"
+#include "tracker/tosp_form.h"
+#include "tracker/tracker_chart.h"
+#include "tracker_environment.h"
+#include "trading_day.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace marlovex::tracker {
+namespace {
+
+using testing_support::bayerNumber;
+using testing_support::daxNumber;
+using testing_support::ScriptedDialogs;
+using testing_support::StartedProgram;
+using testing_support::TempDirectory;
+using testing_support::TradingDay;
+using testing_support::warrantNumber;
+
+const std::string trackerKey = "\\SOFTWARE\\Brelmund\\Marlovex";
+
+class TrackerWindowTest : public testing::Test {
+protected:
+    TrackerWindowTest() {
+        m_day.addQuote(daxNumber, 9, 0, 0, 20000.0);
+        m_day.addQuote(daxNumber, 9, 5, 0, 20050.0);
+        m_day.addQuote(warrantNumber, 9, 0, 0, 1.50);
+        m_day.addQuote(warrantNumber, 9, 6, 0, 1.60);
+        settings().writeString("Datenpath", m_day.directory().string());
+    }
+
+    registry::Registry settings() {
+        registry::Registry registry(testing_support::trackerEnvironment(m_home, nullptr).registryFile);
+        registry.openKey(trackerKey, true);
+        return registry;
+    }
+
+    // The quotes lie on an earlier day: unless a test answers the archive question itself, the
+    // user keeps them.
+    std::unique_ptr<TOSP_Form> createWindow() {
+        if (m_dialogs.yesNoAnswers.empty()) {
+            m_dialogs.yesNoAnswers.push_back(false);
+        }
+        auto window = std::make_unique<TOSP_Form>(testing_support::trackerEnvironment(m_home, &m_started));
+        window->show();
+        return window;
+    }
+
+    // Answers the next picker with `name`, or cancels it for an empty name.
+    void answerPicker(const QString& name, QStringList* listed = nullptr, QString* preselected = nullptr) {
+        m_dialogs.onModal = [=](QDialog& dialog) {
+            auto& picker = dynamic_cast<companion::TWertWahlForm&>(dialog);
+            if (listed != nullptr) {
+                for (int row = 0; row < picker.listBox()->count(); ++row) {
+                    *listed << picker.listBox()->item(row)->text();
+                }
+            }
+            if (preselected != nullptr) {
+                *preselected = picker.selectedText();
+            }
+            if (name.isEmpty()) {
+                return int(QDialog::Rejected);
+            }
+            picker.selectItem(name);
+            return int(QDialog::Accepted);
+        };
+    }
+
+    TempDirectory m_home;
+    TradingDay m_day;
+    ScriptedDialogs m_dialogs;
+    std::vector<StartedProgram> m_started;
+};
+
+TEST_F(TrackerWindowTest, CreationResolvesDirectoriesFeesAndTheDownloadForm) {
+    registry::Registry registry = settings();
+    registry.writeBool("StartKursEintragen", false);
+    registry.writeString("TempPath", "/tmp/analyse");
+    registry.writeFloat("Bank", 0.25);
+    registry.writeFloat("Makler", 0.8);
+    registry.writeFloat("Clearing", 4.9);
+    auto window = createWindow();
+
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+    EXPECT_EQ(window->AppDir, (m_home.path() / "Marlovex").string() + "/");
+    EXPECT_EQ(window->DatenPath, m_day.directory().string() + "/");
+    EXPECT_EQ(paradox::session().netFileDir(), window->DatenPath);
+    EXPECT_EQ(window->TempPath, "/tmp/analyse");
+    EXPECT_FALSE(window->StartKursEintragen);
+    EXPECT_DOUBLE_EQ(window->BankFee, 0.25);
+    EXPECT_DOUBLE_EQ(window->MaklerFee, 0.8);
+    EXPECT_DOUBLE_EQ(window->ClearingFee, 4.9);
+    EXPECT_TRUE(window->CalcEnabled);
+    EXPECT_EQ(window->MsgDatei, "Message.DB");
+    EXPECT_EQ(window->MsgPath, window->DatenPath);
+    ASSERT_NE(companion::HttpGetForm(), nullptr);
+    EXPECT_EQ(companion::HttpGetForm()->parent(), window.get());
+    EXPECT_FALSE(companion::HttpGetForm()->busy);
+
+    window.reset();
+    EXPECT_EQ(companion::HttpGetForm(), nullptr);
+}
+
+TEST_F(TrackerWindowTest, DefaultDirectoriesFollowTheProgramDirectory) {
+    registry::Registry registry = settings();
+    registry.deleteValue("Datenpath");
+    auto window = createWindow();
+    EXPECT_EQ(window->DatenPath, (m_home.path() / "Marlovex" / "Daten").string() + "/");
+    EXPECT_EQ(window->TempPath, window->DatenPath + "Temp");
+    // There is no quote table in that directory: the engine's message, and no instruments.
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("Intraday")) << m_dialogs.messages[0].toStdString();
+    EXPECT_FALSE(window->tables.Table1.active());
+}
+
+TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotes) {
+    registry::Registry registry = settings();
+    registry.writeString("OS_Option", "DAX Call 20000");
+    registry.writeString("OS_Basis", "DAX");
+    auto window = createWindow();
+    EXPECT_EQ(window->Button1->text(), "DAX Call 20000");
+    EXPECT_EQ(window->Button2->text(), "DAX");
+    EXPECT_TRUE(window->tables.Table1.active());
+    EXPECT_TRUE(window->tables.Table2.active());
+    // The calculator's inputs take the current rows' prices when the window is shown.
+    EXPECT_EQ(window->Edit1->text(), "1,5");
+    EXPECT_EQ(window->Edit2->text(), "20000");
+}
+
+TEST_F(TrackerWindowTest, AStoredNameThatIsGoneLeavesTheFirstInstrumentByName) {
+    settings().writeString("OS_Option", "Siemens Put");
+    auto window = createWindow();
+    EXPECT_EQ(window->Button1->text(), "Bayer");
+}
+
+TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgrees) {
+    m_dialogs.yesNoAnswers.push_back(true);
+    auto window = createWindow();
+    ASSERT_EQ(m_dialogs.questions, QStringList{"Sollen Intraday löschen und archivieren?"});
+    EXPECT_EQ(m_dialogs.questionCaptions, QStringList{"Intraday neu anlegen?"});
+    EXPECT_TRUE(std::filesystem::exists(m_day.directory() / "Intraday04.12.2026.DB"));
+}
+
+TEST_F(TrackerWindowTest, ShowingAppliesTheStoredSettingsInOrder) {
+    registry::Registry registry = settings();
+    registry.writeInteger("OS_Width", 520);
+    registry.writeInteger("OS_Anpassung", 3);
+    registry.writeInteger("OS_Geld_Width", 90);
+    registry.writeBool("OS_Zeit", true);
+    registry.writeBool("OS_Inverted", true);
+    registry.writeBool("OS_Turbo", true);
+    registry.writeBool("OS_Limitmax", true);
+    registry.writeString("OS_Ankauf", "1,45");
+    registry.writeString("Msg_Path", "/srv/signalo/");
+    registry.writeInteger("OS_Series2_Size", 4);
+    auto window = createWindow();
+
+    EXPECT_EQ(window->width(), 520);
+    EXPECT_EQ(window->ComboBox1->currentIndex(), 3);
+    EXPECT_EQ(window->DBGrid1->horizontalHeader()->sectionSize(1), 90);
+    EXPECT_EQ(window->DBGrid1->horizontalHeader()->sectionSize(0), 61);
+    EXPECT_TRUE(window->CheckBox3->isChecked());
+    EXPECT_TRUE(window->tables.filter.timeFilterOn);
+    EXPECT_TRUE(window->OSAchseinvertiert1->isChecked());
+    EXPECT_TRUE(window->DBChart1->isWarrantAxisInverted());
+    EXPECT_TRUE(window->Turbo->isChecked());
+    EXPECT_TRUE(window->CheckBox6->isChecked());
+    EXPECT_EQ(window->Edit3->text(), "1,45");
+    // Missing texts fall back to their defaults.
+    EXPECT_EQ(window->Edit8->text(), "0");
+    EXPECT_EQ(window->Edit9->text(), "1000");
+    EXPECT_EQ(window->Edit10->text(), "");
+    EXPECT_EQ(window->MsgPath, "/srv/signalo/");
+    EXPECT_EQ(window->DBChart1->Series2->pen().width(), 4);
+    EXPECT_EQ(window->DBChart1->Series1->pen().width(), 2);
+}
+
+TEST_F(TrackerWindowTest, AStoredValueOfTheWrongTypeIsReported) {
+    settings().writeString("OS_Width", "breit");
+    auto window = createWindow();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("OS_Width")) << m_dialogs.messages[0].toStdString();
+}
+
+TEST_F(TrackerWindowTest, ResizingLaysTheButtonBarOutAroundItsMiddle) {
+    auto window = createWindow();
+    window->resize(600, 400);
+    const int half = window->Panel1->width() / 2;
+    EXPECT_EQ(window->Button1->width(), half - 40);
+    EXPECT_EQ(window->Button2->x(), half + 40);
+    EXPECT_EQ(window->Button2->width(), half - 40);
+    EXPECT_EQ(window->SpeedButton4->x(), half + 15);
+    EXPECT_EQ(window->SpeedButton3->x(), half - 37);
+    EXPECT_EQ(window->SpeedButton1->x(), half - 13);
+    EXPECT_EQ(window->SpeedButton2->x(), half - 13);
+
+    // A bar narrower than 82 pixels keeps the last width of Button1.
+    const int kept = window->Button1->width();
+    window->Panel1->setFixedWidth(70);
+    window->FormResize();
+    EXPECT_EQ(window->Button1->width(), kept);
+    EXPECT_EQ(window->Button2->x(), 35 + 40);
+    EXPECT_EQ(window->Button2->width(), kept);
+}
+
+TEST_F(TrackerWindowTest, PickingTheWarrantFillsListAndChartAndNamesThePair) {
+    settings().writeString("OS_Basis", "DAX");
+    auto window = createWindow();
+    QStringList listed;
+    QString preselected;
+    answerPicker("DAX Call 20000", &listed, &preselected);
+    window->Button1->click();
+
+    EXPECT_EQ(listed, (QStringList{"Bayer", "DAX", "DAX Call 20000"}));
+    EXPECT_EQ(preselected, "");
+    EXPECT_EQ(window->Button1->text(), "DAX Call 20000");
+    EXPECT_EQ(window->caption(), "Option  DAX Call 20000  DAX");
+    ASSERT_EQ(window->DataSource1->rowCount(), 2);
+    EXPECT_EQ(window->DataSource1->index(1, 0).data().toString(), "09:06:00");
+    EXPECT_EQ(window->DataSource1->index(1, 1).data().toString(), "1,6");
+    EXPECT_EQ(window->DataSource1->index(1, 2).data().toString(), "0,1");
+    // 09:06: no later underlying quote, so its last one.
+    EXPECT_EQ(window->DataSource1->index(1, 3).data().toString(), "20050");
+    EXPECT_EQ(window->DBChart1->Series1->dataCount(), 2);
+    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 2);
+    EXPECT_DOUBLE_EQ(window->tables.Table1.field("Kurs").asFloat(), 1.60);
+    EXPECT_DOUBLE_EQ(window->tables.statistics.OSMax, 1.60);
+}
+
+TEST_F(TrackerWindowTest, CancellingThePickerKeepsTheInstrumentButRewritesTheTitle) {
+    settings().writeString("OS_Option", "DAX");
+    auto window = createWindow();
+    QString preselected;
+    answerPicker("", nullptr, &preselected);
+    window->Button1->click();
+    EXPECT_EQ(preselected, "DAX");
+    EXPECT_EQ(window->Button1->text(), "DAX");
+    EXPECT_EQ(window->caption(), "Option  DAX  Basiskurs");
+    EXPECT_EQ(window->tables.Table3.field("FirmenName").asString(), "DAX");
+    EXPECT_EQ(window->tables.Table1.field("Firma").asInteger(), daxNumber);
+}
+
+TEST_F(TrackerWindowTest, PickingTheUnderlyingRecalculatesTheListAgainstIt) {
+    settings().writeString("OS_Option", "DAX Call 20000");
+    auto window = createWindow();
+    answerPicker("Bayer");
+    window->Button2->click();
+    EXPECT_EQ(window->Button2->text(), "Bayer");
+    EXPECT_EQ(window->caption(), "Option  DAX Call 20000  Bayer");
+    EXPECT_TRUE(window->tables.Table2.active());
+    EXPECT_EQ(window->tables.Table5.field("Firma").asInteger(), bayerNumber);
+    EXPECT_TRUE(window->tables.Table2.isEmpty());
+    // The warrant's extremes were found anew, against an underlying without quotes.
+    EXPECT_DOUBLE_EQ(window->tables.statistics.OSMax, 1.60);
+    EXPECT_DOUBLE_EQ(window->tables.statistics.BasisAtOSMax, 0.0);
+}
+
+TEST_F(TrackerWindowTest, TheFramesNamesAreAppliedWithoutTouchingTheTitle) {
+    auto window = createWindow();
+    const QString title = window->caption();
+    window->Button1->setText("DAX Call 20000");
+    window->Button1aender(window.get());
+    window->Button2->setText("DAX");
+    window->Button2aender(window.get());
+    EXPECT_EQ(window->caption(), title);
+    EXPECT_EQ(window->tables.Table3.field("Firma").asInteger(), warrantNumber);
+    EXPECT_EQ(window->tables.Table5.field("Firma").asInteger(), daxNumber);
+    EXPECT_DOUBLE_EQ(window->tables.Table1.field("Kurs").asFloat(), 1.60);
+    EXPECT_EQ(window->DataSource1->rowCount(), 2);
+}
+
+TEST_F(TrackerWindowTest, ImportStartsTheProgramForEachSwitchedOnInstrument) {
+    registry::Registry registry = settings();
+    registry.writeString("OS_Option", "DAX Call 20000");
+    registry.writeString("OS_Basis", "DAX");
+    auto window = createWindow();
+    const std::string lorquin = (m_home.path() / "Marlovex" / "Lorquin").string();
+
+    window->Laden(window.get());
+    ASSERT_EQ(m_started.size(), 2u);
+    EXPECT_EQ(m_started[0].program, lorquin);
+    EXPECT_EQ(m_started[0].arguments, (std::vector<std::string>{"/W", "17", "/D"}));
+    EXPECT_EQ(m_started[1].arguments, (std::vector<std::string>{"/W", "846900", "/D"}));
+
+    window->SpeedButton3->click();
+    EXPECT_FALSE(window->SpeedButton3->isEnabled());
+    m_started.clear();
+    window->Laden(window.get());
+    ASSERT_EQ(m_started.size(), 1u);
+    EXPECT_EQ(m_started[0].arguments[1], "846900");
+
+    window->SpeedButton4Click(window.get());
+    m_started.clear();
+    window->Laden(window.get());
+    EXPECT_TRUE(m_started.empty());
+}
+
+TEST_F(TrackerWindowTest, TimeFilterSwitchRefiltersTheList) {
+    registry::Registry registry = settings();
+    registry.writeString("OS_Option", "DAX Call 20000");
+    registry.writeString("OS_Basis", "DAX");
+    auto window = createWindow();
+    window->refreshQuoteViews();
+    ASSERT_EQ(window->DataSource1->rowCount(), 2);
+
+    // The quotes lie on 4 December; the pickers move to today, so nothing passes.
+    window->CheckBox3->setChecked(true);
+    EXPECT_EQ(window->DataSource1->rowCount(), 0);
+    EXPECT_DOUBLE_EQ(formats::datePart(window->DateTimePicker1->dateTime()),
+                     formats::datePart(formats::now()));
+    window->CheckBox3->setChecked(false);
+    EXPECT_EQ(window->DataSource1->rowCount(), 2);
+}
+
+TEST_F(TrackerWindowTest, ChartMenuInvertsTheWarrantAxisAndOpensTheEditor) {
+    auto window = createWindow();
+    window->OSAchseinvertiert1->trigger();
+    EXPECT_TRUE(window->DBChart1->isWarrantAxisInverted());
+    window->OSAchseinvertiert1->trigger();
+    EXPECT_FALSE(window->DBChart1->isWarrantAxisInverted());
+
+    bool editorShown = false;
+    m_dialogs.onModal = [&](QDialog& dialog) {
+        editorShown = dynamic_cast<ChartEditorDialog*>(&dialog) != nullptr;
+        return int(QDialog::Rejected);
+    };
+    window->DiagrammEigenschaften1->trigger();
+    EXPECT_TRUE(editorShown);
+}
+
+TEST_F(TrackerWindowTest, TheCloseHandlerFreesTheWindow) {
+    auto window = createWindow();
+    ui::CloseAction action = ui::CloseAction::Minimize;
+    window->MDIClose(action);
+    EXPECT_EQ(action, ui::CloseAction::Free);
+}
+
+} // namespace
+} // namespace marlovex::tracker
