@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace marlovex::paradox {
 
@@ -155,14 +156,20 @@ std::size_t Table::fieldCount() const {
 
 std::optional<std::size_t> Table::findField(const std::string& name) const {
     const std::size_t stored = m_image ? m_image->schema().fields.size() : 0;
-    for (std::size_t i = 0; i < stored; ++i) {
-        if (equalNames(m_image->schema().fields[i].name, name)) {
+    const auto nameAt = [&](std::size_t i) -> const std::string& {
+        return i < stored ? m_image->schema().fields[i].name : m_calcDefs[i - stored].name;
+    };
+    const std::size_t count = stored + m_calcDefs.size();
+    // Callers nearly always spell a name as the table does; the exact comparison finds it
+    // cheaply, and only a differently cased name needs the slower one.
+    for (std::size_t i = 0; i < count; ++i) {
+        if (nameAt(i) == name) {
             return i;
         }
     }
-    for (std::size_t i = 0; i < m_calcDefs.size(); ++i) {
-        if (equalNames(m_calcDefs[i].name, name)) {
-            return stored + i;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (equalNames(nameAt(i), name)) {
+            return i;
         }
     }
     return std::nullopt;
@@ -502,12 +509,25 @@ void Table::renameTable(const std::filesystem::path& path, const std::filesystem
     TableStorage storage(*source);
     TableStorage::WriteLock lock(storage);
     const auto sourceIndex = resolveExisting(TableStorage::indexPathFor(*source));
-    if (sourceIndex) {
-        auto targetIndex = newPath;
-        targetIndex.replace_extension(sourceIndex->extension());
-        std::filesystem::rename(*sourceIndex, targetIndex);
+    // The table and its index move together or not at all: a table whose index stayed behind
+    // (or went ahead) would no longer open.
+    std::optional<std::filesystem::path> movedIndex;
+    try {
+        if (sourceIndex) {
+            auto targetIndex = newPath;
+            targetIndex.replace_extension(sourceIndex->extension());
+            std::filesystem::rename(*sourceIndex, targetIndex);
+            movedIndex = targetIndex;
+        }
+        std::filesystem::rename(*source, newPath);
+    } catch (const std::filesystem::filesystem_error& error) {
+        if (movedIndex) {
+            std::error_code ignored;
+            std::filesystem::rename(*movedIndex, *sourceIndex, ignored);
+        }
+        throw TableError("Cannot rename table " + source->string() + " to " + newPath.string() + ": " +
+                         error.code().message());
     }
-    std::filesystem::rename(*source, newPath);
     std::error_code ignored;
     std::filesystem::remove(TableStorage::journalPathFor(*source), ignored);
     syncDirectory(newPath.parent_path());

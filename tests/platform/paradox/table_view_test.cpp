@@ -383,5 +383,21 @@ TEST_F(TableViews, RenameDeleteAndCreateTables) {
         TableError);
 }
 
+TEST_F(TableViews, ARenameThatCannotFinishLeavesTheTableWhole) {
+    // The index moves first; the table cannot follow into a folder that is not there.
+    EXPECT_THROW(
+        Table::renameTable(m_directory / "Intraday.db", m_directory / "fehlt" / "Intraday04.12.2026.DB"),
+        TableError);
+    fs::create_directory(m_directory / "Archiv");
+    fs::create_directory(m_directory / "Archiv" / "Intraday04.12.2026.DB");
+    EXPECT_THROW(
+        Table::renameTable(m_directory / "Intraday.db", m_directory / "Archiv" / "Intraday04.12.2026.DB"),
+        TableError);
+    EXPECT_FALSE(fs::exists(m_directory / "Archiv" / "Intraday04.12.2026.px"));
+    Table table;
+    openView(table, "Intraday.db");
+    EXPECT_EQ(table.recordCount(), 5u);
+}
+
 } // namespace
 } // namespace marlovex::paradox
