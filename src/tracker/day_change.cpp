@@ -35,7 +35,8 @@ std::string archiveName(const std::string& intraPath, formats::DateTime firstQuo
 }
 
 void checkDayChange(QuoteTables& tables, const DayChangeSettings& settings,
-                    const std::function<bool()>& archiveWanted) {
+                    const std::function<bool()>& archiveWanted,
+                    const std::function<void(const std::string&, const std::string&)>& archiveFailed) {
     paradox::Table& table = tables.Table4;
     tables.unlinkTable4();
     table.open();
@@ -47,21 +48,19 @@ void checkDayChange(QuoteTables& tables, const DayChangeSettings& settings,
             return;
         }
         const std::filesystem::path quoteTable = table.tablePath();
+        const std::string archive = archiveName(settings.IntraPath, firstQuote);
         table.close();
         try {
-            if (firstQuote > 0) {
-                paradox::Table::renameTable(quoteTable, archiveName(settings.IntraPath, firstQuote));
-                table.setTableName("Intraday.DB");
-            } else {
-                paradox::Table::deleteTable(quoteTable);
-            }
-        } catch (const std::exception&) {
-            table.close();
-            paradox::Table::deleteTable(quoteTable);
+            paradox::Table::renameTable(quoteTable, archive);
+        } catch (const std::exception& error) {
+            archiveFailed(archive, error.what());
+            return;
         }
+        table.setTableName("Intraday.DB");
         emptyOrRecreate(tables, settings);
     } catch (const std::exception&) {
-        // A failed archive must not keep the window from opening; the table stays as it is.
+        // The archive exists; a quote table that could not be emptied or made anew is no reason
+        // to keep the window from opening.
     }
 }
 

@@ -27,10 +27,12 @@ struct DayChangeSettings {
 std::string archiveName(const std::string& intraPath, formats::DateTime firstQuote);
 
 // Looks at the first quote through the unlinked Table4; when it is of an earlier day, asks
-// `archiveWanted` and on Yes archives (or deletes) the table and leaves an empty one. An error
-// while opening the quote table reaches the caller; every later error is ignored, so a failed
-// archive leaves the old table in place or, when it could be deleted, a fresh one.
+// `archiveWanted` and on Yes renames the table to its archive name and leaves an empty one. An
+// error while opening the quote table reaches the caller. An archive that cannot be made keeps
+// the old table untouched and is reported through `archiveFailed` (archive name, reason):
+// nothing is deleted without a successful archive. Later errors are ignored.
 void checkDayChange(QuoteTables& tables, const DayChangeSettings& settings,
-                    const std::function<bool()>& archiveWanted);
+                    const std::function<bool()>& archiveWanted,
+                    const std::function<void(const std::string&, const std::string&)>& archiveFailed);
 
 } // namespace marlovex::tracker

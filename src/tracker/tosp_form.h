@@ -100,6 +100,7 @@ public:
     void SpeedButton4Click(QObject* sender);
     void Laden(QObject* sender);
 
+    void CheckBox1Click();
     void CheckBox3Click();
     void OSAchseinvertiert1Click();
 

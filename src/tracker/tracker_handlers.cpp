@@ -25,6 +25,7 @@ void TOSP_Form::connectHandlers() {
     bind(Button2, &QPushButton::clicked, [](TOSP_Form* form) { form->Button2Click(); });
     bind(SpeedButton3, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton3Click(form); });
     bind(SpeedButton4, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton4Click(form); });
+    bind(CheckBox1, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox1Click(); });
     bind(CheckBox3, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox3Click(); });
     bind(DiagrammEigenschaften1, &QAction::triggered,
          [](TOSP_Form* form) { form->DiagrammEigenschaften1Click(); });
@@ -47,6 +48,14 @@ void TOSP_Form::connectHandlers() {
     bind(DBNavigator1, &RecordNavigator::lastRequested,
          [](TOSP_Form* form) { form->moveQuoteCursor(&paradox::Table::last); });
     DBNavigator1->setDataSourceAttached(true);
+}
+
+void TOSP_Form::CheckBox1Click() {
+    CalcEnabled = true;
+    // A put is drawn upside down, so that its line moves the same way as the underlying's.
+    OSAchseinvertiert1->setChecked(CheckBox1->isChecked());
+    DBChart1->setWarrantAxisInverted(CheckBox1->isChecked());
+    DBChart1->replot();
 }
 
 void TOSP_Form::CheckBox3Click() {

@@ -99,10 +99,18 @@ void TOSP_Form::FormCreate() {
     dayChange.IntraPath = intraPath;
     dayChange.today = formats::now();
     dayChange.locale = ui::dateTimeLocale();
-    checkDayChange(tables, dayChange, [this] {
-        return ui::dialogs().askYesNo(this, QStringLiteral("Intraday neu anlegen?"),
-                                      QStringLiteral("Sollen Intraday löschen und archivieren?"));
-    });
+    checkDayChange(
+        tables, dayChange,
+        [this] {
+            return ui::dialogs().askYesNo(this, QStringLiteral("Intraday neu anlegen?"),
+                                          QStringLiteral("Sollen Intraday löschen und archivieren?"));
+        },
+        [this](const std::string& archive, const std::string& reason) {
+            ui::dialogs().showMessage(
+                this, QStringLiteral("Das Archiv %1 konnte nicht angelegt werden. Die Kurse bleiben in "
+                                     "Intraday.db.\n\n%2")
+                          .arg(QString::fromStdString(archive), QString::fromStdString(reason)));
+        });
 
     tables.Table3.close();
     tables.Table4.close();

@@ -3,6 +3,8 @@
 #include "trading_day.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace marlovex::tracker {
 namespace {
@@ -27,16 +29,22 @@ protected:
     }
 
     void check(bool answer) {
-        checkDayChange(m_tables, m_settings, [&] {
-            ++m_questions;
-            return answer;
-        });
+        checkDayChange(
+            m_tables, m_settings,
+            [&] {
+                ++m_questions;
+                return answer;
+            },
+            [&](const std::string& archive, const std::string& reason) {
+                m_failures.push_back(archive + ": " + reason);
+            });
     }
 
     TradingDay m_day;
     QuoteTables m_tables;
     DayChangeSettings m_settings;
     int m_questions = 0;
+    std::vector<std::string> m_failures;
 };
 
 TEST_F(DayChangeTest, YesArchivesYesterdaysQuotesUnderTheirDateAndLeavesAnEmptyTable) {
@@ -78,11 +86,24 @@ TEST_F(DayChangeTest, TheArchivePrefixMayNameAnotherFolder) {
     EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 0u);
 }
 
-TEST_F(DayChangeTest, AFailedArchiveDeletesTheTableAndStartsAFreshOne) {
+TEST_F(DayChangeTest, AnArchiveThatCannotBeMadeKeepsTheQuotesAndIsReported) {
     m_settings.IntraPath = (m_day.directory() / "fehlt" / "Intraday").string();
     m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
     check(true);
-    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 0u);
+    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 1u);
+    ASSERT_EQ(m_failures.size(), 1u);
+    EXPECT_NE(m_failures[0].find("Intraday04.12.2026.DB"), std::string::npos) << m_failures[0];
+}
+
+TEST_F(DayChangeTest, AnArchiveOfThatDateAlreadyThereIsNeverOverwritten) {
+    m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
+    check(true);
+    m_day.addQuote(warrantNumber, 10, 0, 0, 1.7);
+    m_day.addQuote(warrantNumber, 11, 0, 0, 1.8);
+    check(true);
+    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday04.12.2026.DB"), 1u);
+    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 2u);
+    EXPECT_EQ(m_failures.size(), 1u);
 }
 
 TEST_F(DayChangeTest, AMissingQuoteTableIsTheCallersError) {

@@ -157,6 +157,37 @@ TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgrees) {
     EXPECT_TRUE(std::filesystem::exists(m_day.directory() / "Intraday04.12.2026.DB"));
 }
 
+TEST_F(TrackerWindowTest, AnArchiveThatCannotBeMadeIsReportedAndTheQuotesStay) {
+    m_day.writeFile("Intraday04.12.2026.DB", "an archive of that day already exists");
+    m_dialogs.yesNoAnswers.push_back(true);
+    auto window = createWindow();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Das Archiv ")) << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht angelegt werden"));
+    paradox::Table quotes;
+    quotes.setDatabaseName(m_day.directory());
+    quotes.setTableName("Intraday.db");
+    quotes.open();
+    EXPECT_EQ(quotes.recordCount(), 4u);
+}
+
+TEST_F(TrackerWindowTest, PutFlagDrivesTheAxisUntilTheStoredInversionDecides) {
+    // "Put?" starts checked; a stored call unchecks it, which runs its handler.
+    settings().writeBool("OS_Call", false);
+    auto call = createWindow();
+    EXPECT_FALSE(call->CheckBox1->isChecked());
+    EXPECT_FALSE(call->OSAchseinvertiert1->isChecked());
+    EXPECT_FALSE(call->DBChart1->isWarrantAxisInverted());
+    call->CheckBox1->setChecked(true);
+    EXPECT_TRUE(call->OSAchseinvertiert1->isChecked());
+    EXPECT_TRUE(call->DBChart1->isWarrantAxisInverted());
+
+    settings().writeBool("OS_Inverted", true);
+    auto inverted = createWindow();
+    EXPECT_FALSE(inverted->CheckBox1->isChecked());
+    EXPECT_TRUE(inverted->DBChart1->isWarrantAxisInverted());
+}
+
 TEST_F(TrackerWindowTest, ShowingAppliesTheStoredSettingsInOrder) {
     registry::Registry registry = settings();
     registry.writeInteger("OS_Width", 520);

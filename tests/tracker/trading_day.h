@@ -43,6 +43,10 @@ public:
 
     const std::filesystem::path& directory() const { return m_directory.path(); }
 
+    void writeFile(const std::string& name, const std::string& contents) const {
+        m_directory.writeFile(name, contents);
+    }
+
     void addInstrument(std::int64_t number, const std::string& name) {
         paradox::Table table;
         open(table, "Firma.db");
