@@ -3,8 +3,7 @@
 // tables of 1,000 and 100,000 quotes, and the memory an open view holds.
 
 #include "platform/paradox/table.h"
-#include "platform/paradox/table_image.h"
-#include "platform/paradox/table_storage.h"
+#include "quote_table_fixture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,31 +46,15 @@ fs::path quoteTable(int quotes) {
     if (const auto it = tables.find(quotes); it != tables.end()) {
         return it->second;
     }
-    px::TableSchema schema;
-    schema.fields = {
-        px::FieldDef::of("Firma", px::FieldType::Long), px::FieldDef::of("ZEIT", px::FieldType::Timestamp),
-        px::FieldDef::of("Kurs", px::FieldType::Money), px::FieldDef::of("Volumen", px::FieldType::Long)};
-    schema.keyFieldCount = 2;
-    px::TableImage image(px::TableImage::emptyTable(schema, "Intraday"), "Intraday.db");
-    std::vector<std::uint8_t> record(static_cast<std::size_t>(image.recordSize()));
+    std::vector<marlovex::bench::BenchQuote> rows;
     const int perFirm = quotes / kFirms;
     for (int firm = 1; firm <= kFirms; ++firm) {
         for (int i = 0; i < perFirm; ++i) {
-            const auto put = [&](std::size_t field, const px::Value& value) {
-                px::encodeField(schema.fields[field], value,
-                                std::span<std::uint8_t>(record).subspan(
-                                    static_cast<std::size_t>(image.fieldOffsets()[field]),
-                                    static_cast<std::size_t>(schema.fields[field].size)));
-            };
-            put(0, std::int64_t{firm});
-            put(1, px::dateTimeToTimestamp(quoteTime(i)));
-            put(2, 10.0 + i * 0.01);
-            put(3, std::int64_t{i});
-            image.insert(record);
+            rows.push_back({firm, quoteTime(i), 10.0 + i * 0.01, std::int64_t{i}});
         }
     }
     const auto path = benchDirectory() / ("Intraday" + std::to_string(quotes) + ".db");
-    px::TableStorage::createFiles(path, image.bytes(), image.buildPrimaryIndex());
+    marlovex::bench::writeQuoteTable(path, rows);
     tables[quotes] = path;
     return path;
 }

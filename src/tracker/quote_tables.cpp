@@ -116,32 +116,44 @@ void QuoteTables::linkTable4() {
     Table4.setMasterSource(&Table3, "Firma");
 }
 
+paradox::FieldRef QuoteTables::CachedField::in(paradox::Table& table) {
+    if (m_index >= table.fieldCount() || table.fieldDef(m_index).name != m_name) {
+        const std::optional<std::size_t> index = table.findField(m_name);
+        if (!index) {
+            // Lets the view report the missing field with its own message.
+            return table.field(m_name);
+        }
+        m_index = *index;
+    }
+    return table.field(m_index);
+}
+
 void QuoteTables::Table1CalcFields(paradox::Table& dataSet) {
     if (!Table2.active()) {
         return;
     }
-    const double quote = dataSet.field("Kurs").asFloat();
-    const DateTime quoteTime = dataSet.field("ZEIT").asDateTime();
+    const double quote = m_warrantRow.kurs.in(dataSet).asFloat();
+    const DateTime quoteTime = m_warrantRow.zeit.in(dataSet).asDateTime();
 
     if (!Table4.active()) {
         Table4.open();
     }
     // An exact search that fails leaves Table4 where it stood; the step back starts from there.
-    Table4.findKey({Value(dataSet.field("Firma").asInteger()), Value(quoteTime)});
+    Table4.findKey({Value(m_warrantRow.firma.in(dataSet).asInteger()), Value(quoteTime)});
     Table4.prior();
-    statistics.OSRefKurs = Table4.field("Kurs").asFloat();
+    statistics.OSRefKurs = m_reference.kurs.in(Table4).asFloat();
 
-    const Value underlying(Table2.field("Firma").asInteger());
-    Table2.findNearest({underlying, Value(Table4.field("ZEIT").asDateTime())});
-    statistics.BasisRefKurs = Table2.field("Kurs").asFloat();
+    const Value underlying(m_underlying.firma.in(Table2).asInteger());
+    Table2.findNearest({underlying, Value(m_reference.zeit.in(Table4).asDateTime())});
+    statistics.BasisRefKurs = m_underlying.kurs.in(Table2).asFloat();
 
     Table2.findNearest({underlying, Value(quoteTime)});
-    const double underlyingQuote = Table2.field("Kurs").asFloat();
+    const double underlyingQuote = m_underlying.kurs.in(Table2).asFloat();
     const double underlyingDiff = underlyingQuote - statistics.BasisRefKurs;
 
-    dataSet.field("Kurs-Diff").setFloat(quote - statistics.OSRefKurs);
-    dataSet.field("Basis-Wert").setFloat(underlyingQuote);
-    dataSet.field("Basis-Diff").setFloat(underlyingDiff);
+    m_kursDiff.in(dataSet).setFloat(quote - statistics.OSRefKurs);
+    m_basisWert.in(dataSet).setFloat(underlyingQuote);
+    m_basisDiff.in(dataSet).setFloat(underlyingDiff);
 
     // Among equal highs the last row calculated wins, among equal lows the first stays.
     if (quote >= statistics.OSMax) {
@@ -157,8 +169,8 @@ void QuoteTables::Table1CalcFields(paradox::Table& dataSet) {
         statistics.BasisAtOSMin = underlyingQuote;
     }
 
-    if (const std::optional<double> delta = decodeDelta(dataSet.field("Volumen").asInteger())) {
-        dataSet.field("Delta").setFloat(*delta);
+    if (const std::optional<double> delta = decodeDelta(m_warrantRow.volumen.in(dataSet).asInteger())) {
+        m_delta.in(dataSet).setFloat(*delta);
     }
 }
 
@@ -169,12 +181,12 @@ bool QuoteTables::passes(DateTime quoteTime, DateTime filterStart) const {
     return quoteTime > filterStart;
 }
 
-bool QuoteTables::Table1FilterRecord(paradox::Table& dataSet) const {
-    return passes(dataSet.field("ZEIT").asDateTime(), filter.OSFilterStart);
+bool QuoteTables::Table1FilterRecord(paradox::Table& dataSet) {
+    return passes(m_filtered.zeit.in(dataSet).asDateTime(), filter.OSFilterStart);
 }
 
-bool QuoteTables::Table2FilterRecord(paradox::Table& dataSet) const {
-    return passes(dataSet.field("ZEIT").asDateTime(), filter.BasisFilterStart);
+bool QuoteTables::Table2FilterRecord(paradox::Table& dataSet) {
+    return passes(m_filtered.zeit.in(dataSet).asDateTime(), filter.BasisFilterStart);
 }
 
 void QuoteTables::applyTimeFilter(bool on, DateTime from, DateTime to) {

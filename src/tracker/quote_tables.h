@@ -90,15 +90,44 @@ public:
     // The calculated fields of one warrant quote, run for every Table1 row that the view
     // fetches; they also advance the statistics.
     void Table1CalcFields(paradox::Table& dataSet);
-    bool Table1FilterRecord(paradox::Table& dataSet) const;
-    bool Table2FilterRecord(paradox::Table& dataSet) const;
+    bool Table1FilterRecord(paradox::Table& dataSet);
+    bool Table2FilterRecord(paradox::Table& dataSet);
 
     // Switches the filters of Table1 and Table2 on, so both re-filter with the rule that applies
     // now (the time filter's switch or the start times).
     void applyTimeFilter(bool on, DateTime from, DateTime to);
 
 private:
+    // A field looked up by name once and then by its position, checked against the name on every
+    // use: the calculation runs for every quote of every scan, where name lookups would dominate.
+    class CachedField {
+    public:
+        explicit CachedField(const char* name)
+            : m_name(name) {}
+        paradox::FieldRef in(paradox::Table& table);
+
+    private:
+        std::string m_name;
+        std::size_t m_index = static_cast<std::size_t>(-1);
+    };
+
+    struct QuoteFields {
+        CachedField firma{"Firma"};
+        CachedField zeit{"ZEIT"};
+        CachedField kurs{"Kurs"};
+        CachedField volumen{"Volumen"};
+    };
+
     bool passes(DateTime quoteTime, DateTime filterStart) const;
+
+    QuoteFields m_warrantRow;
+    QuoteFields m_reference;
+    QuoteFields m_underlying;
+    QuoteFields m_filtered;
+    CachedField m_basisWert{"Basis-Wert"};
+    CachedField m_kursDiff{"Kurs-Diff"};
+    CachedField m_basisDiff{"Basis-Diff"};
+    CachedField m_delta{"Delta"};
 };
 
 } // namespace marlovex::tracker

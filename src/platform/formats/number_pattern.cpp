@@ -219,7 +219,9 @@ std::string formatPattern(double value, std::string_view pattern, const NumberLo
     }
     // The negative section carries its own sign; the others get a minus in front.
     const bool writeMinus = negative && !useNegativeSection && !number.isZero();
-    return (writeMinus ? "-" : "") + SectionWriter(number, layout, locale).write(section);
+    std::string text = writeMinus ? "-" : "";
+    text += SectionWriter(number, layout, locale).write(section);
+    return text;
 }
 
 } // namespace marlovex::formats

@@ -11,6 +11,54 @@
 #include <numeric>
 
 namespace marlovex::paradox {
+namespace {
+
+// The first position in [begin, end) for which `before` is false; `before` holds for a leading
+// run of positions only. Searches near `hint` (the cursor) gallop outwards from it: a scan that
+// walks forward and searches keys close to its row pays a few comparisons, not a full binary
+// search.
+template <typename Before>
+std::size_t partitionPoint(std::size_t begin, std::size_t end, std::size_t hint, const Before& before) {
+    std::size_t low = begin;
+    std::size_t high = end;
+    if (hint >= begin && hint < end) {
+        std::size_t step = 1;
+        if (before(hint)) {
+            low = hint + 1;
+            while (end - hint > step) {
+                const std::size_t probe = hint + step;
+                if (!before(probe)) {
+                    high = probe;
+                    break;
+                }
+                low = probe + 1;
+                step *= 2;
+            }
+        } else {
+            high = hint;
+            while (hint - begin >= step) {
+                const std::size_t probe = hint - step;
+                if (before(probe)) {
+                    low = probe + 1;
+                    break;
+                }
+                high = probe;
+                step *= 2;
+            }
+        }
+    }
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (before(middle)) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+} // namespace
 
 Table::Table() = default;
 
@@ -272,31 +320,15 @@ int Table::compareAtPosition(std::size_t position, const std::vector<std::uint8_
 }
 
 std::size_t Table::lowerBoundKey(const std::vector<std::uint8_t>& key, std::size_t fieldCount) const {
-    std::size_t low = m_rangeBegin;
-    std::size_t high = m_rangeEnd;
-    while (low < high) {
-        const auto middle = low + (high - low) / 2;
-        if (compareAtPosition(middle, key, fieldCount) < 0) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    return low;
+    return partitionPoint(m_rangeBegin, m_rangeEnd, m_position, [&](std::size_t position) {
+        return compareAtPosition(position, key, fieldCount) < 0;
+    });
 }
 
 std::size_t Table::upperBoundKey(const std::vector<std::uint8_t>& key, std::size_t fieldCount) const {
-    std::size_t low = m_rangeBegin;
-    std::size_t high = m_rangeEnd;
-    while (low < high) {
-        const auto middle = low + (high - low) / 2;
-        if (compareAtPosition(middle, key, fieldCount) <= 0) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    return low;
+    return partitionPoint(m_rangeBegin, m_rangeEnd, m_position, [&](std::size_t position) {
+        return compareAtPosition(position, key, fieldCount) <= 0;
+    });
 }
 
 std::vector<std::uint8_t> Table::encodeKey(const std::vector<Value>& values) const {
