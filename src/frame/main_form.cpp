@@ -270,6 +270,7 @@ void TMainForm::OSToolOpen(const QString& underlying, const QString& warrant) {
         tracker->Button2->setText(underlying);
         tracker->Button2aender(tracker);
     }
+    tracker->SpeedButton1Click(tracker);
     UpdateMenuItems();
 }
 

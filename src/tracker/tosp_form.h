@@ -19,6 +19,7 @@
 #include <vector>
 
 class QAction;
+class QCPGraph;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -67,6 +68,8 @@ struct TrackerEnvironment {
     std::string programDir;
     // Starts a program detached; the window never waits for it or looks at the result.
     std::function<bool(const std::string& program, const std::vector<std::string>& arguments)> startProgram;
+    // The local date and time.
+    std::function<formats::DateTime()> now;
 
     static TrackerEnvironment ofProcess();
 };
@@ -100,6 +103,16 @@ public:
     void SpeedButton4Click(QObject* sender);
     void Laden(QObject* sender);
 
+    // Live update.
+    void SpeedButton1Click(QObject* sender);
+    void Timer1Timer();
+    void Timer2Timer();
+    bool isRunning() const;
+
+    // Calculator and analysis export, called by the tick.
+    void Edit3Change(QObject* sender);
+    void Analyseeintragen1Click(QObject* sender);
+
     void CheckBox1Click();
     void CheckBox3Click();
     void OSAchseinvertiert1Click();
@@ -122,6 +135,8 @@ public:
     double MaklerFee = 0;
     double ClearingFee = 0;
     bool CalcEnabled = false;
+    // Warrant points per underlying point over the day, 0 for a flat underlying.
+    double OSBasisRatio = 0;
 
     // Button bar.
     QFrame* Panel1 = nullptr;
@@ -266,6 +281,31 @@ private:
     void scanWarrantQuotes(StatisticsReset reset);
     void refreshChart();
     void moveQuoteCursor(void (paradox::Table::*move)());
+
+    // The steps of a tick.
+    struct ProfitFigures {
+        double quantity = 0;
+        double purchase = 0;
+        double fees = 0;
+    };
+    int tickInterval() const;
+    void takeFilterStartTimes();
+    void applyTimeWindow();
+    void repairCalculatorInputs();
+    void writeExtremes();
+    void writeRanges();
+    double writeUnderlyingHeader();
+    void colourUnderlyingPrice(double price);
+    double writeWarrantHeader();
+    ProfitFigures writeProfitPanel(double price);
+    void trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
+                     const QCPGraph* series, double percentBaseFalling, double percentBaseRising);
+    void trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit);
+
+    // Numbers in the user's locale: read from an input, written in the tick's forms.
+    double valueOf(const QLineEdit* edit) const;
+    QString shortest(double value) const;
+    QString grouped(double value, int decimals, int precision = 7) const;
     // The text of a field as the table shows it: its shortest number form, empty when empty.
     QString fieldText(paradox::Table& table, const char* fieldName) const;
 
@@ -279,6 +319,8 @@ private:
     void createTimers();
 
     TrackerEnvironment m_environment;
+    formats::NumberLocale m_numbers;
+    formats::DateTimeLocale m_dates;
     companion::THttpGetForm* m_downloadForm = nullptr;
 };
 

@@ -12,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 namespace marlovex::tracker {
@@ -21,6 +22,10 @@ void TOSP_Form::connectHandlers() {
         connect(sender, signal, this,
                 [this, handler] { ui::runHandler([this, handler] { handler(this); }); });
     };
+    bind(SpeedButton1, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton1Click(form); });
+    bind(SpeedButton2, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton1Click(form); });
+    bind(Timer1, &QTimer::timeout, [](TOSP_Form* form) { form->Timer1Timer(); });
+    bind(Timer2, &QTimer::timeout, [](TOSP_Form* form) { form->Timer2Timer(); });
     bind(Button1, &QPushButton::clicked, [](TOSP_Form* form) { form->Button1Click(); });
     bind(Button2, &QPushButton::clicked, [](TOSP_Form* form) { form->Button2Click(); });
     bind(SpeedButton3, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton3Click(form); });
@@ -59,7 +64,7 @@ void TOSP_Form::CheckBox1Click() {
 }
 
 void TOSP_Form::CheckBox3Click() {
-    const formats::DateTime today = formats::datePart(formats::now());
+    const formats::DateTime today = formats::datePart(m_environment.now());
     DateTimePicker1->setDateTime(today + DateTimePicker1->time());
     DateTimePicker2->setDateTime(today + DateTimePicker2->time());
     tables.applyTimeFilter(CheckBox3->isChecked(), DateTimePicker1->dateTime(), DateTimePicker2->dateTime());

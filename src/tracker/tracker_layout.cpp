@@ -10,6 +10,7 @@
 #include "tracker/tracker_glyphs.h"
 #include "ui/error_display.h"
 #include "ui/image_list.h"
+#include "ui/locale_formats.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
@@ -80,7 +81,9 @@ QFrame* headerPanel(QWidget* parent, const QString& name, const QString& hint, i
 
 TOSP_Form::TOSP_Form(TrackerEnvironment environment, QWidget* parent)
     : ui::MdiChildForm(parent)
-    , m_environment(std::move(environment)) {
+    , m_environment(std::move(environment))
+    , m_numbers(ui::numberLocale())
+    , m_dates(ui::dateTimeLocale()) {
     setObjectName(QStringLiteral("OSP_Form"));
     setCaption(QStringLiteral("Marlovex Quintara mit Internet direkt Abruf"));
     setWindowIcon(ui::imageListIcon(ui::ImageIndex::WarrantTracker));

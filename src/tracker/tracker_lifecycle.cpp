@@ -65,6 +65,7 @@ TrackerEnvironment TrackerEnvironment::ofProcess() {
     environment.registryFile = registry::defaultRegistryFile();
     environment.programDir = QCoreApplication::applicationDirPath().toStdString();
     environment.startProgram = process::startDetached;
+    environment.now = formats::now;
     return environment;
 }
 
@@ -97,7 +98,7 @@ void TOSP_Form::FormCreate() {
     DayChangeSettings dayChange;
     dayChange.DatenPath = DatenPath;
     dayChange.IntraPath = intraPath;
-    dayChange.today = formats::now();
+    dayChange.today = m_environment.now();
     dayChange.locale = ui::dateTimeLocale();
     checkDayChange(
         tables, dayChange,

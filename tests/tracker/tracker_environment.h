@@ -30,6 +30,7 @@ inline tracker::TrackerEnvironment trackerEnvironment(const TempDirectory& home,
         }
         return true;
     };
+    environment.now = formats::now;
     return environment;
 }
 

@@ -7,8 +7,7 @@
 #include "tracker/quote_list_model.h"
 #include "tracker/tosp_form.h"
 #include "tracker/tracker_chart.h"
-#include "tracker_environment.h"
-#include "trading_day.h"
+#include "tracker_window_fixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,69 +23,6 @@
 
 namespace marlovex::tracker {
 namespace {
-
-using testing_support::bayerNumber;
-using testing_support::daxNumber;
-using testing_support::ScriptedDialogs;
-using testing_support::StartedProgram;
-using testing_support::TempDirectory;
-using testing_support::TradingDay;
-using testing_support::warrantNumber;
-
-const std::string trackerKey = "\\SOFTWARE\\Brelmund\\Marlovex";
-
-class TrackerWindowTest : public testing::Test {
-protected:
-    TrackerWindowTest() {
-        m_day.addQuote(daxNumber, 9, 0, 0, 20000.0);
-        m_day.addQuote(daxNumber, 9, 5, 0, 20050.0);
-        m_day.addQuote(warrantNumber, 9, 0, 0, 1.50);
-        m_day.addQuote(warrantNumber, 9, 6, 0, 1.60);
-        settings().writeString("Datenpath", m_day.directory().string());
-    }
-
-    registry::Registry settings() {
-        registry::Registry registry(testing_support::trackerEnvironment(m_home, nullptr).registryFile);
-        registry.openKey(trackerKey, true);
-        return registry;
-    }
-
-    // The quotes lie on an earlier day: unless a test answers the archive question itself, the
-    // user keeps them.
-    std::unique_ptr<TOSP_Form> createWindow() {
-        if (m_dialogs.yesNoAnswers.empty()) {
-            m_dialogs.yesNoAnswers.push_back(false);
-        }
-        auto window = std::make_unique<TOSP_Form>(testing_support::trackerEnvironment(m_home, &m_started));
-        window->show();
-        return window;
-    }
-
-    // Answers the next picker with `name`, or cancels it for an empty name.
-    void answerPicker(const QString& name, QStringList* listed = nullptr, QString* preselected = nullptr) {
-        m_dialogs.onModal = [=](QDialog& dialog) {
-            auto& picker = dynamic_cast<companion::TWertWahlForm&>(dialog);
-            if (listed != nullptr) {
-                for (int row = 0; row < picker.listBox()->count(); ++row) {
-                    *listed << picker.listBox()->item(row)->text();
-                }
-            }
-            if (preselected != nullptr) {
-                *preselected = picker.selectedText();
-            }
-            if (name.isEmpty()) {
-                return int(QDialog::Rejected);
-            }
-            picker.selectItem(name);
-            return int(QDialog::Accepted);
-        };
-    }
-
-    TempDirectory m_home;
-    TradingDay m_day;
-    ScriptedDialogs m_dialogs;
-    std::vector<StartedProgram> m_started;
-};
 
 TEST_F(TrackerWindowTest, CreationResolvesDirectoriesFeesAndTheDownloadForm) {
     registry::Registry registry = settings();
@@ -150,6 +86,7 @@ TEST_F(TrackerWindowTest, AStoredNameThatIsGoneLeavesTheFirstInstrumentByName) {
 }
 
 TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgrees) {
+    m_now = formats::encodeDate(2026, 12, 7) + formats::encodeTime(8, 0, 0);
     m_dialogs.yesNoAnswers.push_back(true);
     auto window = createWindow();
     ASSERT_EQ(m_dialogs.questions, QStringList{"Sollen Intraday löschen und archivieren?"});
@@ -159,6 +96,7 @@ TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgrees) {
 
 TEST_F(TrackerWindowTest, AnArchiveThatCannotBeMadeIsReportedAndTheQuotesStay) {
     m_day.writeFile("Intraday04.12.2026.DB", "an archive of that day already exists");
+    m_now = formats::encodeDate(2026, 12, 5) + formats::encodeTime(8, 0, 0);
     m_dialogs.yesNoAnswers.push_back(true);
     auto window = createWindow();
     ASSERT_EQ(m_dialogs.messages.size(), 1);
@@ -350,13 +288,18 @@ TEST_F(TrackerWindowTest, TimeFilterSwitchRefiltersTheList) {
     window->refreshQuoteViews();
     ASSERT_EQ(window->DataSource1->rowCount(), 2);
 
-    // The quotes lie on 4 December; the pickers move to today, so nothing passes.
+    // Between 09:00:00 and 23:00:00 of today, both bounds excluded: the 09:00 quote drops out.
     window->CheckBox3->setChecked(true);
-    EXPECT_EQ(window->DataSource1->rowCount(), 0);
     EXPECT_DOUBLE_EQ(formats::datePart(window->DateTimePicker1->dateTime()),
-                     formats::datePart(formats::now()));
+                     formats::encodeDate(2026, 12, 4));
+    ASSERT_EQ(window->DataSource1->rowCount(), 1);
+    EXPECT_EQ(window->DataSource1->index(0, 0).data().toString(), "09:06:00");
+    // On another day nothing passes.
+    m_now += 1;
     window->CheckBox3->setChecked(false);
     EXPECT_EQ(window->DataSource1->rowCount(), 2);
+    window->CheckBox3->setChecked(true);
+    EXPECT_EQ(window->DataSource1->rowCount(), 0);
 }
 
 TEST_F(TrackerWindowTest, ChartMenuInvertsTheWarrantAxisAndOpensTheEditor) {

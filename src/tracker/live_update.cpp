@@ -1,0 +1,385 @@
+// The live update cycle: start and stop, the tick that re-reads the quotes and refreshes every
+// display derived from them, and the once-a-second mirror of the download form's status line.
+#include "companion/http_get_form.h"
+#include "tracker/colour_line.h"
+#include "tracker/date_time_picker.h"
+#include "tracker/quote_list_model.h"
+#include "tracker/record_navigator.h"
+#include "tracker/tosp_form.h"
+#include "tracker/tracker_chart.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <exception>
+
+namespace marlovex::tracker {
+namespace {
+
+constexpr int turboInterval = 500;
+constexpr int normalInterval = 30000;
+
+const QColor red(255, 0, 0);
+const QColor green(0, 128, 0);
+const QColor black(0, 0, 0);
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+struct SeriesRange {
+    double smallest = 0;
+    double largest = 0;
+    double width() const { return largest - smallest; }
+};
+
+SeriesRange rangeOf(const QCPGraph* series) {
+    SeriesRange range;
+    bool found = false;
+    const QCPRange values = series->data()->valueRange(found);
+    if (found) {
+        range.smallest = values.lower;
+        range.largest = values.upper;
+    }
+    return range;
+}
+
+// The time windows of ComboBox1, items 1 to 5, in days.
+constexpr double timeWindows[] = {1.0 / 96, 1.0 / 48, 0.03125, 1.0 / 24, 1.0 / 12};
+
+} // namespace
+
+bool TOSP_Form::isRunning() const {
+    return !SpeedButton1->isHidden();
+}
+
+int TOSP_Form::tickInterval() const {
+    return Turbo->isChecked() ? turboInterval : normalInterval;
+}
+
+double TOSP_Form::valueOf(const QLineEdit* edit) const {
+    return formats::parseDecimal(edit->text().toStdString(), m_numbers);
+}
+
+QString TOSP_Form::shortest(double value) const {
+    return QString::fromStdString(formats::formatGeneral(value, 15, m_numbers));
+}
+
+QString TOSP_Form::grouped(double value, int decimals, int precision) const {
+    return QString::fromStdString(formats::formatGrouped(value, decimals, precision, m_numbers));
+}
+
+void TOSP_Form::SpeedButton1Click(QObject*) {
+    if (!isRunning()) {
+        SpeedButton2->hide();
+        SpeedButton1->show();
+        SpeedButton1->setToolTip(QStringLiteral("automatische Aktualisierung läuft"));
+        if (StartKursEintragen) {
+            takeFilterStartTimes();
+        }
+        Timer1->setInterval(tickInterval());
+        Timer1->start();
+        return;
+    }
+    Timer1->stop();
+    SpeedButton1->hide();
+    SpeedButton2->show();
+    SpeedButton3->setEnabled(true);
+    SpeedButton4->setEnabled(true);
+    companion::THttpGetForm* download = companion::HttpGetForm();
+    if (download != nullptr && download->busy) {
+        try {
+            download->HttpCli1()->Abort();
+            download->busy = false;
+            download->resetAfterAbort = true;
+            SpeedButton3->setEnabled(true);
+            SpeedButton4->setEnabled(true);
+            download->close();
+        } catch (const std::exception&) {
+            // An abort that fails leaves the download to end by itself.
+        }
+    }
+    SpeedButton1->setToolTip(QStringLiteral("automatische Aktualisierung starten"));
+}
+
+void TOSP_Form::takeFilterStartTimes() {
+    // The first stored quote of each instrument marks where the update started; the filters
+    // then pass only later quotes. A view that is not open has no first quote to take.
+    paradox::Table& warrant = tables.Table1;
+    if (warrant.active()) {
+        warrant.setFiltered(false);
+        warrant.refresh();
+        warrant.first();
+        tables.filter.OSFilterStart = warrant.field("ZEIT").asDateTime();
+        warrant.setFiltered(true);
+        tables.Table4.setFiltered(true);
+    }
+    paradox::Table& underlying = tables.Table2;
+    if (underlying.active()) {
+        underlying.setFiltered(false);
+        underlying.first();
+        underlying.refresh();
+        tables.filter.BasisFilterStart = underlying.field("ZEIT").asDateTime();
+        underlying.setFiltered(true);
+    }
+}
+
+void TOSP_Form::Timer1Timer() {
+    Timer1->stop();
+    if (isRunning()) {
+        Laden(this);
+    }
+    if (tables.Table1.active() && tables.Table2.active()) {
+        applyTimeWindow();
+        DBNavigator1->setDataSourceAttached(false);
+        Timer1->stop();
+        Timer1->setInterval(tickInterval());
+        scanWarrantQuotes(StatisticsReset::BeforeScan);
+        repairCalculatorInputs();
+        refreshChart();
+        writeExtremes();
+        writeRanges();
+        const double underlying = writeUnderlyingHeader();
+        colourUnderlyingPrice(underlying);
+        const double warrant = writeWarrantHeader();
+        const ProfitFigures profit = writeProfitPanel(warrant);
+        trailLimitsAndPlaceLines(warrant, profit);
+        FormResize();
+        Edit3Change(this);
+        CalcEnabled = true;
+        DBNavigator1->setDataSourceAttached(true);
+    }
+    Timer1->setInterval(tickInterval());
+    if (isRunning()) {
+        Timer1->start();
+    }
+}
+
+void TOSP_Form::applyTimeWindow() {
+    const int window = ComboBox1->currentIndex();
+    if (window < 1 || window > 5) {
+        return;
+    }
+    // The current time of day to the nearest whole minute, minus the window.
+    const double minute = formats::roundHalfEven(formats::timePart(m_environment.now()) * 1440.0) / 1440.0;
+    DateTimePicker1->setTime(minute - timeWindows[window - 1]);
+}
+
+void TOSP_Form::repairCalculatorInputs() {
+    const auto repair = [this](QLineEdit* edit, const auto& fallback) {
+        try {
+            edit->setText(shortest(valueOf(edit)));
+        } catch (const formats::ConversionError&) {
+            try {
+                edit->setText(fallback());
+            } catch (const std::exception&) {
+                // An input that cannot be repaired now is repaired by the next tick.
+            }
+        }
+    };
+    repair(Edit3, [this] { return fieldText(tables.Table1, "Kurs"); });
+    repair(Edit1, [this] { return fieldText(tables.Table1, "Kurs"); });
+    repair(Edit2, [this] {
+        tables.Table2.last();
+        return fieldText(tables.Table2, "Kurs");
+    });
+    repair(Edit8, [this] { return fieldText(tables.Table2, "Kurs"); });
+    repair(Edit9, [] { return QStringLiteral("1000"); });
+}
+
+void TOSP_Form::writeExtremes() {
+    const WarrantStatistics& statistics = tables.statistics;
+    const QString minTime = QString::fromStdString(formats::formatLongTime(statistics.StatMinZeit, m_dates));
+    const QString maxTime = QString::fromStdString(formats::formatLongTime(statistics.StatMaxZeit, m_dates));
+    Label69->setText(minTime);
+    Label71->setText(grouped(statistics.OSMin, 2));
+    Label73->setText(grouped(statistics.BasisAtOSMin, 2));
+    Label70->setText(maxTime);
+    Label72->setText(grouped(statistics.OSMax, 2));
+    Label74->setText(grouped(statistics.BasisAtOSMax, 2));
+    Label1->setText(minTime);
+    Label5->setText(grouped(statistics.BasisDiffAtOSMin, 2));
+    Label7->setText(grouped(statistics.OSMin, 2));
+    Label8->setText(grouped(statistics.BasisAtOSMin, 2));
+    Label2->setText(maxTime);
+    Label6->setText(grouped(statistics.BasisDiffAtOSMax, 2));
+    Label9->setText(grouped(statistics.OSMax, 2));
+    Label10->setText(grouped(statistics.BasisAtOSMax, 2));
+}
+
+void TOSP_Form::writeRanges() {
+    const SeriesRange warrant = rangeOf(DBChart1->Series1);
+    const SeriesRange underlying = rangeOf(DBChart1->Series2);
+    OSBasisRatio = underlying.width() != 0 ? warrant.width() / underlying.width() : 0;
+    Label13->setText(grouped(OSBasisRatio, 3));
+    Label14->setText(grouped(underlying.smallest, 2));
+    Label15->setText(grouped(underlying.largest, 2));
+    Label52->setText(grouped(warrant.smallest, 2));
+    Label53->setText(grouped(warrant.largest, 2));
+    Label18->setText(grouped(underlying.width(), 3));
+    Label21->setText(grouped(warrant.width(), 3));
+}
+
+double TOSP_Form::writeUnderlyingHeader() {
+    paradox::Table& quotes = tables.Table2;
+    quotes.last();
+    const double price = quotes.field("Kurs").asFloat();
+    const QString time =
+        QString::fromStdString(formats::formatDateTime(quotes.field("ZEIT").asDateTime(), "hh:mm:ss"));
+    Label33->setText(QString::fromStdString(formats::formatPattern(price, "#####0.00", m_numbers)));
+    Label44->setText(grouped(price, 1, 9));
+    Label36->setText(time);
+    Label43->setText(time);
+    const double purchase = valueOf(Edit8);
+    Label46->setText(grouped(price - purchase, 2));
+    if (purchase != 0) {
+        Label47->setText(grouped((price - purchase) * 100 / purchase, 2) + QStringLiteral(" %"));
+    }
+    return price;
+}
+
+void TOSP_Form::colourUnderlyingPrice(double price) {
+    try {
+        if (!Edit4->text().isEmpty()) {
+            setTextColour(Label33, valueOf(Edit4) > price ? red : black);
+        }
+        if (!Edit5->text().isEmpty()) {
+            setTextColour(Label33, valueOf(Edit5) < price ? green : black);
+        }
+    } catch (const std::exception&) {
+        // A level that is no number colours nothing.
+    }
+}
+
+double TOSP_Form::writeWarrantHeader() {
+    paradox::Table& quotes = tables.Table1;
+    quotes.last();
+    const double price = quotes.field("Kurs").asFloat();
+    const QString time =
+        QString::fromStdString(formats::formatDateTime(quotes.field("ZEIT").asDateTime(), "hh:mm:ss"));
+    setCaption(fieldText(quotes, "Kurs"));
+    Label34->setText(QString::fromStdString(formats::formatPattern(price, "#####0.00", m_numbers)));
+    Label41->setText(grouped(price, 3));
+    Label35->setText(time);
+    Label42->setText(time);
+    const double purchase = valueOf(Edit3);
+    Label48->setText(grouped(price - purchase, 2));
+    if (purchase != 0) {
+        Label49->setText(grouped((price - purchase) * 100 / purchase, 2) + QStringLiteral(" %"));
+    }
+    return price;
+}
+
+TOSP_Form::ProfitFigures TOSP_Form::writeProfitPanel(double price) {
+    ProfitFigures figures;
+    figures.quantity = valueOf(Edit9);
+    figures.purchase = valueOf(Edit3);
+    const double quantity = figures.quantity;
+    const double selling =
+        quantity * price * MaklerFee / 1000 + quantity * price * BankFee / 100 + ClearingFee;
+    const double buying = figures.purchase * quantity * MaklerFee / 1000 +
+                          figures.purchase * quantity * BankFee / 100 + ClearingFee;
+    figures.fees = CheckBox4->isChecked() ? selling + buying : 0;
+    Panel9->setText(grouped((price - figures.purchase) * quantity - figures.fees, 2));
+    // The colour follows the price against the purchase, not the net profit.
+    setTextColour(Panel9, price - figures.purchase > 0 ? black : red);
+    return figures;
+}
+
+void TOSP_Form::trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
+                            const QCPGraph* series, double percentBaseFalling, double percentBaseRising) {
+    const QString text = adjustment->text();
+    if (text.contains(QLatin1Char('%'))) {
+        try {
+            QString number = text;
+            number.remove(number.indexOf(QLatin1Char('%')), 1);
+            const double percent = formats::parseDecimal(number.toStdString(), m_numbers);
+            rising->setText(shortest(formats::roundToDecimals((1 - percent / 100) * percentBaseRising, 2)));
+            falling->setText(shortest(formats::roundToDecimals((1 + percent / 100) * percentBaseFalling, 2)));
+        } catch (const std::exception&) {
+            // An unreadable percentage leaves both levels as they are.
+        }
+        if (CheckBox7->isChecked()) {
+            Analyseeintragen1Click(this);
+        }
+        return;
+    }
+    try {
+        const double points = formats::parseDecimal(text.toStdString(), m_numbers);
+        if (points <= 0) {
+            return;
+        }
+        const SeriesRange range = rangeOf(series);
+        rising->setText(shortest(formats::roundToDecimals(range.largest - points, 2)));
+        falling->setText(shortest(formats::roundToDecimals(range.smallest + points, 2)));
+        try {
+            if (valueOf(rising) > range.largest) {
+                rising->setText(shortest(range.largest));
+            }
+            if (valueOf(falling) < range.smallest) {
+                falling->setText(shortest(range.smallest));
+            }
+        } catch (const std::exception&) {
+            rising->setText(shortest(range.largest));
+            falling->setText(shortest(range.smallest));
+        }
+        if (CheckBox7->isChecked()) {
+            Analyseeintragen1Click(this);
+        }
+    } catch (const std::exception&) {
+        // No adjustment given: the levels stay where the user put them.
+    }
+}
+
+void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit) {
+    try {
+        trailLimits(Edit10, Edit6, Edit7, DBChart1->Series1, tables.statistics.OSMin,
+                    tables.statistics.OSMax);
+        try {
+            trailLimits(Edit11, Edit4, Edit5, DBChart1->Series2, tables.statistics.BasisAtOSMin,
+                        tables.statistics.BasisAtOSMax);
+            if (!Edit6->text().isEmpty()) {
+                const double level = valueOf(Edit6);
+                setTextColour(Label34, level > warrantPrice ? red : black);
+                DBChart1->ChartTool3->setValue(level);
+                DBChart1->ChartTool3->setVisible(CheckBox5->isChecked());
+            }
+            if (!Edit7->text().isEmpty()) {
+                const double level = valueOf(Edit7);
+                setTextColour(Label34, level < warrantPrice ? green : black);
+                DBChart1->ChartTool5->setValue(level);
+                DBChart1->ChartTool5->setVisible(CheckBox5->isChecked());
+            }
+            // A quantity of 0 has no break-even price: the line stays where it was.
+            if (profit.quantity != 0) {
+                DBChart1->ChartTool4->setValue((profit.purchase * profit.quantity + profit.fees) /
+                                               profit.quantity);
+                DBChart1->ChartTool4->setVisible(CheckBox6->isChecked());
+            }
+        } catch (const std::exception&) {
+            // A level that is no number ends the underlying's part of the tick here.
+        }
+    } catch (const std::exception&) {
+        // Trailing is a convenience; a failure in it never stops the tick.
+    }
+    DBChart1->replot();
+}
+
+void TOSP_Form::Timer2Timer() {
+    Label65->clear();
+    companion::THttpGetForm* download = companion::HttpGetForm();
+    if (download != nullptr) {
+        Label65->setText(download->statusPanelText(0) + QLatin1Char(' ') + download->statusPanelText(1));
+    }
+    Timer2->setInterval(1000);
+    Timer2->start();
+}
+
+} // namespace marlovex::tracker

@@ -1,0 +1,285 @@
+#include "companion/http_get_form.h"
+#include "tracker/colour_line.h"
+#include "tracker/date_time_picker.h"
+#include "tracker/quote_list_model.h"
+#include "tracker/record_navigator.h"
+#include "tracker/tracker_chart.h"
+#include "tracker_window_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace marlovex::tracker {
+namespace {
+
+constexpr std::int64_t putNumber = 18;
+
+QColor textColour(const QWidget* widget) {
+    return widget->palette().color(QPalette::WindowText);
+}
+
+const QColor red(255, 0, 0);
+const QColor green(0, 128, 0);
+const QColor black(0, 0, 0);
+
+class LiveUpdateTest : public TrackerWindowTest {
+protected:
+    LiveUpdateTest() {
+        registry::Registry registry = settings();
+        registry.writeString("OS_Option", "DAX Call 20000");
+        registry.writeString("OS_Basis", "DAX");
+    }
+
+    // A window on a second warrant whose quotes the test chooses.
+    std::unique_ptr<TOSP_Form> createWindowOnPut(std::initializer_list<double> quotes) {
+        m_day.addInstrument(putNumber, "DAX Put 21000");
+        int minute = 10;
+        for (const double quote : quotes) {
+            m_day.addQuote(putNumber, 9, minute++, 0, quote);
+        }
+        settings().writeString("OS_Option", "DAX Put 21000");
+        return createWindow();
+    }
+
+    void tick(std::unique_ptr<TOSP_Form>& window) { window->Timer1Timer(); }
+};
+
+TEST_F(LiveUpdateTest, StartingTakesTheFilterStartTimesAndArmsTheTimer) {
+    auto window = createWindow();
+    window->SpeedButton2->click();
+    EXPECT_TRUE(window->isRunning());
+    EXPECT_TRUE(window->SpeedButton2->isHidden());
+    EXPECT_EQ(window->SpeedButton1->toolTip(), "automatische Aktualisierung läuft");
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Timer1->interval(), 30000);
+    EXPECT_DOUBLE_EQ(window->tables.filter.OSFilterStart, TradingDay::at(9, 0, 0));
+    EXPECT_DOUBLE_EQ(window->tables.filter.BasisFilterStart, TradingDay::at(9, 0, 0));
+
+    tick(window);
+    // The earliest quote of each instrument dropped out of list and chart.
+    ASSERT_EQ(window->DataSource1->rowCount(), 1);
+    EXPECT_EQ(window->DataSource1->index(0, 0).data().toString(), "09:06:00");
+    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 1);
+    EXPECT_EQ(m_started.size(), 2u);
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    window->Turbo->setChecked(true);
+    tick(window);
+    EXPECT_EQ(window->Timer1->interval(), 500);
+}
+
+TEST_F(LiveUpdateTest, StoppingAbortsARunningDownloadAndSwitchesTheImportsOnAgain) {
+    auto window = createWindow();
+    window->SpeedButton1Click(window.get());
+    window->SpeedButton3Click(window.get());
+    companion::THttpGetForm* download = companion::HttpGetForm();
+    ASSERT_NE(download, nullptr);
+    download->show();
+    download->busy = true;
+    download->HttpCli1()->setRunning(true);
+
+    window->SpeedButton1->click();
+    EXPECT_FALSE(window->isRunning());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_FALSE(download->HttpCli1()->isRunning());
+    EXPECT_FALSE(download->busy);
+    EXPECT_TRUE(download->resetAfterAbort);
+    EXPECT_FALSE(download->isVisible());
+    EXPECT_TRUE(window->SpeedButton3->isEnabled());
+    EXPECT_TRUE(window->SpeedButton4->isEnabled());
+    EXPECT_EQ(window->SpeedButton1->toolTip(), "automatische Aktualisierung starten");
+}
+
+TEST_F(LiveUpdateTest, ATickNeverOverlapsItselfAndAFailureLeavesTheTimerOff) {
+    auto window = createWindow();
+    std::vector<bool> timerActiveDuringImport;
+    m_onStart = [&] { timerActiveDuringImport.push_back(window->Timer1->isActive()); };
+    window->SpeedButton1Click(window.get());
+    QMetaObject::invokeMethod(window->Timer1, "timeout");
+    EXPECT_EQ(timerActiveDuringImport, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    // An error outside the tick's guards: the message, and no further ticks.
+    window->tables.Table3.close();
+    QMetaObject::invokeMethod(window->Timer1, "timeout");
+    EXPECT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_FALSE(window->Timer1->isActive());
+}
+
+TEST_F(LiveUpdateTest, ATickWithoutBothQuoteViewsOnlyReArmsItself) {
+    auto window = createWindow();
+    window->tables.Table2.close();
+    window->SpeedButton1Click(window.get());
+    tick(window);
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Label41->text(), "Kurs");
+}
+
+TEST_F(LiveUpdateTest, HeadersShowTheLatestPricesInTheirForms) {
+    auto window = createWindow();
+    tick(window);
+    EXPECT_EQ(window->Label41->text(), "1,600");
+    EXPECT_EQ(window->Label42->text(), "09:06:00");
+    EXPECT_EQ(window->Label34->text(), "1,60");
+    EXPECT_EQ(window->Label44->text(), "20.050,0");
+    EXPECT_EQ(window->Label43->text(), "09:05:00");
+    EXPECT_EQ(window->Label33->text(), "20050,00");
+    EXPECT_EQ(window->caption(), "1,6");
+    // Purchase prices of 0 give the full price as change and leave the percentages alone.
+    EXPECT_EQ(window->Label48->text(), "1,60");
+    EXPECT_EQ(window->Label49->text(), "ProzKauf");
+    EXPECT_EQ(window->Label46->text(), "20.050,00");
+    EXPECT_EQ(window->Label47->text(), "ProzKauf");
+    EXPECT_EQ(window->Panel9->text(), "1.600,00");
+    EXPECT_EQ(textColour(window->Panel9), black);
+
+    window->Edit3->setText("1,70");
+    window->Edit8->setText("20000");
+    tick(window);
+    EXPECT_EQ(window->Label49->text(), "-5,88 %");
+    EXPECT_EQ(window->Label47->text(), "0,25 %");
+    EXPECT_EQ(window->Panel9->text(), "-100,00");
+    EXPECT_EQ(textColour(window->Panel9), red);
+}
+
+TEST_F(LiveUpdateTest, FeesComeOffTheProfitAndRaiseTheBreakEvenLine) {
+    registry::Registry registry = settings();
+    registry.writeFloat("Bank", 0.25);
+    registry.writeFloat("Clearing", 5.0);
+    auto window = createWindow();
+    window->Edit3->setText("1,5");
+    window->CheckBox4->setChecked(true);
+    window->CheckBox6->setChecked(true);
+    tick(window);
+    // Selling 1000 at 1,60: 4,00 + 5; buying at 1,50: 3,75 + 5.
+    EXPECT_EQ(window->Panel9->text(), "82,25");
+    EXPECT_TRUE(window->DBChart1->ChartTool4->isVisible());
+    EXPECT_NEAR(window->DBChart1->ChartTool4->value(), (1500.0 + 17.75) / 1000.0, 1e-12);
+
+    // Without a quantity there is no break-even price: the line stays.
+    window->Edit9->setText("0");
+    window->CheckBox6->setChecked(false);
+    tick(window);
+    EXPECT_NEAR(window->DBChart1->ChartTool4->value(), 1.51775, 1e-12);
+    EXPECT_TRUE(window->DBChart1->ChartTool4->isVisible());
+}
+
+TEST_F(LiveUpdateTest, StatisticsAndRatioFollowTheDaysExtremes) {
+    auto window = createWindow();
+    tick(window);
+    EXPECT_EQ(window->Label72->text(), "1,60");
+    EXPECT_EQ(window->Label71->text(), "1,50");
+    EXPECT_EQ(window->Label70->text(), "09:06:00");
+    EXPECT_EQ(window->Label69->text(), "09:00:00");
+    EXPECT_EQ(window->Label9->text(), "1,60");
+    EXPECT_EQ(window->Label10->text(), "20.050,00");
+    EXPECT_DOUBLE_EQ(window->OSBasisRatio, 0.1 / 50.0);
+    EXPECT_EQ(window->Label13->text(), "0,002");
+    EXPECT_EQ(window->Label21->text(), "0,100");
+    EXPECT_EQ(window->Label18->text(), "50,000");
+    EXPECT_EQ(window->Label14->text(), "20.000,00");
+    EXPECT_EQ(window->Label15->text(), "20.050,00");
+}
+
+TEST_F(LiveUpdateTest, TheTimeWindowMovesTheFilterStartToTheLastMinutes) {
+    m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(10, 7, 40);
+    auto window = createWindow();
+    const formats::DateTime before = window->DateTimePicker1->dateTime();
+    tick(window);
+    EXPECT_DOUBLE_EQ(window->DateTimePicker1->dateTime(), before);
+
+    window->ComboBox1->setCurrentIndex(3);
+    tick(window);
+    EXPECT_EQ(formats::formatDateTime(window->DateTimePicker1->dateTime(), "hh:mm:ss"), "09:23:00");
+}
+
+TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepaired) {
+    auto window = createWindow();
+    window->Edit9->clear();
+    window->Edit1->setText("1,6x");
+    window->Edit3->setText("1,500");
+    window->Edit2->setText("");
+    tick(window);
+    EXPECT_EQ(window->Edit9->text(), "1000");
+    EXPECT_EQ(window->Edit1->text(), "1,6");
+    EXPECT_EQ(window->Edit3->text(), "1,5");
+    EXPECT_EQ(window->Edit2->text(), "20050");
+}
+
+TEST_F(LiveUpdateTest, PercentagesTrailTheLevelsBehindTheExtremes) {
+    auto window = createWindowOnPut({0.80, 1.234, 1.0});
+    window->Edit10->setText("5%");
+    tick(window);
+    EXPECT_EQ(window->Edit7->text(), "1,17");
+    EXPECT_EQ(window->Edit6->text(), "0,84");
+
+    window->Edit10->setText("0%");
+    tick(window);
+    EXPECT_EQ(window->Edit7->text(), "1,23");
+    EXPECT_EQ(window->Edit6->text(), "0,8");
+
+    window->Edit10->setText("0");
+    window->Edit7->setText("2");
+    tick(window);
+    EXPECT_EQ(window->Edit7->text(), "2");
+}
+
+TEST_F(LiveUpdateTest, PointsTrailTheLevelsInsideTheDaysRange) {
+    auto window = createWindowOnPut({0.80, 1.20, 1.0});
+    window->Edit10->setText("0,05");
+    tick(window);
+    EXPECT_EQ(window->Edit7->text(), "1,15");
+    EXPECT_EQ(window->Edit6->text(), "0,85");
+}
+
+TEST_F(LiveUpdateTest, ALevelRoundedPastTheExtremeIsHeldAtIt) {
+    auto window = createWindowOnPut({0.80, 1.236});
+    window->Edit10->setText("0,001");
+    tick(window);
+    // 1,236 - 0,001 rounds up to 1,24, beyond the day's high.
+    EXPECT_EQ(window->Edit7->text(), "1,236");
+    EXPECT_EQ(window->Edit6->text(), "0,8");
+}
+
+TEST_F(LiveUpdateTest, AlarmLevelsColourThePricesAndPlaceTheLines) {
+    auto window = createWindow();
+    window->Edit6->setText("1,65");
+    tick(window);
+    EXPECT_EQ(textColour(window->Label34), red);
+    EXPECT_DOUBLE_EQ(window->DBChart1->ChartTool3->value(), 1.65);
+    EXPECT_TRUE(window->DBChart1->ChartTool3->isVisible());
+
+    window->Edit7->setText("1,55");
+    tick(window);
+    EXPECT_EQ(textColour(window->Label34), green);
+    EXPECT_DOUBLE_EQ(window->DBChart1->ChartTool5->value(), 1.55);
+
+    // With both underlying levels set, the rising one decides: never red.
+    window->Edit4->setText("20100");
+    window->Edit5->setText("20000");
+    tick(window);
+    EXPECT_EQ(textColour(window->Label33), green);
+    window->Edit5->setText("20060");
+    tick(window);
+    EXPECT_EQ(textColour(window->Label33), black);
+}
+
+TEST_F(LiveUpdateTest, StatusLineMirrorsTheDownloadForm) {
+    auto window = createWindow();
+    companion::HttpGetForm()->setStatusPanelText(0, "Verbunden");
+    companion::HttpGetForm()->setStatusPanelText(1, "DAX geladen");
+    QMetaObject::invokeMethod(window->Timer2, "timeout");
+    EXPECT_EQ(window->Label65->text(), "Verbunden DAX geladen");
+    EXPECT_TRUE(window->Timer2->isActive());
+
+    companion::setHttpGetForm(nullptr);
+    window->Timer2Timer();
+    EXPECT_EQ(window->Label65->text(), "");
+}
+
+} // namespace
+} // namespace marlovex::tracker

@@ -1,0 +1,98 @@
+// A tracker window on a small trading day: DAX and a call on it with a few quotes of
+// 4 December 2026, the settings file pointing at that data directory, scripted dialogs and a
+// recorder for started programs.
+#pragma once
+
+#include "companion/wert_wahl_form.h"
+#include "support/scripted_dialogs.h"
+#include "tracker/tosp_form.h"
+#include "tracker_environment.h"
+#include "trading_day.h"
+
+#include <QListWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace marlovex::tracker {
+
+using testing_support::bayerNumber;
+using testing_support::daxNumber;
+using testing_support::ScriptedDialogs;
+using testing_support::StartedProgram;
+using testing_support::TempDirectory;
+using testing_support::TradingDay;
+using testing_support::warrantNumber;
+
+inline const std::string trackerKey = "\\SOFTWARE\\Brelmund\\Marlovex";
+
+class TrackerWindowTest : public testing::Test {
+protected:
+    TrackerWindowTest() {
+        m_day.addQuote(daxNumber, 9, 0, 0, 20000.0);
+        m_day.addQuote(daxNumber, 9, 5, 0, 20050.0);
+        m_day.addQuote(warrantNumber, 9, 0, 0, 1.50);
+        m_day.addQuote(warrantNumber, 9, 6, 0, 1.60);
+        settings().writeString("Datenpath", m_day.directory().string());
+    }
+
+    registry::Registry settings() {
+        registry::Registry registry(testing_support::trackerEnvironment(m_home, nullptr).registryFile);
+        registry.openKey(trackerKey, true);
+        return registry;
+    }
+
+    // The quotes lie on an earlier day: unless a test answers the archive question itself, the
+    // user keeps them.
+    std::unique_ptr<TOSP_Form> createWindow() {
+        if (m_dialogs.yesNoAnswers.empty()) {
+            m_dialogs.yesNoAnswers.push_back(false);
+        }
+        TrackerEnvironment environment = testing_support::trackerEnvironment(m_home, &m_started);
+        environment.now = [this] { return m_now; };
+        environment.startProgram =
+            [this, record = environment.startProgram](const std::string& program,
+                                                      const std::vector<std::string>& arguments) {
+                if (m_onStart) {
+                    m_onStart();
+                }
+                return record(program, arguments);
+            };
+        auto window = std::make_unique<TOSP_Form>(environment);
+        window->show();
+        return window;
+    }
+
+    // Answers the next picker with `name`, or cancels it for an empty name.
+    void answerPicker(const QString& name, QStringList* listed = nullptr, QString* preselected = nullptr) {
+        m_dialogs.onModal = [=](QDialog& dialog) {
+            auto& picker = dynamic_cast<companion::TWertWahlForm&>(dialog);
+            if (listed != nullptr) {
+                for (int row = 0; row < picker.listBox()->count(); ++row) {
+                    *listed << picker.listBox()->item(row)->text();
+                }
+            }
+            if (preselected != nullptr) {
+                *preselected = picker.selectedText();
+            }
+            if (name.isEmpty()) {
+                return int(QDialog::Rejected);
+            }
+            picker.selectItem(name);
+            return int(QDialog::Accepted);
+        };
+    }
+
+    TempDirectory m_home;
+    TradingDay m_day;
+    ScriptedDialogs m_dialogs;
+    std::vector<StartedProgram> m_started;
+    // Runs whenever the window starts a program.
+    std::function<void()> m_onStart;
+    // The clock the window reads: the trading day's afternoon unless a test sets another time.
+    formats::DateTime m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(15, 0, 0);
+};
+
+} // namespace marlovex::tracker
