@@ -1,9 +1,13 @@
 #include "companion/intraday_form.h"
 
+#include "companion/quote_export.h"
+#include "platform/common/error.h"
 #include "ui/error_display.h"
+#include "ui/locale_formats.h"
 
 #include <QColorDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -80,6 +84,12 @@ TIntradayForm::TIntradayForm(QWidget* parent)
     layout->setSpacing(2);
     layout->addLayout(bar);
     layout->addWidget(m_chart, 1);
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    m_statusLine->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0); padding: 2px 4px;"));
+    m_statusLine->setWordWrap(true);
+    m_statusLine->hide();
+    layout->addWidget(m_statusLine);
 
     m_popupMenu = new QMenu(this);
     m_exportMenuItem = m_popupMenu->addAction(QStringLiteral("Export"));
@@ -188,8 +198,17 @@ void TIntradayForm::resizeEvent(QResizeEvent* event) {
 
 void TIntradayForm::refreshChart() {
     std::vector<ChartQuote> quotes;
+    m_statusLine->clear();
+    m_statusLine->hide();
     if (m_quoteLoader) {
-        quotes = m_quoteLoader(m_instrumentEdit->text());
+        try {
+            quotes = m_quoteLoader(m_instrumentEdit->text());
+        } catch (const std::exception& error) {
+            // A chart window only watches: it says inside itself why it has nothing to show and
+            // tries again at the next refresh, instead of a message box every few seconds.
+            m_statusLine->setText(QString::fromUtf8(error.what()));
+            m_statusLine->show();
+        }
     }
     QVector<double> times;
     QVector<double> values;
@@ -206,6 +225,22 @@ void TIntradayForm::refreshChart() {
     m_chart->yAxis->setLabel(percent ? QStringLiteral("%") : m_instrumentEdit->text());
     m_chart->rescaleAxes();
     m_chart->replot();
+    exportShownQuotes(quotes);
+}
+
+void TIntradayForm::exportShownQuotes(const std::vector<ChartQuote>& quotes) {
+    const QString file = m_exportFileDialog.fileName;
+    // "*.txt" is the dialog's pattern, not a file: no export file has been chosen yet.
+    if (!m_exportMenuItem->isChecked() || file.isEmpty() || file.contains(QLatin1Char('*'))) {
+        return;
+    }
+    try {
+        exportQuotes(file.toStdString(), quotes, ui::numberLocale());
+    } catch (const Error&) {
+        // Said once: the export switches itself off instead of failing on every refresh.
+        m_exportMenuItem->setChecked(false);
+        throw;
+    }
 }
 
 void TIntradayForm::chooseExportFile() {

@@ -19,6 +19,7 @@
 
 class QAction;
 class QCustomPlot;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QSpinBox;
@@ -77,12 +78,15 @@ public:
     QTimer* refreshTimer() const { return m_refreshTimer; }
 
     QCustomPlot* chart() const { return m_chart; }
+    // Why the chart shows no quotes, when loading them failed; hidden otherwise.
+    QLabel* statusLine() const { return m_statusLine; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void refreshChart();
+    void exportShownQuotes(const std::vector<ChartQuote>& quotes);
     void chooseExportFile();
     void chooseColor();
     void showPopupMenu(const QPoint& position);
@@ -93,6 +97,7 @@ private:
     QToolButton* m_colorControl = nullptr;
     TColor m_color = 0;
     QCustomPlot* m_chart = nullptr;
+    QLabel* m_statusLine = nullptr;
     QMenu* m_popupMenu = nullptr;
     QAction* m_exportMenuItem = nullptr;
     QAction* m_ddeMenuItem = nullptr;

@@ -2,6 +2,7 @@
 
 #include "companion/information.h"
 #include "companion/intraday_form.h"
+#include "companion/intraday_quote_source.h"
 #include "frame/command_line.h"
 #include "platform/paradox/session.h"
 #include "platform/paths/file_names.h"
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <memory>
 
 namespace marlovex::frame {
 namespace {
@@ -239,6 +241,8 @@ void TMainForm::FileNew1Execute() {
 
 void TMainForm::NewChartWindow(const QString& instrument) {
     auto* chart = new companion::TIntradayForm;
+    auto source = std::make_shared<companion::IntradayQuoteSource>(toStd(DataDir));
+    chart->setQuoteLoader([source](const QString& name) { return source->quotesOf(name); });
     addChildWindow(chart);
     chart->OnClose = [chart](ui::CloseAction& action) { chart->MDIClose(action); };
     chart->newWindowMenuItem()->setVisible(false);

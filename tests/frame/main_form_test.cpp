@@ -6,7 +6,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/temp_directory.h"
 #include "tracker/tracker_environment.h"
-#include "tracker/trading_day.h"
+#include "support/trading_day.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "platform/paths/file_names.h"
 #include "tracker/day_change.h"
-#include "trading_day.h"
+#include "support/trading_day.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -7,7 +7,7 @@
 #include "support/scripted_dialogs.h"
 #include "tracker/tosp_form.h"
 #include "tracker_environment.h"
-#include "trading_day.h"
+#include "support/trading_day.h"
 
 #include <QListWidget>
 #include <functional>

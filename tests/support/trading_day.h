@@ -5,7 +5,6 @@
 #include "platform/formats/date_time.h"
 #include "platform/paradox/table.h"
 #include "support/temp_directory.h"
-#include "tracker/quote_tables.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -38,7 +37,14 @@ public:
         addInstrument(daxNumber, "DAX");
         addInstrument(warrantNumber, "DAX Call 20000");
         addInstrument(bayerNumber, "Bayer");
-        EXPECT_TRUE(tracker::Tageskurs(directory(), "Intraday.db"));
+        paradox::Table::createTable(directory() / "Intraday.db",
+                                    {
+                                        FieldDef::of("Firma", FieldType::Long, 0, true),
+                                        FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
+                                        FieldDef::of("Kurs", FieldType::Money, 0, true),
+                                        FieldDef::of("Volumen", FieldType::Long),
+                                    },
+                                    {paradox::IndexDef{"INTRADAY", "FIRMA;ZEIT", true}});
     }
 
     const std::filesystem::path& directory() const { return m_directory.path(); }

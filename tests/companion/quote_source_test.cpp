@@ -1,0 +1,98 @@
+#include "companion/intraday_quote_source.h"
+#include "companion/quote_export.h"
+#include "platform/common/error.h"
+#include "support/qt_printers.h"
+#include "support/trading_day.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+#include <sstream>
+
+namespace marlovex::companion {
+namespace {
+
+using testing_support::bayerNumber;
+using testing_support::daxNumber;
+using testing_support::TradingDay;
+using testing_support::warrantNumber;
+
+std::string contentsOf(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class QuoteSourceTest : public testing::Test {
+protected:
+    QuoteSourceTest() {
+        m_day.addQuote(daxNumber, 9, 0, 0, 20000.0);
+        m_day.addQuote(daxNumber, 9, 5, 0, 20050.5);
+        m_day.addQuote(warrantNumber, 9, 1, 0, 1.5);
+        m_day.addQuote(bayerNumber, 9, 2, 0, 30.0);
+    }
+
+    TradingDay m_day;
+};
+
+TEST_F(QuoteSourceTest, FindsTheInstrumentByNameAndReadsOnlyItsQuotes) {
+    IntradayQuoteSource source(m_day.directory());
+    const std::vector<ChartQuote> dax = source.quotesOf("DAX");
+    ASSERT_EQ(dax.size(), 2u);
+    EXPECT_DOUBLE_EQ(dax[0].time, TradingDay::at(9, 0, 0));
+    EXPECT_DOUBLE_EQ(dax[1].price, 20050.5);
+    EXPECT_EQ(source.quotesOf("Bayer").size(), 1u);
+    EXPECT_TRUE(source.quotesOf("Unbekannt").empty());
+
+    // A later load sees what another program committed meanwhile.
+    m_day.addQuote(daxNumber, 9, 10, 0, 20060.0);
+    EXPECT_EQ(source.quotesOf("DAX").size(), 3u);
+}
+
+TEST_F(QuoteSourceTest, TheChartWindowDrawsAndExportsTheShownQuotes) {
+    auto source = std::make_shared<IntradayQuoteSource>(m_day.directory());
+    TIntradayForm form;
+    form.setQuoteLoader([source](const QString& name) { return source->quotesOf(name); });
+    form.instrumentEdit()->setText("DAX");
+    const std::filesystem::path file = m_day.directory() / "dax.csv";
+    form.exportFileDialog().fileName = QString::fromStdString(file.string());
+    form.exportMenuItem()->setChecked(true);
+    form.SpeedButton1Click(nullptr);
+
+    EXPECT_EQ(form.chart()->graph(0)->dataCount(), 2);
+    EXPECT_TRUE(form.statusLine()->isHidden());
+    EXPECT_EQ(contentsOf(file), "Zeit;Kurs\r\n04.12.2026 09:00:00;20000\r\n04.12.2026 09:05:00;20050,5\r\n");
+}
+
+TEST_F(QuoteSourceTest, AChartWithoutItsTablesSaysWhyInsteadOfFailing) {
+    std::filesystem::remove(m_day.directory() / "Firma.db");
+    auto source = std::make_shared<IntradayQuoteSource>(m_day.directory());
+    TIntradayForm form;
+    form.setQuoteLoader([source](const QString& name) { return source->quotesOf(name); });
+    form.instrumentEdit()->setText("DAX");
+    form.SpeedButton1Click(nullptr);
+    EXPECT_FALSE(form.statusLine()->isHidden());
+    EXPECT_TRUE(form.statusLine()->text().contains("Firma.db")) << form.statusLine()->text().toStdString();
+    EXPECT_EQ(form.chart()->graph(0)->dataCount(), 0);
+}
+
+TEST(QuoteExportTest, WritesTheLocalesNumbersAndReportsAFileItCannotWrite) {
+    const std::vector<ChartQuote> quotes{{46360.375, 1.25}, {46360.5, 1234.5}};
+    EXPECT_EQ(quotesAsCsv(quotes, {}),
+              "Zeit;Kurs\r\n04.12.2026 09:00:00;1,25\r\n04.12.2026 12:00:00;1234,5\r\n");
+    EXPECT_EQ(quotesAsCsv(quotes, {'.', ','}),
+              "Zeit;Kurs\r\n04.12.2026 09:00:00;1.25\r\n04.12.2026 12:00:00;1234.5\r\n");
+    try {
+        exportQuotes("/nonexistent-folder/dax.csv", quotes, {});
+        FAIL() << "writing into a missing folder succeeded";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("/nonexistent-folder/dax.csv"), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace marlovex::companion
