@@ -1,0 +1,249 @@
+// The demo data generator as a user runs it, and the day it generates.
+#include "data_directory_fixture.h"
+#include "demodata/demo_instruments.h"
+#include "demodata/demo_market.h"
+#include "market/instrument.h"
+#include "market/option_model.h"
+#include "tracker_delta.h"
+
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+namespace marlovex::testing_support {
+namespace {
+
+using formats::DateTime;
+using formats::encodeTime;
+
+constexpr double secondsPerDay = 86400;
+
+int weekday(DateTime date) {
+    return static_cast<int>((static_cast<long long>(date) + 5) % 7);
+}
+
+class DemoData : public DataDirectoryTest {
+protected:
+    ChildResult generate() const {
+        return run(DEMODATA_PATH, {dataDirectory().string(), "--registry", settingsFile().string()});
+    }
+
+    std::vector<std::pair<std::int64_t, DateTime>> dailyRows(const std::string& table, const char* valueField,
+                                                             std::map<std::int64_t, int>* counts) const {
+        paradox::Table view;
+        view.setDatabaseName(dataDirectory());
+        view.setTableName(table);
+        view.open();
+        std::vector<std::pair<std::int64_t, DateTime>> rows;
+        for (view.first(); !view.eof(); view.next()) {
+            rows.emplace_back(view.field("Firma").asInteger(), view.field("Datum").asDateTime());
+            EXPECT_GT(view.field(valueField).asFloat(), 0) << table;
+            ++(*counts)[rows.back().first];
+        }
+        return rows;
+    }
+};
+
+TEST_F(DemoData, WritesSoundTablesThatEveryToolAccepts) {
+    const auto result = generate();
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    for (const auto& table : {dataDirectory() / "Firma.db", dataDirectory() / "Intraday.db",
+                              dataDirectory() / "Aktien.db", dataDirectory() / "Volumen.db",
+                              dataDirectory() / "Message.DB", dataDirectory() / "Temp" / "Analyse.db"}) {
+        const auto check = pxtoolCheck(table);
+        EXPECT_EQ(check.exitCode, 0) << table << ": " << check.standardOutput << check.standardError;
+    }
+}
+
+TEST_F(DemoData, HoldsTheIndexStocksAndWarrantsOfBothKinds) {
+    ASSERT_EQ(generate().exitCode, 0);
+    const auto instruments = demodata::demoInstruments(formats::datePart(formats::now()));
+    int stocks = 0;
+    std::set<std::pair<bool, bool>> warrantKinds;
+    for (const auto& demo : instruments) {
+        const auto stored = market::findInstrument(dataDirectory(), demo.instrument.number);
+        ASSERT_TRUE(stored) << demo.instrument.name;
+        EXPECT_EQ(stored->name, demo.instrument.name);
+        if (stored->warrant) {
+            EXPECT_GT(stored->warrant->expiry, formats::now());
+            warrantKinds.insert({stored->warrant->underlying == demodata::daxNumber,
+                                 stored->warrant->kind == market::OptionKind::Call});
+        } else if (stored->number != demodata::daxNumber) {
+            ++stocks;
+            EXPECT_TRUE(stored->referencePrice);
+        }
+    }
+    EXPECT_EQ(market::findInstrument(dataDirectory(), demodata::daxNumber)->name, "DAX");
+    EXPECT_GE(stocks, 3);
+    // Calls and puts on the DAX and on stocks.
+    EXPECT_EQ(warrantKinds.size(), 4u);
+}
+
+TEST_F(DemoData, QuotesEveryInstrumentThroughTodaysSessionAtARegularRhythm) {
+    const DateTime before = formats::now();
+    ASSERT_EQ(generate().exitCode, 0);
+    const DateTime after = formats::now();
+    DateTime start = 0;
+    DateTime end = 0;
+    demodata::sessionBounds(before, start, end);
+    for (const auto& demo : demodata::demoInstruments(formats::datePart(before))) {
+        const auto series = quotes(demo.instrument.number);
+        ASSERT_FALSE(series.empty()) << demo.instrument.name;
+        EXPECT_NEAR(series.front().time, start, 0.5 / secondsPerDay) << demo.instrument.name;
+        EXPECT_LE(series.back().time, after);
+        for (std::size_t i = 1; i < series.size(); ++i) {
+            const double pause = (series[i].time - series[i - 1].time) * secondsPerDay;
+            EXPECT_GE(pause, demo.minimumPause - 0.5);
+            EXPECT_LE(pause, demo.maximumPause + 1.5);
+        }
+        for (const auto& quote : series) {
+            EXPECT_GT(quote.price, 0);
+            if (demo.instrument.warrant) {
+                ASSERT_TRUE(quote.volume);
+                const auto delta = trackerDelta(*quote.volume);
+                ASSERT_TRUE(delta);
+                EXPECT_EQ(*delta > 0, demo.instrument.warrant->kind == market::OptionKind::Call);
+            } else {
+                EXPECT_EQ(quote.volume.has_value(), demo.tradesShares);
+            }
+        }
+    }
+}
+
+TEST_F(DemoData, PricesWarrantsFromTheUnderlyingsQuoteAtTheSameMoment) {
+    ASSERT_EQ(generate().exitCode, 0);
+    const auto instruments = demodata::demoInstruments(formats::datePart(formats::now()));
+    const auto& call = demodata::daxCall(instruments);
+    const auto index = quotes(demodata::daxNumber);
+    for (const auto& quote : quotes(call.instrument.number)) {
+        const market::Quote* spot = nullptr;
+        for (const auto& candidate : index) {
+            if (candidate.time <= quote.time + 0.0005 / secondsPerDay) {
+                spot = &candidate;
+            }
+        }
+        if (spot == nullptr) {
+            continue;
+        }
+        const auto expected = market::priceWarrant(*call.instrument.warrant, spot->price, quote.time);
+        EXPECT_NEAR(quote.price, expected.bid, 0.0015);
+        EXPECT_NEAR(*trackerDelta(*quote.volume), expected.delta, 1e-5);
+    }
+}
+
+TEST_F(DemoData, KeepsWeeksOfDailyHistoryBeforeToday) {
+    ASSERT_EQ(generate().exitCode, 0);
+    const DateTime today = formats::datePart(formats::now());
+    std::map<std::int64_t, int> priceDays;
+    for (const auto& [instrument, date] : dailyRows("Aktien.db", "Kurs", &priceDays)) {
+        EXPECT_LT(date, today);
+        EXPECT_LT(weekday(date), 5);
+    }
+    const auto instruments = demodata::demoInstruments(today);
+    EXPECT_EQ(priceDays.size(), instruments.size());
+    for (const auto& [instrument, days] : priceDays) {
+        EXPECT_EQ(days, demodata::historyDays) << instrument;
+    }
+    std::map<std::int64_t, int> volumeDays;
+    dailyRows("Volumen.db", "Volumen", &volumeDays);
+    for (const auto& demo : instruments) {
+        EXPECT_EQ(volumeDays.contains(demo.instrument.number), demo.tradesShares) << demo.instrument.name;
+    }
+}
+
+TEST_F(DemoData, WritesSettingsThatOpenTheTrackerOnTheDaxCall) {
+    ASSERT_EQ(generate().exitCode, 0);
+    registry::Registry settings(settingsFile());
+    ASSERT_TRUE(settings.openKey("\\SOFTWARE\\Brelmund\\Marlovex", false));
+    EXPECT_EQ(settings.readString("Datenpath"), dataDirectory().string() + "/");
+    const auto option = settings.readString("OS_Option");
+    const auto call = demodata::daxCall(demodata::demoInstruments(formats::datePart(formats::now())));
+    EXPECT_EQ(option, call.instrument.name);
+    EXPECT_EQ(settings.readString("OS_Basis"), "DAX");
+    EXPECT_EQ(settings.readInteger("OS_Width"), 560);
+    EXPECT_EQ(settings.readInteger("OS_Height"), 420);
+    EXPECT_EQ(settings.readString("OS_AnkaufAnteile"), "1000");
+    EXPECT_FALSE(settings.readBool("OS_Call"));
+    EXPECT_EQ(settings.readString("OS_Limitanpassung"), "5%");
+    EXPECT_EQ(settings.readInteger("ShowWinWidth"), 1100);
+    EXPECT_EQ(settings.readInteger("ShowWinHeight"), 720);
+    // Bought at the first quotes of the day.
+    auto purchase = settings.readString("OS_Ankauf");
+    std::replace(purchase.begin(), purchase.end(), ',', '.');
+    EXPECT_DOUBLE_EQ(std::stod(purchase),
+                     std::round(quotes(call.instrument.number).front().price * 100) / 100);
+    EXPECT_FALSE(settings.readString("OS_AnkaufBasis").empty());
+}
+
+TEST_F(DemoData, NeverOverwritesADataDirectory) {
+    ASSERT_EQ(generate().exitCode, 0);
+    const auto before = quotes().size();
+    const auto again = generate();
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.standardError.find("already holds"), std::string::npos) << again.standardError;
+    EXPECT_EQ(quotes().size(), before);
+}
+
+TEST_F(DemoData, RefusesABadCommandLine) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {}, {"--registry"}, {dataDirectory().string(), "--registry"}, {"a", "b"}}) {
+        const auto result = run(DEMODATA_PATH, arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_NE(result.standardError.find("usage: marlovex-demodata DIR"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Firma.db"));
+}
+
+TEST_F(DemoData, LorquinContinuesTheDemoMarket) {
+    ASSERT_EQ(generate().exitCode, 0);
+    const auto call = demodata::daxCall(demodata::demoInstruments(formats::datePart(formats::now())));
+    for (const auto number : {demodata::daxNumber, call.instrument.number}) {
+        const auto before = quotes(number);
+        const auto result = run(LORQUIN_PATH, {"/W", std::to_string(number), "/D"});
+        ASSERT_EQ(result.exitCode, 0) << result.standardError;
+        const auto after = quotes(number);
+        ASSERT_EQ(after.size(), before.size() + 1);
+        EXPECT_GE(after.back().time, before.back().time);
+        EXPECT_NEAR(after.back().price, before.back().price, before.back().price * 0.05);
+    }
+}
+
+TEST(DemoSession, BeginsAtNineOrMidnightAndEndsNowOrAtTheClose) {
+    const DateTime day = formats::encodeDate(2026, 12, 4);
+    const auto bounds = [&](DateTime now) {
+        DateTime start = 0;
+        DateTime end = 0;
+        demodata::sessionBounds(now, start, end);
+        return std::pair{start, end};
+    };
+    const auto midday = bounds(day + encodeTime(14, 23, 10, 500));
+    EXPECT_DOUBLE_EQ(midday.first, day + encodeTime(9, 0, 0));
+    EXPECT_NEAR(midday.second, day + encodeTime(14, 23, 10), 0.001 / secondsPerDay);
+    const auto evening = bounds(day + encodeTime(19, 0, 0));
+    EXPECT_DOUBLE_EQ(evening.first, day + encodeTime(9, 0, 0));
+    EXPECT_NEAR(evening.second, day + encodeTime(17, 30, 0), 0.001 / secondsPerDay);
+    const auto early = bounds(day + encodeTime(7, 15, 0));
+    EXPECT_DOUBLE_EQ(early.first, day);
+    EXPECT_NEAR(early.second, day + encodeTime(7, 15, 0), 0.001 / secondsPerDay);
+}
+
+TEST(DemoInstruments, ExpireOnThirdFridaysAfterToday) {
+    const DateTime today = formats::encodeDate(2026, 12, 4);
+    for (const auto& demo : demodata::demoInstruments(today)) {
+        if (!demo.instrument.warrant) {
+            continue;
+        }
+        const DateTime expiry = demo.instrument.warrant->expiry;
+        const auto parts = formats::decodeDateTime(expiry);
+        EXPECT_EQ(weekday(expiry), 4) << demo.instrument.name;
+        EXPECT_GE(parts.day, 15);
+        EXPECT_LE(parts.day, 21);
+        EXPECT_GT(expiry, today + 60);
+        EXPECT_LE(demo.instrument.name.size(), 40u);
+    }
+}
+
+} // namespace
+} // namespace marlovex::testing_support

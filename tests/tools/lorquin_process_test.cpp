@@ -1,0 +1,216 @@
+// Lorquin as the tracker starts it: a real process on a data directory of its own.
+#include "data_directory_fixture.h"
+#include "lorquin/quote_store.h"
+#include "market/option_model.h"
+#include "platform/paradox/table_storage.h"
+#include "tracker_delta.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace marlovex::testing_support {
+namespace {
+
+using formats::DateTime;
+using paradox::Null;
+using paradox::Value;
+
+constexpr std::int64_t dax = 846900;
+constexpr std::int64_t daxCall = 731001;
+constexpr std::int64_t daxPut = 731002;
+constexpr double secondsPerDay = 86400;
+
+// Half a year ahead, so both warrants have deltas well inside their ranges.
+DateTime expiry() {
+    return formats::datePart(formats::now()) + 180;
+}
+
+std::vector<Value> instrumentRow(std::int64_t number, const std::string& name,
+                                 std::optional<market::OptionKind> kind, std::optional<double> reference) {
+    std::vector<std::pair<std::string, Value>> values{{"Firma", Value(number)}, {"FirmenName", Value(name)}};
+    if (kind) {
+        values.emplace_back("Basis", Value(dax));
+        values.emplace_back("Typ", Value(std::string(*kind == market::OptionKind::Call ? "C" : "P")));
+        values.emplace_back("Basispreis", Value(20000.0));
+        values.emplace_back("Bezug", Value(0.01));
+        values.emplace_back("Verfall", Value(expiry()));
+    }
+    if (reference) {
+        values.emplace_back("Referenz", Value(*reference));
+    }
+    return market::recordOf(market::instrumentTableLayout(), values);
+}
+
+bool isOneLine(const std::string& text) {
+    return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
+}
+
+class LorquinProcess : public DataDirectoryTest {
+protected:
+    LorquinProcess() {
+        pointSettingsAtDataDirectory();
+        writeInstruments(dataDirectory());
+    }
+
+    static void writeInstruments(const std::filesystem::path& directory) {
+        market::BulkTableWriter table(directory, market::instrumentTableLayout());
+        table.add(instrumentRow(dax, "DAX", std::nullopt, 20000.0));
+        table.add(instrumentRow(daxCall, "DAX Call 20000", market::OptionKind::Call, std::nullopt));
+        table.add(instrumentRow(daxPut, "DAX Put 20000", market::OptionKind::Put, std::nullopt));
+        table.write();
+    }
+
+    ChildResult lorquin(std::int64_t instrument) const {
+        return lorquin({"/W", std::to_string(instrument), "/D"});
+    }
+    ChildResult lorquin(const std::vector<std::string>& arguments) const {
+        return run(LORQUIN_PATH, arguments);
+    }
+
+    static market::WarrantTerms terms(market::OptionKind kind) { return {dax, kind, 20000, 0.01, expiry()}; }
+};
+
+TEST_F(LorquinProcess, AppendsOneQuoteAtAboutNowPerRunCreatingTheQuoteTable) {
+    ASSERT_FALSE(std::filesystem::exists(dataDirectory() / "Intraday.db"));
+    for (int run = 1; run <= 3; ++run) {
+        const auto result = lorquin(dax);
+        ASSERT_EQ(result.exitCode, 0) << result.standardError;
+        EXPECT_EQ(result.standardError, "");
+        ASSERT_EQ(quotes(dax).size(), static_cast<std::size_t>(run));
+    }
+    const auto stored = quotes(dax);
+    // The first quote is the reference price; the walk continues from there.
+    EXPECT_DOUBLE_EQ(stored[0].price, 20000);
+    const DateTime now = formats::now();
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_NEAR(stored[i].time, now, 120 / secondsPerDay);
+        EXPECT_NEAR(stored[i].price, 20000, 200);
+        EXPECT_FALSE(stored[i].volume);
+        if (i > 0) {
+            EXPECT_GT(stored[i].time, stored[i - 1].time);
+        }
+    }
+    EXPECT_EQ(pxtoolCheck(dataDirectory() / "Intraday.db").exitCode, 0);
+}
+
+TEST_F(LorquinProcess, PricesWarrantsFromTheUnderlyingsLatestQuote) {
+    addQuote({dax, formats::now() - 60 / secondsPerDay, 21000.0, std::nullopt});
+    for (const auto& [number, kind] :
+         {std::pair{daxCall, market::OptionKind::Call}, std::pair{daxPut, market::OptionKind::Put}}) {
+        const auto result = lorquin(number);
+        ASSERT_EQ(result.exitCode, 0) << result.standardError;
+        const auto stored = quotes(number);
+        ASSERT_EQ(stored.size(), 1u);
+        const auto expected = market::priceWarrant(terms(kind), 21000, stored[0].time);
+        EXPECT_DOUBLE_EQ(stored[0].price, expected.bid);
+        ASSERT_TRUE(stored[0].volume);
+        const auto delta = trackerDelta(*stored[0].volume);
+        ASSERT_TRUE(delta);
+        EXPECT_NEAR(*delta, expected.delta, kind == market::OptionKind::Call ? 1e-6 : 0.0005);
+        EXPECT_EQ(*delta > 0, kind == market::OptionKind::Call);
+    }
+    EXPECT_EQ(quotes(dax).size(), 1u);
+}
+
+TEST_F(LorquinProcess, ReplaysTheQuoteFileOneLinePerRunAndStopsAtItsEnd) {
+    home().writeFile("Daten/Kurse846900.csv", "09:00:00;20100,5\n09:00:30;20101.25;1200\n09:01:00;20099\n");
+    const DateTime today = formats::datePart(formats::now());
+    addQuote({dax, today - 1 + formats::encodeTime(17, 30, 0), 19000.0, std::nullopt});
+    for (int run = 0; run < 4; ++run) {
+        const auto result = lorquin(dax);
+        ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    }
+    const auto stored = quotes(dax);
+    ASSERT_EQ(stored.size(), 4u);
+    EXPECT_DOUBLE_EQ(stored[1].time, today + formats::encodeTime(9, 0, 0));
+    EXPECT_DOUBLE_EQ(stored[1].price, 20100.5);
+    EXPECT_DOUBLE_EQ(stored[2].time, today + formats::encodeTime(9, 0, 30));
+    EXPECT_DOUBLE_EQ(stored[2].price, 20101.25);
+    EXPECT_EQ(stored[2].volume, 1200);
+    EXPECT_DOUBLE_EQ(stored[3].time, today + formats::encodeTime(9, 1, 0));
+    EXPECT_DOUBLE_EQ(stored[3].price, 20099);
+}
+
+TEST_F(LorquinProcess, ReplayContinuesAfterTodaysLastQuote) {
+    home().writeFile("Daten/kurse846900.CSV", "10:00:00;1\n10:01:00;2\n10:02:00;3\n");
+    const DateTime today = formats::datePart(formats::now());
+    addQuote({dax, today + formats::encodeTime(10, 0, 30), 1.5, std::nullopt});
+    ASSERT_EQ(lorquin(dax).exitCode, 0);
+    const auto stored = quotes(dax);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_DOUBLE_EQ(stored[1].time, today + formats::encodeTime(10, 1, 0));
+    EXPECT_DOUBLE_EQ(stored[1].price, 2);
+}
+
+TEST_F(LorquinProcess, FailuresExitNonZeroWithOneLineNamingTheCause) {
+    const auto unknown = lorquin(4711);
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(isOneLine(unknown.standardError)) << unknown.standardError;
+    EXPECT_NE(unknown.standardError.find("4711"), std::string::npos) << unknown.standardError;
+    EXPECT_NE(unknown.standardError.find("Firma.db"), std::string::npos) << unknown.standardError;
+
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{}, {"/W", "17"}, {"/X", "17", "/D"}}) {
+        const auto bad = lorquin(arguments);
+        EXPECT_EQ(bad.exitCode, 2);
+        EXPECT_TRUE(isOneLine(bad.standardError)) << bad.standardError;
+        EXPECT_NE(bad.standardError.find("usage: Lorquin /W"), std::string::npos) << bad.standardError;
+    }
+
+    home().writeFile("Daten/Kurse846900.csv", "09:00:00;1\n09:00:30;zwei\n");
+    const auto badFile = lorquin(dax);
+    EXPECT_EQ(badFile.exitCode, 1);
+    EXPECT_TRUE(isOneLine(badFile.standardError)) << badFile.standardError;
+    EXPECT_NE(badFile.standardError.find("Kurse846900.csv line 2"), std::string::npos)
+        << badFile.standardError;
+    EXPECT_TRUE(quotes(dax).empty());
+}
+
+TEST_F(LorquinProcess, AMissingInstrumentTableIsAnErrorNamingIt) {
+    std::filesystem::remove(dataDirectory() / "Firma.db");
+    std::filesystem::remove(dataDirectory() / "Firma.px");
+    const auto result = lorquin(dax);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(isOneLine(result.standardError)) << result.standardError;
+    EXPECT_NE(result.standardError.find("Firma.db"), std::string::npos) << result.standardError;
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Intraday.db"));
+}
+
+TEST_F(LorquinProcess, GivesUpOnALockHeldByAnotherProgramAndLeavesTheTableWhole) {
+    addQuote({dax, formats::now() - 120 / secondsPerDay, 20000.0, std::nullopt});
+    addQuote({dax, formats::now() - 60 / secondsPerDay, 20010.0, std::nullopt});
+    {
+        paradox::TableStorage storage(dataDirectory() / "Intraday.db");
+        const paradox::TableStorage::WriteLock lock(storage);
+        const auto result = lorquin(dax);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(isOneLine(result.standardError)) << result.standardError;
+        EXPECT_NE(result.standardError.find("locked"), std::string::npos) << result.standardError;
+        EXPECT_NE(result.standardError.find("Intraday.db"), std::string::npos) << result.standardError;
+    }
+    const auto check = pxtoolCheck(dataDirectory() / "Intraday.db");
+    EXPECT_EQ(check.exitCode, 0) << check.standardOutput;
+    EXPECT_EQ(quotes(dax).size(), 2u);
+    // Once the lock is free the next run stores its quote.
+    EXPECT_EQ(lorquin(dax).exitCode, 0);
+    EXPECT_EQ(quotes(dax).size(), 3u);
+}
+
+TEST_F(LorquinProcess, WithoutASettingUsesDatenBesideItsProgramDirectory) {
+    const auto installation = home().path() / "Marlovex";
+    std::filesystem::create_directories(installation / "bin");
+    std::filesystem::create_directories(installation / "Daten");
+    std::filesystem::copy_file(LORQUIN_PATH, installation / "bin" / "Lorquin");
+    writeInstruments(installation / "Daten");
+    const auto emptyConfig = home().path() / "no-settings";
+    std::filesystem::create_directories(emptyConfig);
+
+    const auto result = runChild((installation / "bin" / "Lorquin").string(), {"/w", "846900", "/d"},
+                                 {{"XDG_CONFIG_HOME", emptyConfig.string()}});
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_TRUE(std::filesystem::exists(installation / "Daten" / "Intraday.db"));
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Intraday.db"));
+}
+
+} // namespace
+} // namespace marlovex::testing_support

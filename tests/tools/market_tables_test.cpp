@@ -1,0 +1,187 @@
+// Tables of the simulated market: the bulk writer and the instrument table with its warrant
+// fields.
+#include "market/bulk_table_writer.h"
+#include "market/instrument.h"
+#include "market/market_error.h"
+#include "market/market_tables.h"
+#include "platform/paradox/errors.h"
+#include "platform/paradox/table.h"
+#include "support/temp_directory.h"
+
+#include <gtest/gtest.h>
+
+namespace marlovex::market {
+namespace {
+
+using paradox::Null;
+using paradox::Value;
+using testing_support::TempDirectory;
+
+std::vector<Value> quoteRecord(std::int64_t instrument, int second, double price) {
+    return {Value(instrument), Value(formats::encodeDate(2026, 12, 4) + formats::encodeTime(9, 0, second)),
+            Value(price), Value(Null{})};
+}
+
+TEST(BulkTableWriter, WritesAKeyedTableThatReadsBackInKeyOrder) {
+    const TempDirectory directory;
+    BulkTableWriter writer(directory.path(), quoteTableLayout());
+    writer.add(quoteRecord(20, 5, 2.5));
+    writer.add(quoteRecord(10, 9, 1.5));
+    writer.add(quoteRecord(10, 1, 1.25));
+    EXPECT_EQ(writer.size(), 3u);
+    writer.write();
+
+    paradox::Table table;
+    table.setDatabaseName(directory.path());
+    table.setTableName("Intraday.db");
+    table.open();
+    std::vector<double> prices;
+    for (table.first(); !table.eof(); table.next()) {
+        prices.push_back(table.field("Kurs").asFloat());
+        EXPECT_TRUE(table.field("Volumen").isNull());
+    }
+    EXPECT_EQ(prices, (std::vector<double>{1.25, 1.5, 2.5}));
+    // The written index lets the engine append like to any other table.
+    table.append();
+    table.field("Firma").setInteger(15);
+    table.field("ZEIT").setDateTime(formats::encodeDate(2026, 12, 4));
+    table.field("Kurs").setFloat(3);
+    table.post();
+    EXPECT_EQ(table.recordCount(), 4u);
+}
+
+TEST(RecordOf, FillsNamedFieldsAndLeavesTheRestEmpty) {
+    const auto record =
+        recordOf(quoteTableLayout(), {{"kurs", Value(1.5)}, {"Firma", Value(std::int64_t{7})}});
+    EXPECT_EQ(record, (std::vector<Value>{Value(std::int64_t{7}), Value(Null{}), Value(1.5), Value(Null{})}));
+    EXPECT_THROW(recordOf(quoteTableLayout(), {{"Preis", Value(1.5)}}), paradox::TableError);
+}
+
+TEST(BulkTableWriter, RefusesDuplicateKeysAndRecordsOfTheWrongWidth) {
+    const TempDirectory directory;
+    BulkTableWriter writer(directory.path(), quoteTableLayout());
+    writer.add(quoteRecord(10, 1, 1.0));
+    EXPECT_THROW(writer.add(quoteRecord(10, 1, 2.0)), paradox::KeyViolationError);
+    EXPECT_THROW(writer.add({Value(std::int64_t{1})}), paradox::TableError);
+}
+
+TEST(EmptyTables, HaveTheirLayoutsFieldsAndKey) {
+    const TempDirectory directory;
+    for (const auto& layout : {messageTableLayout(), analysisTableLayout(), dailyPriceTableLayout()}) {
+        createEmptyTable(directory.path(), layout);
+        paradox::Table table;
+        table.setDatabaseName(directory.path());
+        table.setTableName(layout.fileName);
+        table.open();
+        EXPECT_TRUE(table.isEmpty());
+        EXPECT_EQ(table.fieldCount(), layout.fields.size());
+    }
+    paradox::Table analysis;
+    analysis.setDatabaseName(directory.path());
+    analysis.setTableName("Analyse.db");
+    analysis.open();
+    for (const char* field :
+         {"Wertpapier", "Favorit", "Kennung", "OrvelRate", "LimitMinus", "Gewinnschwelle"}) {
+        EXPECT_TRUE(analysis.findField(field)) << field;
+    }
+}
+
+class InstrumentTable : public ::testing::Test {
+protected:
+    void write(const std::vector<std::vector<Value>>& rows) {
+        BulkTableWriter writer(m_directory.path(), instrumentTableLayout());
+        for (const auto& row : rows) {
+            writer.add(row);
+        }
+        writer.write();
+    }
+
+    static std::vector<Value> row(std::int64_t number, const std::string& name, Value underlying, Value type,
+                                  Value strike, Value ratio, Value expiry, Value reference) {
+        return recordOf(instrumentTableLayout(), {{"Firma", Value(number)},
+                                                  {"FirmenName", Value(name)},
+                                                  {"Basis", std::move(underlying)},
+                                                  {"Typ", std::move(type)},
+                                                  {"Basispreis", std::move(strike)},
+                                                  {"Bezug", std::move(ratio)},
+                                                  {"Verfall", std::move(expiry)},
+                                                  {"Referenz", std::move(reference)}});
+    }
+
+    TempDirectory m_directory;
+};
+
+TEST_F(InstrumentTable, ReadsWarrantTermsAndReferencePrices) {
+    const auto expiry = formats::encodeDate(2027, 6, 18);
+    write({
+        row(846900, "DAX", Value(Null{}), Value(Null{}), Value(Null{}), Value(Null{}), Value(Null{}),
+            Value(24000.0)),
+        row(17, "DAX Put 23000", Value(std::int64_t{846900}), Value(std::string("P")), Value(23000.0),
+            Value(0.01), Value(expiry), Value(Null{})),
+    });
+    const auto dax = findInstrument(m_directory.path(), 846900);
+    ASSERT_TRUE(dax);
+    EXPECT_EQ(dax->name, "DAX");
+    EXPECT_FALSE(dax->warrant);
+    EXPECT_EQ(dax->referencePrice, 24000.0);
+
+    const auto put = findInstrument(m_directory.path(), 17);
+    ASSERT_TRUE(put && put->warrant);
+    EXPECT_EQ(put->warrant->underlying, 846900);
+    EXPECT_EQ(put->warrant->kind, OptionKind::Put);
+    EXPECT_DOUBLE_EQ(put->warrant->strike, 23000);
+    EXPECT_DOUBLE_EQ(put->warrant->ratio, 0.01);
+    EXPECT_DOUBLE_EQ(put->warrant->expiry, expiry);
+    EXPECT_FALSE(put->referencePrice);
+
+    EXPECT_FALSE(findInstrument(m_directory.path(), 18));
+}
+
+TEST_F(InstrumentTable, AWarrantWithIncompleteTermsIsAnErrorNamingIt) {
+    write({row(17, "Broken Call", Value(std::int64_t{846900}), Value(std::string("C")), Value(Null{}),
+               Value(0.1), Value(formats::encodeDate(2027, 6, 18)), Value(Null{})),
+           row(18, "Odd Type", Value(std::int64_t{846900}), Value(std::string("X")), Value(100.0), Value(0.1),
+               Value(formats::encodeDate(2027, 6, 18)), Value(Null{}))});
+    try {
+        findInstrument(m_directory.path(), 17);
+        FAIL() << "no error";
+    } catch (const MarketError& error) {
+        EXPECT_NE(std::string(error.what()).find("17 (Broken Call)"), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("Basispreis"), std::string::npos) << error.what();
+    }
+    EXPECT_THROW(findInstrument(m_directory.path(), 18), MarketError);
+}
+
+TEST_F(InstrumentTable, TablesWithoutTheWarrantFieldsHoldPlainInstruments) {
+    paradox::Table::createTable(m_directory.path() / "Firma.db",
+                                {paradox::FieldDef::of("Firma", paradox::FieldType::Long),
+                                 paradox::FieldDef::of("FirmenName", paradox::FieldType::Alpha, 40)},
+                                {paradox::IndexDef{"", "Firma", true}});
+    paradox::Table table;
+    table.setDatabaseName(m_directory.path());
+    table.setTableName("FIRMA.DB");
+    table.open();
+    table.append();
+    table.field("Firma").setInteger(575200);
+    table.field("FirmenName").setString("Plain");
+    table.post();
+
+    const auto plain = findInstrument(m_directory.path(), 575200);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->name, "Plain");
+    EXPECT_FALSE(plain->warrant);
+    EXPECT_FALSE(plain->referencePrice);
+}
+
+TEST(InstrumentTableMissing, IsAnErrorNamingTheTable) {
+    const TempDirectory directory;
+    try {
+        findInstrument(directory.path(), 1);
+        FAIL() << "no error";
+    } catch (const paradox::TableError& error) {
+        EXPECT_NE(std::string(error.what()).find("Firma.db"), std::string::npos) << error.what();
+    }
+}
+
+} // namespace
+} // namespace marlovex::market
