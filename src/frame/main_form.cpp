@@ -286,8 +286,6 @@ void TMainForm::FileOpenItemClick() {}
 
 void TMainForm::FileSaveItemClick() {}
 
-void TMainForm::Speichernunter1Click() {}
-
 void TMainForm::ffnenvon1Click() {
     const QString fileName = ui::dialogs().openFileName(this, OpenDialog);
     if (!fileName.isEmpty()) {
@@ -295,8 +293,6 @@ void TMainForm::ffnenvon1Click() {
         AutoOpen();
     }
 }
-
-void TMainForm::AutoOpen() {}
 
 void TMainForm::berMarlovexDiagrammManager1Click() {
     companion::TInformation information(this);

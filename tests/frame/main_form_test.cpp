@@ -5,10 +5,12 @@
 #include "platform/registry/registry.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_directory.h"
-#include "tracker/tracker_environment.h"
 #include "support/trading_day.h"
+#include "tracker/tracker_environment.h"
+#include "ui/error_display.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -17,6 +19,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -407,6 +410,105 @@ TEST_F(MainFormTest, TrackerWindowsOpenOnTheirPairOrOnTheirOwnChoice) {
     EXPECT_EQ(empty->Button1->text(), "Optionsschein");
     EXPECT_EQ(empty->Button2->text(), "Basiskurs");
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+}
+
+class LayoutCommandsTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        registryAtKey().writeString("Datenpath", m_day.directory().string() + "/");
+        m_environment.trackerEnvironment = testing_support::trackerEnvironment(m_home, nullptr);
+        m_environment.trackerEnvironment.registryFile = m_environment.registryFile;
+    }
+
+    QString layoutPath(const char* name) const {
+        return QString::fromStdString((m_home.path() / name).string());
+    }
+
+    testing_support::TradingDay m_day;
+};
+
+TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrder) {
+    auto frame = createFrame();
+    frame->OSToolOpen("DAX", "DAX Call 20000");
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    tracker->Edit3->setText("1,45");
+    tracker->SpeedButton4Click(tracker);
+    frame->NewChartWindow("Bayer");
+    auto* chart = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
+    chart->setColor(0x00C0FFEE);
+    chart->percentMenuItem()->setChecked(true);
+    m_dialogs.fileAnswers.push_back(layoutPath("Morgen.QVZ"));
+    frame->command("FileSaveAs1")->trigger();
+    ASSERT_TRUE(QFileInfo::exists(layoutPath("Morgen.QVZ")));
+
+    auto other = createFrame();
+    other->OpenDialog.fileName = layoutPath("Morgen.QVZ");
+    other->AutoOpen();
+    EXPECT_EQ(other->windowTitle(), "Marlovex Diagramm Manager (Morgen.QVZ)");
+    const QList<QWidget*> windows = other->childForms();
+    ASSERT_EQ(windows.size(), 2);
+    // The chart was in front when saved, so it was opened first and now lies behind.
+    auto* reopenedTracker = qobject_cast<tracker::TOSP_Form*>(windows[0]);
+    auto* reopenedChart = qobject_cast<companion::TIntradayForm*>(windows[1]);
+    ASSERT_NE(reopenedTracker, nullptr);
+    ASSERT_NE(reopenedChart, nullptr);
+    EXPECT_EQ(reopenedTracker->Button1->text(), "DAX Call 20000");
+    EXPECT_EQ(reopenedTracker->Edit3->text(), "1,45");
+    EXPECT_FALSE(reopenedTracker->SpeedButton4->isEnabled());
+    EXPECT_TRUE(reopenedTracker->SpeedButton3->isEnabled());
+    EXPECT_EQ(reopenedTracker->PageControl1->currentWidget(), reopenedTracker->TabSheet2);
+    EXPECT_EQ(reopenedChart->instrumentEdit()->text(), "Bayer");
+    EXPECT_EQ(reopenedChart->color(), 0x00C0FFEEu);
+    EXPECT_TRUE(reopenedChart->percentMenuItem()->isChecked());
+    EXPECT_EQ(reopenedChart->exportFileDialog().fileName, "*.txt");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+}
+
+TEST_F(LayoutCommandsTest, OlderFilesSpreadTheChartIntervalsOverAMinute) {
+    m_home.writeFile("alt.QVZ", "3\r\n0\r\n900\r\n600\r\n0\r\n0\r\nDAX\r\n400\r\n300\r\n0\r\n0\r\n"
+                                "Bayer\r\n400\r\n300\r\n10\r\n10\r\nDAX\r\n400\r\n300\r\n20\r\n20\r\n");
+    auto frame = createFrame();
+    frame->OpenDialog.fileName = layoutPath("alt.QVZ");
+    frame->AutoOpen();
+    const QList<QWidget*> windows = frame->childForms();
+    ASSERT_EQ(windows.size(), 3);
+    const auto interval = [&](int index) {
+        return qobject_cast<companion::TIntradayForm*>(windows[index])->refreshTimer()->interval();
+    };
+    EXPECT_EQ(interval(2), 1000);
+    EXPECT_EQ(interval(1), 60000);
+    EXPECT_EQ(interval(0), 40000);
+    EXPECT_EQ(frame->size(), QSize(900, 600));
+}
+
+TEST_F(LayoutCommandsTest, AColourThatIsNoColourEndsTheReadingWithItsMessage) {
+    m_home.writeFile("kaputt.QVZ", "2\r\n0\r\n900\r\n600\r\n0\r\n0\r\nDIAGRAMM\r\nDAX\r\n400\r\n300\r\n"
+                                   "0\r\n0\r\n30\r\nblassrot\r\n\r\nFalse\r\nFalse\r\nFalse\r\n"
+                                   "DIAGRAMM\r\nBayer\r\n");
+    auto frame = createFrame();
+    frame->OpenDialog.fileName = layoutPath("kaputt.QVZ");
+    ui::runHandler([&] { frame->AutoOpen(); });
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_EQ(m_dialogs.messages[0], "'blassrot' ist kein gültiger Integerwert");
+    EXPECT_EQ(frame->childForms().size(), 1);
+}
+
+TEST_F(LayoutCommandsTest, FilesThatCannotBeWrittenOrReadAreReported) {
+    auto frame = createFrame();
+    frame->resize(700, 500);
+    frame->NewChartWindow("DAX");
+    m_dialogs.fileAnswers.push_back(layoutPath("fehlt/Morgen.QVZ"));
+    frame->Speichernunter1Click();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht geschrieben werden"));
+
+    frame->OpenDialog.fileName = layoutPath("nirgends.QVZ");
+    frame->AutoOpen();
+    ASSERT_EQ(m_dialogs.messages.size(), 2);
+    EXPECT_TRUE(m_dialogs.messages[1].contains("konnte nicht gelesen werden"));
+    EXPECT_EQ(frame->size(), QSize(700, 500));
+    EXPECT_EQ(frame->childForms().size(), 1);
 }
 
 TEST_F(MainFormTest, ExitCommandsCloseTheFrame) {

@@ -1,0 +1,144 @@
+#include "frame/layout_file.h"
+
+#include <gtest/gtest.h>
+
+namespace marlovex::frame {
+namespace {
+
+std::string crlf(std::initializer_list<const char*> lines) {
+    std::string text;
+    for (const char* line : lines) {
+        text += std::string(line) + "\r\n";
+    }
+    return text;
+}
+
+TEST(LayoutFileTest, WritesTheHeaderTopBeforeLeftAndRecordsLeftBeforeTop) {
+    Layout layout;
+    layout.header = {0, true, 1000, 700, 20, 30};
+    TrackerRecord tracker;
+    tracker.warrant = "DAX Call 24000";
+    tracker.underlying = "DAX";
+    tracker.bounds = {560, 420, 5, 6};
+    tracker.underlyingImportOff = true;
+    tracker.put = true;
+    tracker.edits = {"1,5", "24000", "1,45", "", "", "1,2", "1,9", "23900", "1000"};
+    ChartRecord chart;
+    chart.instrument = "Grüne Energie";
+    chart.bounds = {400, 300, -10, 40};
+    chart.interval = 30;
+    chart.colour = "clWhite";
+    chart.exportFile = "";
+    chart.exportOn = false;
+    chart.dde = false;
+    chart.percent = true;
+    layout.records = {tracker, chart};
+
+    EXPECT_EQ(writeLayout(layout), crlf({"2",     "1",       "1000",     "700",
+                                         "20",    "30",      "OPTION",   "DAX Call 24000",
+                                         "DAX",   "560",     "420",      "5",
+                                         "6",     "False",   "True",     "True",
+                                         "False", "1,5",     "24000",    "1,45",
+                                         "",      "",        "1,2",      "1,9",
+                                         "23900", "1000",    "DIAGRAMM", "Gr\xFCne Energie",
+                                         "400",   "300",     "-10",      "40",
+                                         "30",    "clWhite", "*.txt",    "False",
+                                         "False", "True"}));
+}
+
+TEST(LayoutFileTest, ReadsBackWhatItWrites) {
+    Layout layout;
+    layout.header = {0, false, 800, 600, 10, 20};
+    TrackerRecord tracker;
+    tracker.warrant = "Ölwert Put";
+    tracker.underlying = "DAX";
+    tracker.bounds = {1, 2, 3, 4};
+    tracker.warrantImportOff = true;
+    tracker.fees = true;
+    tracker.edits = {"a", "b", "c", "d", "e", "f", "g", "h", "i"};
+    ChartRecord chart;
+    chart.instrument = "DAX";
+    chart.bounds = {5, 6, 7, 8};
+    chart.interval = 15;
+    chart.colour = "$00C0FFEE";
+    chart.exportFile = "/tmp/dax.csv";
+    chart.exportOn = true;
+    chart.dde = true;
+    chart.percent = false;
+    layout.records = {tracker, chart};
+
+    const Layout read = parseLayout(writeLayout(layout));
+    EXPECT_EQ(read.header.count, 2);
+    EXPECT_FALSE(read.header.maximized);
+    EXPECT_EQ(read.header.top, 10);
+    EXPECT_EQ(read.header.left, 20);
+    ASSERT_EQ(read.records.size(), 2u);
+    const auto& trackerRead = std::get<TrackerRecord>(read.records[0]);
+    EXPECT_EQ(trackerRead.warrant, "Ölwert Put");
+    EXPECT_EQ(trackerRead.bounds.left, 3);
+    EXPECT_EQ(trackerRead.bounds.top, 4);
+    EXPECT_TRUE(trackerRead.warrantImportOff);
+    EXPECT_FALSE(trackerRead.underlyingImportOff);
+    EXPECT_TRUE(trackerRead.fees);
+    EXPECT_EQ(trackerRead.edits[8], "i");
+    const auto& chartRead = std::get<ChartRecord>(read.records[1]);
+    EXPECT_FALSE(chartRead.oldStyle);
+    EXPECT_EQ(chartRead.colour, "$00C0FFEE");
+    EXPECT_EQ(chartRead.exportFile, "/tmp/dax.csv");
+    EXPECT_EQ(chartRead.interval, 15);
+    EXPECT_EQ(chartRead.dde, true);
+    EXPECT_EQ(chartRead.percent, false);
+}
+
+TEST(LayoutFileTest, AChartRecordCutShortByAKeywordHandsTheLineOn) {
+    const Layout layout = parseLayout(
+        crlf({"3",     "0",        "900",    "600",  "0",   "0",  "DIAGRAMM", "DAX", "400",   "300", "0",
+              "0",     "DIAGRAMM", "Bayer",  "400",  "300", "10", "10",       "60",  "clRed", "",    "True",
+              "False", "False",    "OPTION", "Call", "DAX", "1",  "2",        "3",   "4"}));
+    ASSERT_EQ(layout.records.size(), 3u);
+    const auto& cut = std::get<ChartRecord>(layout.records[0]);
+    EXPECT_EQ(cut.instrument, "DAX");
+    EXPECT_FALSE(cut.interval.has_value());
+    EXPECT_FALSE(cut.colour.has_value());
+    const auto& full = std::get<ChartRecord>(layout.records[1]);
+    EXPECT_EQ(full.instrument, "Bayer");
+    EXPECT_EQ(full.interval, 60);
+    EXPECT_EQ(full.exportFile, "");
+    EXPECT_EQ(full.exportOn, true);
+    // The tracker record after it is read even though the file ends inside it.
+    const auto& tracker = std::get<TrackerRecord>(layout.records[2]);
+    EXPECT_EQ(tracker.warrant, "Call");
+    EXPECT_EQ(tracker.bounds.top, 4);
+    EXPECT_EQ(tracker.edits[0], "");
+}
+
+TEST(LayoutFileTest, OlderChartRecordsHaveFiveLines) {
+    const Layout layout =
+        parseLayout(crlf({"3",     "0",   "900", "600", "0",  "0",       "DAX", "400", "300", "0", "0",
+                          "Bayer", "400", "300", "10",  "10", "Allianz", "400", "300", "20",  "20"}));
+    ASSERT_EQ(layout.records.size(), 3u);
+    for (const LayoutRecord& record : layout.records) {
+        EXPECT_TRUE(std::get<ChartRecord>(record).oldStyle);
+    }
+    EXPECT_EQ(std::get<ChartRecord>(layout.records[2]).instrument, "Allianz");
+    EXPECT_EQ(std::get<ChartRecord>(layout.records[2]).bounds.top, 20);
+}
+
+TEST(LayoutFileTest, DamagedFilesNeverOpenWindowsFromNothing) {
+    // A count far beyond the records: reading stops at the end of the file.
+    EXPECT_EQ(parseLayout(crlf({"5000", "0", "1", "1", "0", "0", "DAX", "1", "1", "1", "1"})).records.size(),
+              1u);
+    EXPECT_TRUE(parseLayout("").records.empty());
+    EXPECT_TRUE(parseLayout(crlf({"0", "0", "800", "600", "0", "0", "DAX"})).records.empty());
+    // Numbers that are no numbers read as 0; long lines count their first 255 characters.
+    const Layout odd = parseLayout(crlf({"1", "x", "8oo", "600", "", "0"}) + std::string(300, 'A') + "\r\n");
+    EXPECT_EQ(odd.header.width, 0);
+    EXPECT_EQ(odd.header.height, 600);
+    ASSERT_EQ(odd.records.size(), 1u);
+    EXPECT_EQ(std::get<ChartRecord>(odd.records[0]).instrument, std::string(255, 'A'));
+    // Bare LF line ends read as well.
+    EXPECT_EQ(parseLayout("1\n0\n1\n1\n0\n0\nDAX\n").records.size(), 1u);
+}
+
+} // namespace
+} // namespace marlovex::frame
