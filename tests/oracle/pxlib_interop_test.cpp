@@ -5,6 +5,7 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/value_conversion.h"
+#include "support/temp_directory.h"
 
 #include <gtest/gtest.h>
 
@@ -120,15 +121,9 @@ protected:
     static void SetUpTestSuite() { PX_boot(); }
     static void TearDownTestSuite() { PX_shutdown(); }
 
-    void SetUp() override {
-        m_directory =
-            fs::temp_directory_path() / ("pxlib_interop_" + std::to_string(::getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_directory);
-        fs::create_directories(m_directory);
-    }
-    void TearDown() override { fs::remove_all(m_directory); }
+    void SetUp() override { m_directory = m_temporary.path(); }
 
+    marlovex::testing_support::TempDirectory m_temporary;
     fs::path m_directory;
 };
 

@@ -1,3 +1,5 @@
+#include "support/temp_directory.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -18,14 +20,7 @@ struct Outcome {
 
 class Pxtool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_directory =
-            fs::temp_directory_path() / ("pxtool_test_" + std::to_string(::getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_directory);
-        fs::create_directories(m_directory);
-    }
-    void TearDown() override { fs::remove_all(m_directory); }
+    void SetUp() override { m_directory = m_temporary.path(); }
 
     // Runs pxtool in the test directory; stdout and stderr together.
     Outcome run(const std::string& arguments) const {
@@ -52,6 +47,7 @@ protected:
                   0);
     }
 
+    marlovex::testing_support::TempDirectory m_temporary;
     fs::path m_directory;
 };
 

@@ -2,6 +2,7 @@
 #include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
+#include "support/temp_directory.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -38,11 +39,7 @@ void reviveJournal(const fs::path& journal) {
 class StorageRecovery : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_directory =
-            fs::temp_directory_path() / ("storage_test_" + std::to_string(::getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_directory);
-        fs::create_directories(m_directory);
+        m_directory = m_temporary.path();
         m_db = m_directory / "Intraday.db";
         Table::createTable(m_db,
                            {FieldDef::of("Firma", FieldType::Long),
@@ -56,7 +53,6 @@ protected:
             append(table, i);
         }
     }
-    void TearDown() override { fs::remove_all(m_directory); }
 
     static void append(Table& table, int i) {
         table.append();
@@ -84,6 +80,7 @@ protected:
         return table.recordCount();
     }
 
+    marlovex::testing_support::TempDirectory m_temporary;
     fs::path m_directory;
     fs::path m_db;
 };

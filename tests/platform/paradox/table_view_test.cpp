@@ -1,6 +1,7 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
+#include "support/temp_directory.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -20,11 +21,7 @@ double at(int hour, int minute, int second = 0) {
 class TableViews : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_directory =
-            fs::temp_directory_path() / ("table_view_test_" + std::to_string(::getpid()) + "_" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_directory);
-        fs::create_directories(m_directory);
+        m_directory = m_temporary.path();
         Table::createTable(m_directory / "Intraday.db",
                            {FieldDef::of("Firma", FieldType::Long, 0, true),
                             FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
@@ -46,7 +43,6 @@ protected:
         addQuote(2, at(9, 2), 100.0, 0);
         addQuote(2, at(9, 7), 101.5, 0);
     }
-    void TearDown() override { fs::remove_all(m_directory); }
 
     void openView(Table& table, const std::string& name) {
         table.setDatabaseName(m_directory);
@@ -83,6 +79,7 @@ protected:
         return result;
     }
 
+    marlovex::testing_support::TempDirectory m_temporary;
     fs::path m_directory;
 };
 
