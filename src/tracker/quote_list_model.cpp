@@ -12,25 +12,43 @@ enum Column { ZeitColumn, KursColumn, KursDiffColumn, BasisWertColumn, BasisDiff
 // The differences show three significant digits, every other number its shortest form.
 constexpr int differencePrecision = 3;
 
-std::optional<double> optionalFloat(paradox::Table& table, const char* name) {
-    paradox::FieldRef field = table.field(name);
+std::optional<double> optionalFloat(paradox::Table& table, std::size_t index) {
+    paradox::FieldRef field = table.field(index);
     return field.isNull() ? std::nullopt : std::optional<double>(field.asFloat());
 }
 
 } // namespace
 
+std::size_t fieldIndex(paradox::Table& table, const char* name) {
+    if (const std::optional<std::size_t> index = table.findField(name)) {
+        return *index;
+    }
+    // Lets the view report the missing field with its own message.
+    table.field(name);
+    return 0;
+}
+
 QuoteListModel::QuoteListModel(QObject* parent)
     : QAbstractTableModel(parent)
     , m_locale(ui::numberLocale()) {}
 
-QuoteRow QuoteListModel::capture(paradox::Table& table) {
+QuoteRowReader::QuoteRowReader(paradox::Table& table)
+    : m_table(table)
+    , m_zeit(fieldIndex(table, "ZEIT"))
+    , m_kurs(fieldIndex(table, "Kurs"))
+    , m_kursDiff(fieldIndex(table, "Kurs-Diff"))
+    , m_basisWert(fieldIndex(table, "Basis-Wert"))
+    , m_basisDiff(fieldIndex(table, "Basis-Diff"))
+    , m_delta(fieldIndex(table, "Delta")) {}
+
+QuoteRow QuoteRowReader::read() const {
     QuoteRow row;
-    row.time = table.field("ZEIT").asDateTime();
-    row.quote = table.field("Kurs").asFloat();
-    row.kursDiff = optionalFloat(table, "Kurs-Diff");
-    row.basisWert = optionalFloat(table, "Basis-Wert");
-    row.basisDiff = optionalFloat(table, "Basis-Diff");
-    row.delta = optionalFloat(table, "Delta");
+    row.time = m_table.field(m_zeit).asDateTime();
+    row.quote = m_table.field(m_kurs).asFloat();
+    row.kursDiff = optionalFloat(m_table, m_kursDiff);
+    row.basisWert = optionalFloat(m_table, m_basisWert);
+    row.basisDiff = optionalFloat(m_table, m_basisDiff);
+    row.delta = optionalFloat(m_table, m_delta);
     return row;
 }
 

@@ -27,14 +27,31 @@ struct QuoteRow {
     std::optional<double> delta;
 };
 
+// The position of a field of the view; a missing field raises the view's own error.
+std::size_t fieldIndex(paradox::Table& table, const char* name);
+
+// Reads rows of a view over Intraday.db with the calculated columns of the quote list. The
+// fields are looked up once, so that reading every row of a scan costs no name lookups.
+class QuoteRowReader {
+public:
+    explicit QuoteRowReader(paradox::Table& table);
+    QuoteRow read() const;
+
+private:
+    paradox::Table& m_table;
+    std::size_t m_zeit;
+    std::size_t m_kurs;
+    std::size_t m_kursDiff;
+    std::size_t m_basisWert;
+    std::size_t m_basisDiff;
+    std::size_t m_delta;
+};
+
 class QuoteListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
     explicit QuoteListModel(QObject* parent = nullptr);
-
-    // The current row of a view over Intraday.db with the calculated columns of the quote list.
-    static QuoteRow capture(paradox::Table& table);
 
     void setRows(std::vector<QuoteRow> rows);
     const std::vector<QuoteRow>& rows() const { return m_rows; }

@@ -29,8 +29,9 @@ void TOSP_Form::scanWarrantQuotes(StatisticsReset reset) {
     }
     quotes.refresh();
     // Every row is fetched once more after the reset, so the calculation sees each of them.
+    const QuoteRowReader reader(quotes);
     for (quotes.first(); !quotes.eof(); quotes.next()) {
-        rows.push_back(QuoteListModel::capture(quotes));
+        rows.push_back(reader.read());
     }
     quotes.enableControls();
     DataSource1->setRows(std::move(rows));
@@ -59,9 +60,11 @@ void TOSP_Form::refreshChart() {
     QVector<double> underlyingQuotes;
     paradox::Table& underlying = tables.Table2;
     if (underlying.active()) {
+        const std::size_t zeit = fieldIndex(underlying, "ZEIT");
+        const std::size_t kurs = fieldIndex(underlying, "Kurs");
         for (underlying.first(); !underlying.eof(); underlying.next()) {
-            underlyingTimes.push_back(chartTime(underlying.field("ZEIT").asDateTime()));
-            underlyingQuotes.push_back(underlying.field("Kurs").asFloat());
+            underlyingTimes.push_back(chartTime(underlying.field(zeit).asDateTime()));
+            underlyingQuotes.push_back(underlying.field(kurs).asFloat());
         }
     }
     DBChart1->Series2->setData(underlyingTimes, underlyingQuotes, true);
