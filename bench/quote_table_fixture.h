@@ -2,6 +2,7 @@
 // per record, so that tables of 100,000 quotes are ready in a moment.
 #pragma once
 
+#include "platform/paradox/table.h"
 #include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace marlovex::bench {
@@ -44,6 +46,38 @@ inline void writeQuoteTable(const std::filesystem::path& path, const std::vector
         image.insert(record);
     }
     px::TableStorage::createFiles(path, image.bytes(), image.buildPrimaryIndex());
+}
+
+constexpr std::int64_t benchUnderlying = 846900;
+constexpr std::int64_t benchWarrant = 17;
+
+// A data directory for a tracker: Firma.db with "DAX" and "DAX Call", and `quotes` quotes of each
+// over `day`, the underlying's half a step after the warrant's.
+inline void writeTrackerDay(const std::filesystem::path& directory, int quotes, double day) {
+    namespace px = paradox;
+    std::filesystem::create_directories(directory);
+    px::Table::createTable(directory / "Firma.db",
+                           {px::FieldDef::of("Firma", px::FieldType::Long),
+                            px::FieldDef::of("FirmenName", px::FieldType::Alpha, 40)},
+                           {{"", "Firma", true}});
+    px::Table instruments;
+    instruments.setTableName((directory / "Firma.db").string());
+    instruments.open();
+    for (const auto& [number, name] :
+         {std::pair{benchUnderlying, "DAX"}, std::pair{benchWarrant, "DAX Call"}}) {
+        instruments.append();
+        instruments.field("Firma").setInteger(number);
+        instruments.field("FirmenName").setString(name);
+        instruments.post();
+    }
+    std::vector<BenchQuote> rows;
+    const double step = 0.35 / quotes;
+    for (int i = 0; i < quotes; ++i) {
+        const double time = day + 0.375 + i * step;
+        rows.push_back({benchWarrant, time, 1.0 + (i % 200) * 0.005, std::int64_t{450000 + i % 1000}});
+        rows.push_back({benchUnderlying, time + step / 2, 20000.0 + (i % 400), std::nullopt});
+    }
+    writeQuoteTable(directory / "Intraday.db", rows);
 }
 
 } // namespace marlovex::bench

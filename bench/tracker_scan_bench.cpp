@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 namespace px = marlovex::paradox;
 using marlovex::tracker::QuoteTables;
 
-constexpr std::int64_t underlyingNumber = 846900;
-constexpr std::int64_t warrantNumber = 17;
 constexpr double tradingDay = 46362.0;
 
 fs::path dataDirectory(int quotes) {
@@ -27,30 +25,7 @@ fs::path dataDirectory(int quotes) {
     if (fs::exists(directory)) {
         return directory;
     }
-    fs::create_directories(directory);
-    px::Table::createTable(directory / "Firma.db",
-                           {px::FieldDef::of("Firma", px::FieldType::Long),
-                            px::FieldDef::of("FirmenName", px::FieldType::Alpha, 40)},
-                           {{"", "Firma", true}});
-    px::Table instruments;
-    instruments.setTableName((directory / "Firma.db").string());
-    instruments.open();
-    for (const auto& [number, name] :
-         {std::pair{underlyingNumber, "DAX"}, std::pair{warrantNumber, "DAX Call"}}) {
-        instruments.append();
-        instruments.field("Firma").setInteger(number);
-        instruments.field("FirmenName").setString(name);
-        instruments.post();
-    }
-    // Quotes over the trading day; the underlying quotes half a step later than the warrant's.
-    std::vector<marlovex::bench::BenchQuote> quotes_;
-    const double step = 0.35 / quotes;
-    for (int i = 0; i < quotes; ++i) {
-        const double time = tradingDay + 0.375 + i * step;
-        quotes_.push_back({warrantNumber, time, 1.0 + (i % 200) * 0.005, std::int64_t{450000 + i % 1000}});
-        quotes_.push_back({underlyingNumber, time + step / 2, 20000.0 + (i % 400), std::nullopt});
-    }
-    marlovex::bench::writeQuoteTable(directory / "Intraday.db", quotes_);
+    marlovex::bench::writeTrackerDay(directory, quotes, tradingDay);
     return directory;
 }
 

@@ -16,41 +16,15 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace px = marlovex::paradox;
-
-constexpr std::int64_t underlyingNumber = 846900;
-constexpr std::int64_t warrantNumber = 17;
 
 fs::path benchDirectory(int quotes) {
     const fs::path directory =
         fs::temp_directory_path() /
         ("tracker_tick_bench_" + std::to_string(::getpid()) + "_" + std::to_string(quotes));
     fs::remove_all(directory);
-    fs::create_directories(directory / "Daten");
-    px::Table::createTable(directory / "Daten" / "Firma.db",
-                           {px::FieldDef::of("Firma", px::FieldType::Long),
-                            px::FieldDef::of("FirmenName", px::FieldType::Alpha, 40)},
-                           {{"", "Firma", true}});
-    px::Table instruments;
-    instruments.setTableName((directory / "Daten" / "Firma.db").string());
-    instruments.open();
-    for (const auto& [number, name] :
-         {std::pair{underlyingNumber, "DAX"}, std::pair{warrantNumber, "DAX Call"}}) {
-        instruments.append();
-        instruments.field("Firma").setInteger(number);
-        instruments.field("FirmenName").setString(name);
-        instruments.post();
-    }
     // Today's quotes, so that the window asks nothing about an earlier trading day.
-    const double today = marlovex::formats::datePart(marlovex::formats::now());
-    std::vector<marlovex::bench::BenchQuote> rows;
-    const double step = 0.35 / quotes;
-    for (int i = 0; i < quotes; ++i) {
-        const double time = today + 0.375 + i * step;
-        rows.push_back({warrantNumber, time, 1.0 + (i % 200) * 0.005, std::int64_t{450000 + i % 1000}});
-        rows.push_back({underlyingNumber, time + step / 2, 20000.0 + (i % 400), std::nullopt});
-    }
-    marlovex::bench::writeQuoteTable(directory / "Daten" / "Intraday.db", rows);
+    marlovex::bench::writeTrackerDay(directory / "Daten", quotes,
+                                     marlovex::formats::datePart(marlovex::formats::now()));
 
     marlovex::registry::Registry settings(directory / "Marlovex.reg");
     settings.openKey("\\SOFTWARE\\Brelmund\\Marlovex", true);
