@@ -282,10 +282,6 @@ void TMainForm::OSTool1Click() {
     OSToolOpen(QStringLiteral("Leer"), QStringLiteral("Leer"));
 }
 
-void TMainForm::FileOpenItemClick() {}
-
-void TMainForm::FileSaveItemClick() {}
-
 void TMainForm::ffnenvon1Click() {
     const QString fileName = ui::dialogs().openFileName(this, OpenDialog);
     if (!fileName.isEmpty()) {

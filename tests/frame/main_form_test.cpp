@@ -10,6 +10,7 @@
 #include "ui/error_display.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -509,6 +511,128 @@ TEST_F(LayoutCommandsTest, FilesThatCannotBeWrittenOrReadAreReported) {
     EXPECT_TRUE(m_dialogs.messages[1].contains("konnte nicht gelesen werden"));
     EXPECT_EQ(frame->size(), QSize(700, 500));
     EXPECT_EQ(frame->childForms().size(), 1);
+}
+
+TEST_F(LayoutCommandsTest, TheWorkspaceComesBackInTheSameStackingOrder) {
+    auto frame = createFrame();
+    frame->resize(880, 640);
+    frame->NewChartWindow("Bayer");
+    auto* chart = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
+    chart->setColor(0x00123456);
+    chart->intervalSpinEdit()->setValue(45);
+    chart->exportFileDialog().fileName = "/tmp/bayer.csv";
+    frame->OSToolOpen("DAX", "DAX Call 20000");
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    tracker->Edit3->setText("1,45");
+    tracker->Edit6->setText("1,2");
+    tracker->CheckBox1->setChecked(false);
+    tracker->SpeedButton3Click(tracker);
+    frame->command("FileSave1")->trigger();
+
+    registry::Registry settings = registryAtKey();
+    EXPECT_EQ(settings.readInteger("ManageCount"), 2);
+    EXPECT_TRUE(settings.readBool("ManageOT0"));
+    EXPECT_EQ(settings.readString("ManageTitle0"), "DAX");
+    EXPECT_EQ(settings.readString("ManageEdit30"), "1,45");
+    EXPECT_FALSE(settings.readBool("ManageOT1"));
+    EXPECT_EQ(settings.readBinaryData("ManageColor1"), (std::vector<std::uint8_t>{0x56, 0x34, 0x12, 0x00}));
+    EXPECT_EQ(settings.readInteger("ShowWinWidth"), 880);
+
+    auto other = createFrame();
+    other->NewChartDblClick = false;
+    other->command("FileOpen1")->trigger();
+    EXPECT_TRUE(other->NewChartDblClick);
+    const QList<QWidget*> windows = other->childForms();
+    ASSERT_EQ(windows.size(), 2);
+    auto* restoredTracker = qobject_cast<tracker::TOSP_Form*>(windows[0]);
+    auto* restoredChart = qobject_cast<companion::TIntradayForm*>(windows[1]);
+    ASSERT_NE(restoredTracker, nullptr);
+    ASSERT_NE(restoredChart, nullptr);
+    EXPECT_EQ(restoredTracker->Button1->text(), "DAX Call 20000");
+    EXPECT_EQ(restoredTracker->Edit3->text(), "1,45");
+    EXPECT_EQ(restoredTracker->Edit6->text(), "1,2");
+    EXPECT_FALSE(restoredTracker->CheckBox1->isChecked());
+    EXPECT_FALSE(restoredTracker->SpeedButton3->isEnabled());
+    EXPECT_EQ(restoredTracker->PageControl1->currentWidget(), restoredTracker->TabSheet2);
+    EXPECT_EQ(restoredChart->color(), 0x00123456u);
+    EXPECT_EQ(restoredChart->intervalSpinEdit()->value(), 45);
+    EXPECT_EQ(restoredChart->exportFileDialog().fileName, "/tmp/bayer.csv");
+    // The restored interval setting drives the refresh, after the frame's spread of a minute.
+    EXPECT_EQ(restoredChart->refreshTimer()->interval(), 45000);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+
+    // Restoring again while the windows are open adds copies.
+    other->FileOpenItemClick();
+    EXPECT_EQ(other->childForms().size(), 4);
+}
+
+TEST_F(LayoutCommandsTest, FourChartsSpreadTheirIntervalsAndAMaximizedSaveKeepsTheSize) {
+    registry::Registry settings = registryAtKey();
+    settings.writeInteger("ShowWinWidth", 777);
+    settings.writeInteger("ManageCount", 4);
+    for (int index = 0; index < 4; ++index) {
+        settings.writeString("ManageTitle" + std::to_string(index), "Chart" + std::to_string(index));
+        settings.writeBool("ManageOT" + std::to_string(index), false);
+    }
+    auto frame = createFrame();
+    frame->FileOpenItemClick();
+    const QList<QWidget*> windows = frame->childForms();
+    ASSERT_EQ(windows.size(), 4);
+    for (int index = 0; index < 4; ++index) {
+        auto* chart = qobject_cast<companion::TIntradayForm*>(windows[index]);
+        EXPECT_EQ(chart->instrumentEdit()->text(), QString("Chart%1").arg(index));
+        EXPECT_EQ(chart->refreshTimer()->interval(), 15000 * (index + 1));
+    }
+
+    frame->setWindowState(Qt::WindowMaximized);
+    frame->FileSaveItemClick();
+    EXPECT_EQ(registryAtKey().readInteger("ShowWinWidth"), 777);
+    EXPECT_TRUE(registryAtKey().readBool("ManageMax"));
+}
+
+TEST_F(LayoutCommandsTest, TheCommandLineRestoresTheWorkspaceAndOpensLayoutsInOrder) {
+    registry::Registry settings = registryAtKey();
+    settings.writeInteger("ManageCount", 1);
+    settings.writeString("ManageTitle0", "DAX");
+    settings.writeBool("ManageOT0", false);
+    m_home.writeFile("eins.QVZ", "1\r\n0\r\n900\r\n600\r\n0\r\n0\r\nBayer\r\n400\r\n300\r\n0\r\n0\r\n");
+    m_environment.parameters = {"/a", layoutPath("eins.QVZ"), "AUTO"};
+    auto frame = createFrame();
+    frame->Timer1Timer();
+    QStringList instruments;
+    for (QWidget* window : frame->childForms()) {
+        instruments << qobject_cast<companion::TIntradayForm*>(window)->instrumentEdit()->text();
+    }
+    EXPECT_EQ(instruments, (QStringList{"DAX", "Bayer", "DAX"}));
+}
+
+TEST_F(LayoutCommandsTest, AStoredFeesSwitchThatIsOffLeavesTheTrackersOwnChoice) {
+    registry::Registry settings = registryAtKey();
+    settings.writeBool("OS_Spesen", true);
+    settings.writeInteger("ManageCount", 1);
+    settings.writeBool("ManageOT0", true);
+    settings.writeString("ManageOption0", "DAX Call 20000");
+    settings.writeString("ManageBasis0", "DAX");
+    settings.writeBool("ManageSpesen0", false);
+    auto frame = createFrame();
+    frame->FileOpenItemClick();
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_TRUE(tracker->CheckBox4->isChecked());
+}
+
+TEST_F(LayoutCommandsTest, AValueOfTheWrongTypeEndsTheRestoreWithItsMessage) {
+    registry::Registry settings = registryAtKey();
+    settings.writeInteger("ManageCount", 2);
+    settings.writeString("ManageTitle1", "DAX");
+    settings.writeBool("ManageOT1", false);
+    settings.writeString("ManageTitle0", "Bayer");
+    settings.writeString("ManageIntervall0", "dreissig");
+    auto frame = createFrame();
+    frame->command("FileOpen1")->trigger();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("ManageIntervall0")) << m_dialogs.messages[0].toStdString();
+    EXPECT_EQ(frame->childForms().size(), 2);
 }
 
 TEST_F(MainFormTest, ExitCommandsCloseTheFrame) {
