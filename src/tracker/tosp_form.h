@@ -109,8 +109,17 @@ public:
     void Timer2Timer();
     bool isRunning() const;
 
-    // Calculator and analysis export, called by the tick.
+    // Calculator.
+    void Edit1Change(QObject* sender);
+    void Edit2Change(QObject* sender);
     void Edit3Change(QObject* sender);
+    void CheckBox4Click();
+    void Label23DblClick();
+    void Label24DblClick();
+    void Label25DblClick();
+    void Label31DblClick();
+
+    // Analysis export, called by the tick.
     void Analyseeintragen1Click(QObject* sender);
 
     void CheckBox1Click();
@@ -302,7 +311,14 @@ private:
                      const QCPGraph* series, double percentBaseFalling, double percentBaseRising);
     void trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit);
 
+    // The fees of one leg of a trade: broker per mille, bank percent and the fixed amount.
+    double legFees(double price, double quantity) const;
+    // The latest quote of a quote view (0 for none); the view stands on it afterwards.
+    double lastPrice(paradox::Table& quotes);
+    void takePriceOver(paradox::Table& quotes, QLineEdit* input);
+
     // Numbers in the user's locale: read from an input, written in the tick's forms.
+    QString fixed(double value) const;
     double valueOf(const QLineEdit* edit) const;
     QString shortest(double value) const;
     QString grouped(double value, int decimals, int precision = 7) const;

@@ -9,13 +9,41 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QEvent>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
+#include <utility>
 
 namespace marlovex::tracker {
+namespace {
+
+// Labels have no double-click signal of their own; this filter gives them one.
+class DoubleClickFilter : public QObject {
+public:
+    DoubleClickFilter(QObject* parent, std::function<void()> handler)
+        : QObject(parent)
+        , m_handler(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            ui::runHandler(m_handler);
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_handler;
+};
+
+} // namespace
 
 void TOSP_Form::connectHandlers() {
     const auto bind = [this](auto* sender, auto signal, auto handler) {
@@ -31,6 +59,20 @@ void TOSP_Form::connectHandlers() {
     bind(SpeedButton3, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton3Click(form); });
     bind(SpeedButton4, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton4Click(form); });
     bind(CheckBox1, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox1Click(); });
+    bind(CheckBox4, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox4Click(); });
+    bind(Edit1, &QLineEdit::textChanged, [](TOSP_Form* form) { form->Edit1Change(form); });
+    bind(Edit2, &QLineEdit::textChanged, [](TOSP_Form* form) { form->Edit2Change(form); });
+    for (QLineEdit* purchase : {Edit3, Edit8, Edit9}) {
+        bind(purchase, &QLineEdit::textChanged, [](TOSP_Form* form) { form->Edit3Change(form); });
+    }
+    const std::pair<QLabel*, void (TOSP_Form::*)()> takeOvers[] = {{Label23, &TOSP_Form::Label23DblClick},
+                                                                   {Label24, &TOSP_Form::Label24DblClick},
+                                                                   {Label25, &TOSP_Form::Label25DblClick},
+                                                                   {Label31, &TOSP_Form::Label31DblClick}};
+    for (const auto& [label, handler] : takeOvers) {
+        label->installEventFilter(
+            new DoubleClickFilter(label, [this, handler = handler] { (this->*handler)(); }));
+    }
     bind(CheckBox3, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox3Click(); });
     bind(DiagrammEigenschaften1, &QAction::triggered,
          [](TOSP_Form* form) { form->DiagrammEigenschaften1Click(); });
@@ -57,6 +99,8 @@ void TOSP_Form::connectHandlers() {
 
 void TOSP_Form::CheckBox1Click() {
     CalcEnabled = true;
+    // The estimated underlying follows the new direction.
+    Edit1Change(this);
     // A put is drawn upside down, so that its line moves the same way as the underlying's.
     OSAchseinvertiert1->setChecked(CheckBox1->isChecked());
     DBChart1->setWarrantAxisInverted(CheckBox1->isChecked());

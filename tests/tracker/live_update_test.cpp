@@ -203,11 +203,23 @@ TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepaired) {
     window->Edit1->setText("1,6x");
     window->Edit3->setText("1,500");
     window->Edit2->setText("");
+    window->CalcEnabled = false;
     tick(window);
     EXPECT_EQ(window->Edit9->text(), "1000");
     EXPECT_EQ(window->Edit1->text(), "1,6");
     EXPECT_EQ(window->Edit3->text(), "1,5");
     EXPECT_EQ(window->Edit2->text(), "20050");
+    EXPECT_TRUE(window->CalcEnabled);
+}
+
+TEST_F(LiveUpdateTest, RepairedEstimatesConvertIntoEachOther) {
+    auto window = createWindow();
+    window->Edit1->setText("1,6x");
+    tick(window);
+    // The repaired warrant estimate converts through the flat ratio into "0,00", which the next
+    // repair writes as "0" and converts back into the warrant's latest price.
+    EXPECT_EQ(window->Edit2->text(), "0");
+    EXPECT_EQ(window->Edit1->text(), "1,60");
 }
 
 TEST_F(LiveUpdateTest, PercentagesTrailTheLevelsBehindTheExtremes) {

@@ -1,5 +1,5 @@
-#include "tracker/quote_tables.h"
 #include "support/trading_day.h"
+#include "tracker/quote_tables.h"
 
 #include <gtest/gtest.h>
 #include <vector>

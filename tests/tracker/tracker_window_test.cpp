@@ -74,9 +74,12 @@ TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotes) {
     EXPECT_EQ(window->Button2->text(), "DAX");
     EXPECT_TRUE(window->tables.Table1.active());
     EXPECT_TRUE(window->tables.Table2.active());
-    // The calculator's inputs take the current rows' prices when the window is shown.
-    EXPECT_EQ(window->Edit1->text(), "1,5");
-    EXPECT_EQ(window->Edit2->text(), "20000");
+    // The calculator's inputs take the current rows' prices when the window is shown; each
+    // change runs its conversion, which moves the views to their latest quotes, so the
+    // underlying's price is the latest and the warrant follows it back (a flat ratio of 0
+    // writes the warrant's latest price).
+    EXPECT_EQ(window->Edit2->text(), "20050");
+    EXPECT_EQ(window->Edit1->text(), "1,60");
 }
 
 TEST_F(TrackerWindowTest, AStoredNameThatIsGoneLeavesTheFirstInstrumentByName) {
