@@ -119,6 +119,13 @@ public:
     void Label25DblClick();
     void Label31DblClick();
 
+    // Alarm levels.
+    void Label39Click();
+    void Label40Click();
+    void Edit6Change();
+    void Edit4Change();
+    void ChartTool3EndDragLine(double value);
+
     // Analysis export, called by the tick.
     void Analyseeintragen1Click(QObject* sender);
 
@@ -316,6 +323,9 @@ private:
     // The latest quote of a quote view (0 for none); the view stands on it afterwards.
     double lastPrice(paradox::Table& quotes);
     void takePriceOver(paradox::Table& quotes, QLineEdit* input);
+    // Falling and rising level 10 % below and above the price a label shows.
+    void proposeLevels(const QLabel* lastPrice, QLineEdit* falling, QLineEdit* rising);
+    void showBandWidth(const QLineEdit* falling, const QLineEdit* rising, QLabel* width);
 
     // Numbers in the user's locale: read from an input, written in the tick's forms.
     QString fixed(double value) const;

@@ -1,5 +1,6 @@
 // Binds the window's controls to their handlers. Every handler runs through the central error
 // display, so an error ends only the event that raised it.
+#include "tracker/colour_line.h"
 #include "tracker/date_time_picker.h"
 #include "tracker/quote_list_model.h"
 #include "tracker/record_navigator.h"
@@ -23,16 +24,18 @@
 namespace marlovex::tracker {
 namespace {
 
-// Labels have no double-click signal of their own; this filter gives them one.
-class DoubleClickFilter : public QObject {
+// Labels have no click signals of their own; this filter gives them one for the mouse event
+// given (a release for a click, a double click).
+class LabelClickFilter : public QObject {
 public:
-    DoubleClickFilter(QObject* parent, std::function<void()> handler)
+    LabelClickFilter(QObject* parent, QEvent::Type trigger, std::function<void()> handler)
         : QObject(parent)
+        , m_trigger(trigger)
         , m_handler(std::move(handler)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonDblClick) {
+        if (event->type() == m_trigger) {
             ui::runHandler(m_handler);
             return true;
         }
@@ -40,6 +43,7 @@ protected:
     }
 
 private:
+    QEvent::Type m_trigger;
     std::function<void()> m_handler;
 };
 
@@ -70,9 +74,21 @@ void TOSP_Form::connectHandlers() {
                                                                    {Label25, &TOSP_Form::Label25DblClick},
                                                                    {Label31, &TOSP_Form::Label31DblClick}};
     for (const auto& [label, handler] : takeOvers) {
-        label->installEventFilter(
-            new DoubleClickFilter(label, [this, handler = handler] { (this->*handler)(); }));
+        label->installEventFilter(new LabelClickFilter(label, QEvent::MouseButtonDblClick,
+                                                       [this, handler = handler] { (this->*handler)(); }));
     }
+    Label39->installEventFilter(
+        new LabelClickFilter(Label39, QEvent::MouseButtonRelease, [this] { Label39Click(); }));
+    Label40->installEventFilter(
+        new LabelClickFilter(Label40, QEvent::MouseButtonRelease, [this] { Label40Click(); }));
+    for (QLineEdit* level : {Edit6, Edit7}) {
+        bind(level, &QLineEdit::textChanged, [](TOSP_Form* form) { form->Edit6Change(); });
+    }
+    for (QLineEdit* level : {Edit4, Edit5}) {
+        bind(level, &QLineEdit::textChanged, [](TOSP_Form* form) { form->Edit4Change(); });
+    }
+    connect(DBChart1->ChartTool3, &ColourLine::endDrag, this,
+            [this](double value) { ui::runHandler([this, value] { ChartTool3EndDragLine(value); }); });
     bind(CheckBox3, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox3Click(); });
     bind(DiagrammEigenschaften1, &QAction::triggered,
          [](TOSP_Form* form) { form->DiagrammEigenschaften1Click(); });
