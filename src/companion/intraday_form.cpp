@@ -2,6 +2,7 @@
 
 #include "companion/quote_export.h"
 #include "platform/common/error.h"
+#include "ui/chart_time.h"
 #include "ui/error_display.h"
 #include "ui/locale_formats.h"
 
@@ -18,17 +19,6 @@
 #include <qcustomplot.h>
 
 namespace marlovex::companion {
-namespace {
-
-// Seconds between 1970-01-01 (the chart's time axis) and 1899-12-30 (the date-time values).
-constexpr double unixEpochAsDateTime = 25569.0;
-constexpr double secondsPerDay = 86400.0;
-
-double toChartTime(double dateTime) {
-    return (dateTime - unixEpochAsDateTime) * secondsPerDay;
-}
-
-} // namespace
 
 TColor toTColor(const QColor& colour) {
     return static_cast<TColor>(colour.red()) | (static_cast<TColor>(colour.green()) << 8) |
@@ -217,7 +207,7 @@ void TIntradayForm::refreshChart() {
     const bool percent = m_percentMenuItem->isChecked();
     const double reference = quotes.empty() ? 0.0 : quotes.front().price;
     for (const ChartQuote& quote : quotes) {
-        times.push_back(toChartTime(quote.time));
+        times.push_back(ui::chartTime(quote.time));
         values.push_back(percent && reference != 0.0 ? (quote.price - reference) * 100.0 / reference
                                                      : quote.price);
     }

@@ -3,21 +3,11 @@
 #include "tracker/quote_list_model.h"
 #include "tracker/tosp_form.h"
 #include "tracker/tracker_chart.h"
+#include "ui/chart_time.h"
 
 #include <QTableView>
 
 namespace marlovex::tracker {
-namespace {
-
-// The chart's time axis counts seconds since 1970 (UTC); quote times count days since
-// 1899-12-30.
-double chartTime(formats::DateTime time) {
-    constexpr double unixEpochAsDateTime = 25569.0;
-    constexpr double secondsPerDay = 86400.0;
-    return (time - unixEpochAsDateTime) * secondsPerDay;
-}
-
-} // namespace
 
 void TOSP_Form::scanWarrantQuotes(StatisticsReset reset) {
     paradox::Table& quotes = tables.Table1;
@@ -46,10 +36,10 @@ void TOSP_Form::refreshChart() {
     QVector<double> deltaTimes;
     QVector<double> deltas;
     for (const QuoteRow& row : DataSource1->rows()) {
-        times.push_back(chartTime(row.time));
+        times.push_back(ui::chartTime(row.time));
         quotes.push_back(row.quote);
         if (row.delta) {
-            deltaTimes.push_back(chartTime(row.time));
+            deltaTimes.push_back(ui::chartTime(row.time));
             deltas.push_back(*row.delta);
         }
     }
@@ -63,7 +53,7 @@ void TOSP_Form::refreshChart() {
         const std::size_t zeit = fieldIndex(underlying, "ZEIT");
         const std::size_t kurs = fieldIndex(underlying, "Kurs");
         for (underlying.first(); !underlying.eof(); underlying.next()) {
-            underlyingTimes.push_back(chartTime(underlying.field(zeit).asDateTime()));
+            underlyingTimes.push_back(ui::chartTime(underlying.field(zeit).asDateTime()));
             underlyingQuotes.push_back(underlying.field(kurs).asFloat());
         }
     }

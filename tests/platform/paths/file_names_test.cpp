@@ -1,7 +1,6 @@
 #include "platform/paths/file_names.h"
+#include "support/temp_directory.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -28,15 +27,12 @@ TEST(AppDirTest, KeepsLetterCaseAndAddsTheSeparator) {
 class CaseInsensitiveFilesTest : public testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/marlovex-paths-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_directory = pattern;
-        std::ofstream(m_directory / "Intraday.DB") << "x";
+        m_temporary.writeFile("Intraday.DB", "x");
         std::filesystem::create_directory(m_directory / "Daten");
     }
-    void TearDown() override { std::filesystem::remove_all(m_directory); }
 
-    std::filesystem::path m_directory;
+    testing_support::TempDirectory m_temporary;
+    std::filesystem::path m_directory = m_temporary.path();
 };
 
 TEST_F(CaseInsensitiveFilesTest, FindsAFileWhateverTheCaseOfItsName) {
