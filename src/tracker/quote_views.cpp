@@ -18,6 +18,11 @@ void TOSP_Form::scanWarrantQuotes(StatisticsReset reset) {
         tables.statistics.resetForScan();
     }
     quotes.refresh();
+    // The calculation looks up the underlying's quotes, which the import program keeps adding
+    // too: the scan works on both tables as they stand now.
+    if (tables.Table2.active()) {
+        tables.Table2.refresh();
+    }
     // Every row is fetched once more after the reset, so the calculation sees each of them.
     const QuoteRowReader reader(quotes);
     for (quotes.first(); !quotes.eof(); quotes.next()) {

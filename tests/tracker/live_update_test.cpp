@@ -146,6 +146,19 @@ TEST_F(LiveUpdateTest, HeadersShowTheLatestPricesInTheirForms) {
     EXPECT_EQ(textColour(window->Panel9), red);
 }
 
+TEST_F(LiveUpdateTest, EveryTickSeesTheQuotesStoredSinceTheWindowOpened) {
+    auto window = createWindow();
+    m_day.addQuote(daxNumber, 9, 10, 0, 20100.0);
+    m_day.addQuote(warrantNumber, 9, 11, 0, 1.70);
+    tick(window);
+    EXPECT_EQ(window->Label44->text(), "20.100,0");
+    EXPECT_EQ(window->Label43->text(), "09:10:00");
+    EXPECT_EQ(window->Label41->text(), "1,700");
+    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 3);
+    // The new warrant quote is calculated against the new underlying quote.
+    EXPECT_EQ(window->DataSource1->index(2, 3).data().toString(), "20100");
+}
+
 TEST_F(LiveUpdateTest, FeesComeOffTheProfitAndRaiseTheBreakEvenLine) {
     registry::Registry registry = settings();
     registry.writeFloat("Bank", 0.25);
