@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <exception>
+#include <functional>
 
 namespace marlovex::tracker {
 namespace {
@@ -41,20 +42,16 @@ double TOSP_Form::lastPrice(paradox::Table& quotes) {
     return quotes.field("Kurs").asFloat();
 }
 
-void TOSP_Form::Edit1Change(QObject* sender) {
+void TOSP_Form::convertEstimate(QObject* sender, const std::function<void(double, double)>& write) {
     if (!CalcEnabled) {
         return;
     }
+    // Held off while the conversion writes the other input, so that it does not convert back.
     CalcEnabled = false;
     try {
         const double warrant = lastPrice(tables.Table1);
         const double underlying = lastPrice(tables.Table2);
-        if (OSBasisRatio == 0) {
-            Edit2->setText(QStringLiteral("0,00"));
-        } else {
-            const double points = (valueOf(Edit1) - warrant) / OSBasisRatio;
-            Edit2->setText(fixed(CheckBox1->isChecked() ? underlying - points : underlying + points));
-        }
+        write(warrant, underlying);
     } catch (const std::exception&) {
         // An estimate that is no number converts nothing; the next tick repairs it.
         CalcEnabled = true;
@@ -64,99 +61,83 @@ void TOSP_Form::Edit1Change(QObject* sender) {
     Edit3Change(sender);
 }
 
+void TOSP_Form::Edit1Change(QObject* sender) {
+    convertEstimate(sender, [this](double warrant, double underlying) {
+        if (OSBasisRatio == 0) {
+            Edit2->setText(QStringLiteral("0,00"));
+            return;
+        }
+        const double points = (valueOf(Edit1) - warrant) / OSBasisRatio;
+        Edit2->setText(fixed(CheckBox1->isChecked() ? underlying - points : underlying + points));
+    });
+}
+
 void TOSP_Form::Edit2Change(QObject* sender) {
-    if (!CalcEnabled) {
-        return;
-    }
-    CalcEnabled = false;
-    try {
-        const double warrant = lastPrice(tables.Table1);
-        const double underlying = lastPrice(tables.Table2);
+    convertEstimate(sender, [this](double warrant, double underlying) {
         const double points = (valueOf(Edit2) - underlying) * OSBasisRatio;
         Edit1->setText(fixed(CheckBox1->isChecked() ? warrant - points : warrant + points));
-    } catch (const std::exception&) {
-        CalcEnabled = true;
-        return;
-    }
-    CalcEnabled = true;
-    Edit3Change(sender);
+    });
 }
 
 void TOSP_Form::Edit3Change(QObject*) {
+    const auto write = [](QLabel* label, const QString& text) {
+        label->setText(text);
+        colourByText(label);
+    };
     const auto percent = [this](double value) { return grouped(value, 2) + QLatin1Char('%'); };
-    const QString noPercent = QStringLiteral("0 %");
+    // A percentage of an estimate against a purchase price; a price of 0 leaves the label as it
+    // was, an estimate that is no number shows "0 %".
+    const auto percentOf = [&](QLabel* label, const QLineEdit* estimate, double base) {
+        if (base != 0) {
+            try {
+                label->setText(percent(valueOf(estimate) * 100 / base - 100));
+            } catch (const std::exception&) {
+                label->setText(QStringLiteral("0 %"));
+            }
+        }
+        colourByText(label);
+    };
+    // Fees that cannot be computed count as 0.
+    const auto feesAt = [this](const QLineEdit* price) {
+        try {
+            return legFees(valueOf(price), valueOf(Edit9));
+        } catch (const std::exception&) {
+            return 0.0;
+        }
+    };
     try {
         const double warrant = lastPrice(tables.Table1);
         if (warrant != 0) {
             Label26->setText(percent(valueOf(Edit1) * 100 / warrant - 100));
         }
         colourByText(Label26);
-        Label62->setText(grouped(valueOf(Edit1) - warrant, 2));
-        colourByText(Label62);
+        write(Label62, grouped(valueOf(Edit1) - warrant, 2));
 
         const double underlying = lastPrice(tables.Table2);
-        if (underlying != 0) {
-            try {
-                Label30->setText(percent(valueOf(Edit2) * 100 / underlying - 100));
-            } catch (const std::exception&) {
-                Label30->setText(noPercent);
-            }
-        }
-        colourByText(Label30);
-        Label61->setText(grouped(valueOf(Edit2) - underlying, 1));
-        colourByText(Label61);
+        percentOf(Label30, Edit2, underlying);
+        write(Label61, grouped(valueOf(Edit2) - underlying, 1));
 
         const double purchase = valueOf(Edit3);
-        if (purchase != 0) {
-            try {
-                Label45->setText(percent(valueOf(Edit1) * 100 / purchase - 100));
-            } catch (const std::exception&) {
-                Label45->setText(noPercent);
-            }
-        }
-        colourByText(Label45);
-        Label60->setText(grouped(valueOf(Edit1) - purchase, 2));
-        colourByText(Label60);
-        Label63->setText(grouped(valueOf(Edit1) - purchase, 2));
-        colourByText(Label63);
+        percentOf(Label45, Edit1, purchase);
+        write(Label60, grouped(valueOf(Edit1) - purchase, 2));
+        write(Label63, grouped(valueOf(Edit1) - purchase, 2));
 
         const double underlyingPurchase = valueOf(Edit8);
-        if (underlyingPurchase != 0) {
-            try {
-                Label32->setText(percent(valueOf(Edit2) * 100 / underlyingPurchase - 100));
-            } catch (const std::exception&) {
-                Label32->setText(noPercent);
-            }
-        }
-        colourByText(Label32);
-        Label58->setText(grouped(valueOf(Edit2) - underlyingPurchase, 1));
-        colourByText(Label58);
-        Label12->setText(grouped(valueOf(Edit2) - underlyingPurchase, 1));
-        colourByText(Label12);
+        percentOf(Label32, Edit2, underlyingPurchase);
+        write(Label58, grouped(valueOf(Edit2) - underlyingPurchase, 1));
+        write(Label12, grouped(valueOf(Edit2) - underlyingPurchase, 1));
 
-        double selling = 0;
+        const double selling = feesAt(Edit1);
+        const double buying = feesAt(Edit3);
         try {
-            selling = legFees(valueOf(Edit1), valueOf(Edit9));
+            write(Label66, grouped(valueOf(Edit3) * valueOf(Edit9), 2));
         } catch (const std::exception&) {
-            selling = 0;
+            write(Label66, QStringLiteral("0,00"));
         }
-        double buying = 0;
-        try {
-            buying = legFees(valueOf(Edit3), valueOf(Edit9));
-        } catch (const std::exception&) {
-            buying = 0;
-        }
-        try {
-            Label66->setText(grouped(valueOf(Edit3) * valueOf(Edit9), 2));
-        } catch (const std::exception&) {
-            Label66->setText(QStringLiteral("0,00"));
-        }
-        colourByText(Label66);
         const double fees = CheckBox4->isChecked() ? selling + buying : 0;
         const double quantity = valueOf(Edit9);
         Label57->setText(grouped(valueOf(Edit1) * quantity - valueOf(Edit3) * quantity - fees, 2));
-        Label64->setText(Label57->text());
-        colourByText(Label64);
+        write(Label64, Label57->text());
         colour(Label57, colourOf(Label64));
     } catch (const std::exception&) {
         // An input that is no number ends the recalculation here; the next tick repairs it.

@@ -318,6 +318,9 @@ private:
                      const QCPGraph* series, double percentBaseFalling, double percentBaseRising);
     void trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit);
 
+    // Runs one estimate conversion: `write` gets the latest warrant and underlying prices and
+    // writes the other input; the recalculation follows.
+    void convertEstimate(QObject* sender, const std::function<void(double, double)>& write);
     // The fees of one leg of a trade: broker per mille, bank percent and the fixed amount.
     double legFees(double price, double quantity) const;
     // The latest quote of a quote view (0 for none); the view stands on it afterwards.
