@@ -5,122 +5,27 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/value_conversion.h"
+#include "support/pxlib_table.h"
 #include "support/temp_directory.h"
-
-#include <gtest/gtest.h>
-
-// pxlib's header declares C functions without C linkage for C++ callers.
-extern "C" {
-#include <paradox.h>
-}
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <unistd.h>
-
-// pxlib keeps some allocations of an opened primary index until exit; they are not ours.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libpx.so\n";
-}
 
 namespace marlovex::paradox {
 namespace {
 
 namespace fs = std::filesystem;
-
-// One value as pxlib reports it, comparable with ours.
-struct OracleValue {
-    bool null = true;
-    long integer = 0;
-    double number = 0;
-    std::string text;
-};
-
-class PxlibDocument {
-public:
-    PxlibDocument()
-        : m_doc(PX_new()) {}
-    ~PxlibDocument() {
-        if (m_open) {
-            PX_close(m_doc);
-        }
-        PX_delete(m_doc);
-    }
-    PxlibDocument(const PxlibDocument&) = delete;
-    PxlibDocument& operator=(const PxlibDocument&) = delete;
-
-    pxdoc_t* get() { return m_doc; }
-    void markOpen() { m_open = true; }
-
-    // Reads every record through pxlib's own field decoders, which report empty fields.
-    std::vector<std::vector<OracleValue>> readAll() {
-        std::vector<std::vector<OracleValue>> rows;
-        const int count = PX_get_num_records(m_doc);
-        const int fields = PX_get_num_fields(m_doc);
-        std::vector<char> record(static_cast<std::size_t>(PX_get_recordsize(m_doc)));
-        for (int i = 0; i < count; ++i) {
-            EXPECT_NE(PX_get_record(m_doc, i, record.data()), nullptr) << "record " << i;
-            std::vector<OracleValue> row;
-            int offset = 0;
-            for (int f = 0; f < fields; ++f) {
-                const pxfield_t* field = PX_get_field(m_doc, f);
-                char* data = record.data() + offset;
-                offset += field->px_flen;
-                OracleValue value;
-                switch (field->px_ftype) {
-                case pxfAlpha: {
-                    char* text = nullptr;
-                    value.null = PX_get_data_alpha(m_doc, data, field->px_flen, &text) <= 0;
-                    if (text != nullptr) {
-                        value.text = text;
-                        m_doc->free(m_doc, text);
-                    }
-                    break;
-                }
-                case pxfShort: {
-                    short int number = 0;
-                    value.null = PX_get_data_short(m_doc, data, field->px_flen, &number) <= 0;
-                    value.integer = number;
-                    break;
-                }
-                case pxfLogical: {
-                    char flag = 0;
-                    value.null = PX_get_data_byte(m_doc, data, field->px_flen, &flag) <= 0;
-                    value.integer = flag;
-                    break;
-                }
-                case pxfNumber:
-                case pxfCurrency:
-                case pxfTimestamp:
-                    value.null = PX_get_data_double(m_doc, data, field->px_flen, &value.number) <= 0;
-                    break;
-                default:
-                    // pxlib's long decoder does not report empty date and time fields; an empty
-                    // field is stored as all zero bytes.
-                    value.null = PX_get_data_long(m_doc, data, field->px_flen, &value.integer) <= 0 ||
-                                 std::all_of(data, data + field->px_flen, [](char c) { return c == 0; });
-                }
-                row.push_back(value);
-            }
-            rows.push_back(std::move(row));
-        }
-        return rows;
-    }
-
-private:
-    pxdoc_t* m_doc;
-    bool m_open = false;
-};
+using testing_support::OracleValue;
+using testing_support::PxlibDocument;
 
 class PxlibInterop : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { PX_boot(); }
-    static void TearDownTestSuite() { PX_shutdown(); }
-
     void SetUp() override { m_directory = m_temporary.path(); }
 
     marlovex::testing_support::TempDirectory m_temporary;
