@@ -2,6 +2,7 @@
 // display derived from them, and the once-a-second mirror of the download form's status line.
 #include "companion/http_get_form.h"
 #include "tracker/colour_line.h"
+#include "tracker/crossing_notifier.h"
 #include "tracker/date_time_picker.h"
 #include "tracker/quote_list_model.h"
 #include "tracker/record_navigator.h"
@@ -151,6 +152,8 @@ void TOSP_Form::Timer1Timer() {
         const double warrant = writeWarrantHeader();
         const ProfitFigures profit = writeProfitPanel(warrant);
         trailLimitsAndPlaceLines(warrant, profit);
+        announceCrossing(m_warrantLevels, tables.Table3);
+        announceCrossing(m_underlyingLevels, tables.Table5);
         FormResize();
         Edit3Change(this);
         CalcEnabled = true;
@@ -248,10 +251,16 @@ double TOSP_Form::writeUnderlyingHeader() {
 void TOSP_Form::colourUnderlyingPrice(double price) {
     try {
         if (!Edit4->text().isEmpty()) {
-            setTextColour(Label33, valueOf(Edit4) > price ? red : black);
+            const double level = valueOf(Edit4);
+            const bool below = level > price;
+            setTextColour(Label33, below ? red : black);
+            m_underlyingLevels.mark(below ? LevelSide::BelowFalling : LevelSide::Inside, price, level);
         }
         if (!Edit5->text().isEmpty()) {
-            setTextColour(Label33, valueOf(Edit5) < price ? green : black);
+            const double level = valueOf(Edit5);
+            const bool above = level < price;
+            setTextColour(Label33, above ? green : black);
+            m_underlyingLevels.mark(above ? LevelSide::AboveRising : LevelSide::Inside, price, level);
         }
     } catch (const std::exception&) {
         // A level that is no number colours nothing.
@@ -347,13 +356,18 @@ void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigure
                         tables.statistics.BasisAtOSMax);
             if (!Edit6->text().isEmpty()) {
                 const double level = valueOf(Edit6);
-                setTextColour(Label34, level > warrantPrice ? red : black);
+                const bool below = level > warrantPrice;
+                setTextColour(Label34, below ? red : black);
+                m_warrantLevels.mark(below ? LevelSide::BelowFalling : LevelSide::Inside, warrantPrice,
+                                     level);
                 DBChart1->ChartTool3->setValue(level);
                 DBChart1->ChartTool3->setVisible(CheckBox5->isChecked());
             }
             if (!Edit7->text().isEmpty()) {
                 const double level = valueOf(Edit7);
-                setTextColour(Label34, level < warrantPrice ? green : black);
+                const bool above = level < warrantPrice;
+                setTextColour(Label34, above ? green : black);
+                m_warrantLevels.mark(above ? LevelSide::AboveRising : LevelSide::Inside, warrantPrice, level);
                 DBChart1->ChartTool5->setValue(level);
                 DBChart1->ChartTool5->setVisible(CheckBox5->isChecked());
             }
@@ -370,6 +384,24 @@ void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigure
         // Trailing is a convenience; a failure in it never stops the tick.
     }
     DBChart1->replot();
+}
+
+void TOSP_Form::announceCrossing(LevelWatch& watch, paradox::Table& instrument) {
+    const std::optional<LevelCrossing> crossing = watch.endTick();
+    if (!crossing) {
+        return;
+    }
+    const bool falling = crossing->side == LevelSide::BelowFalling;
+    const QString title = (falling ? QStringLiteral("Alarm fällt: ") : QStringLiteral("Alarm steigt: ")) +
+                          QString::fromStdString(instrument.field("FirmenName").asString());
+    const QString text =
+        QStringLiteral("Kurs %1 %2 %3")
+            .arg(QString::fromStdString(formats::formatPattern(crossing->price, "#####0.00", m_numbers)),
+                 falling ? QStringLiteral("unter") : QStringLiteral("über"), shortest(crossing->level));
+    if (m_crossingNotifier == nullptr) {
+        m_crossingNotifier = new CrossingNotifier(this);
+    }
+    m_crossingNotifier->notify(title, text);
 }
 
 void TOSP_Form::Timer2Timer() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/registry/registry.h"
+#include "tracker/level_crossing.h"
 #include "tracker/quote_tables.h"
 #include "ui/mdi_child_form.h"
 
@@ -38,6 +39,7 @@ class THttpGetForm;
 
 namespace marlovex::tracker {
 
+class CrossingNotifier;
 class DateTimePicker;
 class QuoteListModel;
 class RecordNavigator;
@@ -317,6 +319,8 @@ private:
     void trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
                      const QCPGraph* series, double percentBaseFalling, double percentBaseRising);
     void trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit);
+    // Tells the user when the tick's colouring shows a level newly crossed.
+    void announceCrossing(LevelWatch& watch, paradox::Table& instrument);
 
     // Runs one estimate conversion: `write` gets the latest warrant and underlying prices and
     // writes the other input; the recalculation follows.
@@ -351,6 +355,9 @@ private:
     formats::NumberLocale m_numbers;
     formats::DateTimeLocale m_dates;
     companion::THttpGetForm* m_downloadForm = nullptr;
+    CrossingNotifier* m_crossingNotifier = nullptr;
+    LevelWatch m_warrantLevels;
+    LevelWatch m_underlyingLevels;
 };
 
 } // namespace marlovex::tracker

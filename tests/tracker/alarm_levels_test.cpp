@@ -2,6 +2,7 @@
 #include "tracker/tracker_chart.h"
 #include "tracker_window_fixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -62,6 +63,63 @@ TEST_F(AlarmLevelsTest, ReleasingTheRedLineSetsTheFallingLevelAndStopsItsTrailin
     emit m_window->DBChart1->ChartTool5->endDrag(2.0);
     EXPECT_EQ(m_window->Edit7->text(), "1,5");
     EXPECT_EQ(m_window->Edit6->text(), falling);
+}
+
+class CrossingNoticeTest : public AlarmLevelsTest {
+protected:
+    // The note of the latest tick, emptied for the next one; "" when the tick announced nothing.
+    QString tickAndTakeNote() {
+        m_window->Timer1Timer();
+        auto* note = m_window->findChild<QLabel*>(QStringLiteral("crossingNote"));
+        if (note == nullptr || note->isHidden()) {
+            return {};
+        }
+        const QString text = note->text();
+        note->clear();
+        note->hide();
+        return text;
+    }
+};
+
+TEST_F(CrossingNoticeTest, ACrossingIsAnnouncedOnceUntilThePriceComesBack) {
+    EXPECT_EQ(tickAndTakeNote(), "");
+
+    m_window->Edit6->setText("1,65");
+    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 1,65");
+    EXPECT_EQ(tickAndTakeNote(), "");
+    // The announcement changes no level.
+    EXPECT_EQ(m_window->Edit6->text(), "1,65");
+
+    m_window->Edit6->setText("1,55");
+    EXPECT_EQ(tickAndTakeNote(), "");
+    m_window->Edit6->setText("1,62");
+    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 1,62");
+
+    // The rising level decides the label's colour; turning from red to green is a new crossing.
+    m_window->Edit7->setText("1,5");
+    EXPECT_EQ(tickAndTakeNote(), "Alarm steigt: DAX Call 20000 – Kurs 1,60 über 1,5");
+    EXPECT_EQ(tickAndTakeNote(), "");
+}
+
+TEST_F(CrossingNoticeTest, TheUnderlyingIsWatchedOnItsOwn) {
+    m_window->Edit4->setText("20100");
+    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX – Kurs 20050,00 unter 20100");
+    m_window->Edit6->setText("1,65");
+    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 1,65");
+    EXPECT_EQ(tickAndTakeNote(), "");
+}
+
+TEST_F(CrossingNoticeTest, TheNoteLeavesTheWindowUsableAndClosesOnAClick) {
+    m_window->Edit5->setText("20000");
+    m_window->Timer1Timer();
+    auto* note = m_window->findChild<QLabel*>(QStringLiteral("crossingNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_EQ(note->width(), m_window->width());
+    EXPECT_EQ(note->geometry().bottom(), m_window->height() - 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QTest::mouseClick(note, Qt::LeftButton);
+    EXPECT_TRUE(note->isHidden());
 }
 
 } // namespace

@@ -103,6 +103,25 @@ TEST_F(CalculatorTest, LossesShowRedAndAQuantityOfZeroCostsNothing) {
     EXPECT_EQ(m_window->Label57->text(), "0,00");
 }
 
+TEST_F(CalculatorTest, ProfitsTooLargeForSevenDigitsShowInExponentFormColouredBySign) {
+    m_window->Edit3->setText("1,50");
+    m_window->Edit9->setText("100000000");
+    m_window->Edit1->setText("1,70");
+    EXPECT_TRUE(m_window->Label57->text().contains('E')) << m_window->Label57->text().toStdString();
+    EXPECT_EQ(textColour(m_window->Label57), black);
+    m_window->Edit1->setText("1,30");
+    EXPECT_TRUE(m_window->Label57->text().contains('E')) << m_window->Label57->text().toStdString();
+    EXPECT_EQ(textColour(m_window->Label57), red);
+}
+
+TEST_F(CalculatorTest, AnEstimateThatIsNoNumberChangesNothingWithoutARatioEither) {
+    m_window->OSBasisRatio = 0;
+    m_window->Edit1->setText("1,70");
+    m_window->Edit1->setText("1,6x");
+    EXPECT_EQ(m_window->Edit2->text(), "0,00");
+    EXPECT_TRUE(m_window->CalcEnabled);
+}
+
 TEST_F(CalculatorTest, TheFeesSwitchIsBlockedByAnExactZero) {
     m_window->Edit8->setText("0");
     m_window->CheckBox4->setChecked(true);
