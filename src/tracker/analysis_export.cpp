@@ -1,10 +1,97 @@
-// Entries of the warrant and its underlying in the product family's intraday analysis table.
+// Entries of the warrant and its underlying in the product family's intraday analysis table:
+// their rows, the limits that follow the alarm levels, and the break-even price of the position.
+// The family's own intraday analysis creates the table; the tracker never does.
+#include "platform/paths/file_names.h"
+#include "tracker/analysis_rows.h"
 #include "tracker/tosp_form.h"
+#include "ui/dialogs.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <cmath>
+#include <exception>
+#include <filesystem>
 
 namespace marlovex::tracker {
 
-// Enters the trailed limits into the intraday analysis table when "Limit autom. in der
-// Intraday-Analyse anpassen" is checked; the table is not written yet.
-void TOSP_Form::Analyseeintragen1Click(QObject*) {}
+double TOSP_Form::levelOr(const QLineEdit* level, const QLabel* price, double factor) const {
+    if (!level->text().isEmpty()) {
+        return valueOf(level);
+    }
+    return formats::parseDecimal(price->text().toStdString(), m_numbers) * factor;
+}
+
+bool TOSP_Form::openAnalysisTable(paradox::Table& analysis) const {
+    if (!paths::fileExistsCaseInsensitive(std::filesystem::path(TempPath) / "Analyse.db")) {
+        return false;
+    }
+    analysis.setDatabaseName(TempPath);
+    analysis.setTableName("Analyse.db");
+    analysis.setTableType(paradox::TableType::Paradox);
+    analysis.open();
+    return true;
+}
+
+void TOSP_Form::enterAnalysisRow(paradox::Table& analysis, paradox::Table& instrument,
+                                 paradox::Table& quotes) {
+    if (!analysis::findRow(analysis, instrument.field("FirmenName").asString())) {
+        analysis::appendRow(analysis, instrument, quotes, m_environment.now());
+    }
+}
+
+void TOSP_Form::Analyseeintragen1Click(QObject*) {
+    try {
+        paradox::Table analysis;
+        if (!openAnalysisTable(analysis)) {
+            return;
+        }
+        enterAnalysisRow(analysis, tables.Table3, tables.Table1);
+        analysis::writeLimits(analysis, levelOr(Edit6, Label34, 0.9), levelOr(Edit7, Label34, 1.1));
+        enterAnalysisRow(analysis, tables.Table5, tables.Table2);
+        analysis::writeLimits(analysis, levelOr(Edit4, Label33, 0.9), levelOr(Edit5, Label33, 1.1));
+    } catch (const std::exception&) {
+        // The entries run inside ticks and after the messenger's hand-over: a locked table or a
+        // price label that still reads "Kurs" must interrupt neither, and the next call retries.
+    }
+}
+
+double TOSP_Form::breakEvenPrice() {
+    const double purchase = valueOf(Edit3);
+    const double quantity = valueOf(Edit9);
+    if (quantity == 0) {
+        throw formats::ConversionError("Eine Stückzahl von 0 hat keine Gewinnschwelle.");
+    }
+    double fees = 0;
+    if (CheckBox4->isChecked()) {
+        fees = legFees(tables.Table1.field("Kurs").asFloat(), quantity) + legFees(purchase, quantity);
+    }
+    const double breakEven = (purchase * quantity + fees) / quantity;
+    if (!std::isfinite(breakEven)) {
+        throw formats::ConversionError("Die Gewinnschwelle ist keine Zahl.");
+    }
+    return breakEven;
+}
+
+void TOSP_Form::AnalyseGewinnEintragen1Click(QObject*) {
+    paradox::Table analysis;
+    if (!openAnalysisTable(analysis)) {
+        ui::dialogs().showMessage(this,
+                                  QStringLiteral("Legen Sie erst die Intraday-Analyse-Datei über den Aufruf "
+                                                 "unter MARLOVEX=>EXTRAS=>INTRADAY-ANALYSE an."));
+        return;
+    }
+    enterAnalysisRow(analysis, tables.Table3, tables.Table1);
+    try {
+        analysis::writeBreakEven(analysis, breakEvenPrice());
+    } catch (const std::exception&) {
+        // A quantity of 0 or an input that is no number has no break-even price; the row keeps
+        // the one it had.
+    }
+}
+
+void TOSP_Form::SpeedButton6Click(QObject* sender) {
+    AnalyseGewinnEintragen1Click(sender);
+}
 
 } // namespace marlovex::tracker

@@ -8,6 +8,7 @@
 
 #include "platform/registry/registry.h"
 #include "tracker/level_crossing.h"
+#include "tracker/messenger_record.h"
 #include "tracker/quote_tables.h"
 #include "ui/mdi_child_form.h"
 
@@ -128,8 +129,15 @@ public:
     void Edit4Change();
     void ChartTool3EndDragLine(double value);
 
-    // Analysis export, called by the tick.
+    // Daily recording of every instrument's latest quote into Aktien.db and Volumen.db.
+    void EintragenClick();
+
+    // Hand-over to the price messenger and entries in the intraday analysis table.
+    void KursinMessagereintragen1Click(QObject* sender);
+    void SpeedButton5Click(QObject* sender);
+    void SpeedButton6Click(QObject* sender);
     void Analyseeintragen1Click(QObject* sender);
+    void AnalyseGewinnEintragen1Click(QObject* sender);
 
     void CheckBox1Click();
     void CheckBox3Click();
@@ -330,6 +338,21 @@ private:
     // The latest quote of a quote view (0 for none); the view stands on it afterwards.
     double lastPrice(paradox::Table& quotes);
     void takePriceOver(paradox::Table& quotes, QLineEdit* input);
+    // A level as the hand-overs write it: the level's value, or the price a label shows times
+    // `factor` when the level is empty. Throws when the text read is no number.
+    double levelOr(const QLineEdit* level, const QLabel* price, double factor) const;
+    // Opens Analyse.db in TempPath; false, and nothing opened, when the file does not exist.
+    bool openAnalysisTable(paradox::Table& analysis) const;
+    // Moves to the row of `instrument`'s current record, appending it first when it is missing.
+    void enterAnalysisRow(paradox::Table& analysis, paradox::Table& instrument, paradox::Table& quotes);
+    // The break-even price of the position at the current warrant quote; throws for a quantity
+    // of 0 and inputs that are no numbers.
+    double breakEvenPrice();
+    void openMessageTable(paradox::Table& messages) const;
+    // What a hand-over tells the messenger, read in the order the window's fields are filled;
+    // `firstPrice` moves the instrument's quotes to their first one and reads its price.
+    messenger::HandOver handOverOf(paradox::Table& instrument, const QLabel* price, const QLineEdit* falling,
+                                   const QLineEdit* rising, const std::function<double()>& firstPrice);
     // Falling and rising level 10 % below and above the price a label shows.
     void proposeLevels(const QLabel* lastPrice, QLineEdit* falling, QLineEdit* rising);
     void showBandWidth(const QLineEdit* falling, const QLineEdit* rising, QLabel* width);

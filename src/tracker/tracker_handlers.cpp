@@ -89,6 +89,11 @@ void TOSP_Form::connectHandlers() {
     }
     connect(DBChart1->ChartTool3, &ColourLine::endDrag, this,
             [this](double value) { ui::runHandler([this, value] { ChartTool3EndDragLine(value); }); });
+    bind(Eintragen, &QPushButton::clicked, [](TOSP_Form* form) { form->EintragenClick(); });
+    bind(SpeedButton11, &QToolButton::clicked,
+         [](TOSP_Form* form) { form->KursinMessagereintragen1Click(form); });
+    bind(SpeedButton5, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton5Click(form); });
+    bind(SpeedButton6, &QToolButton::clicked, [](TOSP_Form* form) { form->SpeedButton6Click(form); });
     bind(CheckBox3, &QCheckBox::toggled, [](TOSP_Form* form) { form->CheckBox3Click(); });
     bind(DiagrammEigenschaften1, &QAction::triggered,
          [](TOSP_Form* form) { form->DiagrammEigenschaften1Click(); });

@@ -1,0 +1,79 @@
+#include "tracker/analysis_rows.h"
+
+#include <functional>
+
+namespace marlovex::tracker::analysis {
+namespace {
+
+// Runs `fill` on the record in edit or insert state and posts it; on any failure the record is
+// cancelled before the failure goes on to the caller.
+void postOrCancel(paradox::Table& table, const std::function<void()>& fill) {
+    try {
+        fill();
+        table.post();
+    } catch (...) {
+        table.cancel();
+        throw;
+    }
+}
+
+// The columns of a new row that hold the security's price at creation.
+constexpr const char* priceColumns[] = {"Kurs",       "KursMax",    "KursMin",    "GlD1",   "GlD2",
+                                        "GlD1Minus1", "GlD2Minus1", "Stochastik", "AktKurs"};
+// The columns of a new row that start at 0.
+constexpr const char* zeroColumns[] = {"MaxProzent", "MinProzent", "MaxDifferenz", "Bewertung",
+                                       "Differenz",  "Prozent",    "OrvelFaktor"};
+constexpr const char* zeroCountColumns[] = {"AktVolumen", "Index", "DiffVolumen"};
+
+} // namespace
+
+bool findRow(paradox::Table& analysis, const std::string& name) {
+    for (analysis.first(); !analysis.eof(); analysis.next()) {
+        if (analysis.field("Wertpapier").asString() == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void appendRow(paradox::Table& analysis, paradox::Table& instrument, paradox::Table& quotes,
+               formats::DateTime today) {
+    analysis.append();
+    postOrCancel(analysis, [&] {
+        analysis.field("Wertpapier").setString(instrument.field("FirmenName").asString());
+        analysis.field("Firma").setInteger(instrument.field("Firma").asInteger());
+        analysis.field("Gruppe").setInteger(instrument.field("Gruppe").asInteger());
+        analysis.field("Branche").setInteger(instrument.field("Branche").asInteger());
+        analysis.field("Merkmal").setInteger(instrument.field("Merkmal").asInteger());
+        analysis.field("Favorit").setBoolean(instrument.field("Aktiv").asBoolean());
+        analysis.field("Datum").setDateTime(formats::datePart(today));
+        for (const char* column : zeroCountColumns) {
+            analysis.field(column).setInteger(0);
+        }
+        const std::string code = instrument.field("Kennung").asString();
+        analysis.field("Kennung").setString(code.empty() ? instrument.field("ZDF").asString() : code);
+        const double price = quotes.field("Kurs").asFloat();
+        for (const char* column : priceColumns) {
+            analysis.field(column).setFloat(price);
+        }
+        for (const char* column : zeroColumns) {
+            analysis.field(column).setFloat(0);
+        }
+        analysis.field("OrvelRate").setFloat(1);
+    });
+}
+
+void writeLimits(paradox::Table& analysis, double limitMinus, double limitPlus) {
+    analysis.edit();
+    postOrCancel(analysis, [&] {
+        analysis.field("LimitMinus").setFloat(limitMinus);
+        analysis.field("LimitPlus").setFloat(limitPlus);
+    });
+}
+
+void writeBreakEven(paradox::Table& analysis, double breakEven) {
+    analysis.edit();
+    postOrCancel(analysis, [&] { analysis.field("Gewinnschwelle").setFloat(breakEven); });
+}
+
+} // namespace marlovex::tracker::analysis

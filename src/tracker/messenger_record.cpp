@@ -1,0 +1,50 @@
+#include "tracker/messenger_record.h"
+
+#include <exception>
+
+namespace marlovex::tracker::messenger {
+namespace {
+
+// The messenger's own programs compare instrument numbers as text, so a number stored in a text
+// field matches as well.
+bool holds(paradox::Table& messages, std::int64_t number) {
+    return !messages.eof() && messages.field("FirmaNr").asString() == std::to_string(number);
+}
+
+} // namespace
+
+bool findRecord(paradox::Table& messages, std::int64_t number) {
+    for (messages.first(); !messages.eof(); messages.next()) {
+        if (holds(messages, number)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void writeHandOver(paradox::Table& messages, const HandOver& handOver) {
+    if (!messages.isEmpty() && holds(messages, handOver.number)) {
+        messages.edit();
+    } else {
+        messages.append();
+    }
+    try {
+        try {
+            messages.field("FirmaNr").setInteger(handOver.number);
+        } catch (const std::exception&) {
+            // A number the field cannot hold leaves it as it is; the name still identifies the record.
+        }
+        messages.field("Firma").setString(handOver.name);
+        messages.field("Kurs").setFloat(handOver.price);
+        messages.field("Anfang").setFloat(handOver.first);
+        messages.field("Minimum").setFloat(handOver.minimum);
+        messages.field("Maximum").setFloat(handOver.maximum);
+        messages.field("Message").setBoolean(true);
+        messages.post();
+    } catch (...) {
+        messages.cancel();
+        throw;
+    }
+}
+
+} // namespace marlovex::tracker::messenger
