@@ -125,6 +125,8 @@ void writeDemoSettings(const std::filesystem::path& registryFile, const std::fil
     settings.writeString("OS_AnkaufAnteile", "1000");
     settings.writeBool("OS_Call", false);
     settings.writeString("OS_Limitanpassung", "5%");
+    // The trailed limits go into Temp/Analyse.db at every tick.
+    settings.writeBool("OS_Auto", true);
     // The demo shows quotes arriving: the tracker fetches and redraws every half second.
     settings.writeBool("OS_Turbo", true);
     settings.writeInteger("ShowWinWidth", 1100);
