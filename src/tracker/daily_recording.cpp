@@ -57,6 +57,20 @@ struct LatestQuote {
     std::int64_t volume = 0;
 };
 
+// Writes the instrument's record of `day`: in place when its last record is of that day, else as
+// a new record.
+void writeDay(paradox::Table& daily, bool sameDay, double day, const char* field,
+              const paradox::Value& value) {
+    if (sameDay) {
+        daily.edit();
+    } else {
+        daily.append();
+    }
+    daily.field("Datum").setDateTime(day);
+    daily.field(field).setValue(value);
+    daily.post();
+}
+
 // Brings the instrument's daily price up to `latest`: a new record for a new day, the day's
 // record corrected for a new price. `announce` runs before anything is written.
 void recordPrice(paradox::Table& prices, const LatestQuote& latest, const std::function<void()>& announce) {
@@ -66,14 +80,7 @@ void recordPrice(paradox::Table& prices, const LatestQuote& latest, const std::f
         return;
     }
     announce();
-    if (sameDay) {
-        prices.edit();
-    } else {
-        prices.append();
-    }
-    prices.field("Datum").setDateTime(latest.day);
-    prices.field("Kurs").setFloat(latest.price);
-    prices.post();
+    writeDay(prices, sameDay, latest.day, "Kurs", latest.price);
 }
 
 // The same for the daily volume, kept only for instruments whose history already holds a
@@ -88,14 +95,7 @@ void recordVolume(paradox::Table& volumes, const LatestQuote& latest) {
     if (sameDay && stored == latest.volume) {
         return;
     }
-    if (sameDay) {
-        volumes.edit();
-    } else {
-        volumes.append();
-    }
-    volumes.field("Datum").setDateTime(latest.day);
-    volumes.field("Volumen").setInteger(latest.volume);
-    volumes.post();
+    writeDay(volumes, sameDay, latest.day, "Volumen", latest.volume);
 }
 
 } // namespace

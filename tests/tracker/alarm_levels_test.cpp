@@ -13,9 +13,7 @@ namespace {
 class AlarmLevelsTest : public TrackerWindowTest {
 protected:
     AlarmLevelsTest() {
-        registry::Registry registry = settings();
-        registry.writeString("OS_Option", "DAX Call 20000");
-        registry.writeString("OS_Basis", "DAX");
+        rememberCallOnDax();
         m_window = createWindow();
     }
 

@@ -20,9 +20,7 @@ QColor textColour(const QLabel* label) {
 class CalculatorTest : public TrackerWindowTest {
 protected:
     CalculatorTest() {
-        registry::Registry registry = settings();
-        registry.writeString("OS_Option", "DAX Call 20000");
-        registry.writeString("OS_Basis", "DAX");
+        rememberCallOnDax();
         m_window = createWindow();
         m_window->OSBasisRatio = 0.001;
     }

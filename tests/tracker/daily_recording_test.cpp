@@ -64,9 +64,7 @@ protected:
     DailyRecordingTest() {
         market::createEmptyTable(m_day.directory(), market::dailyPriceTableLayout());
         market::createEmptyTable(m_day.directory(), market::dailyVolumeTableLayout());
-        registry::Registry registry = settings();
-        registry.writeString("OS_Option", "DAX Call 20000");
-        registry.writeString("OS_Basis", "DAX");
+        rememberCallOnDax();
         m_window = createWindow();
     }
 

@@ -19,9 +19,7 @@ using testing_support::readWithPxlib;
 class HandOverTest : public TrackerWindowTest {
 protected:
     HandOverTest() {
-        registry::Registry registry = settings();
-        registry.writeString("OS_Option", "DAX Call 20000");
-        registry.writeString("OS_Basis", "DAX");
+        rememberCallOnDax();
         std::filesystem::create_directories(tempDirectory());
         market::createEmptyTable(m_day.directory(), market::messageTableLayout());
         market::createEmptyTable(tempDirectory(), market::analysisTableLayout());

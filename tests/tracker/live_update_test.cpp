@@ -28,11 +28,7 @@ const QColor black(0, 0, 0);
 
 class LiveUpdateTest : public TrackerWindowTest {
 protected:
-    LiveUpdateTest() {
-        registry::Registry registry = settings();
-        registry.writeString("OS_Option", "DAX Call 20000");
-        registry.writeString("OS_Basis", "DAX");
-    }
+    LiveUpdateTest() { rememberCallOnDax(); }
 
     // A window on a second warrant whose quotes the test chooses.
     std::unique_ptr<TOSP_Form> createWindowOnPut(std::initializer_list<double> quotes) {

@@ -44,6 +44,13 @@ protected:
         return registry;
     }
 
+    // Makes the next window open on the call and the DAX, as if it had been the last pair shown.
+    void rememberCallOnDax() {
+        registry::Registry registry = settings();
+        registry.writeString("OS_Option", "DAX Call 20000");
+        registry.writeString("OS_Basis", "DAX");
+    }
+
     // The quotes lie on an earlier day: unless a test answers the archive question itself, the
     // user keeps them.
     std::unique_ptr<TOSP_Form> createWindow() {

@@ -66,9 +66,7 @@ TEST_F(TrackerWindowTest, DefaultDirectoriesFollowTheProgramDirectory) {
 }
 
 TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotes) {
-    registry::Registry registry = settings();
-    registry.writeString("OS_Option", "DAX Call 20000");
-    registry.writeString("OS_Basis", "DAX");
+    rememberCallOnDax();
     auto window = createWindow();
     EXPECT_EQ(window->Button1->text(), "DAX Call 20000");
     EXPECT_EQ(window->Button2->text(), "DAX");
@@ -258,9 +256,7 @@ TEST_F(TrackerWindowTest, TheFramesNamesAreAppliedWithoutTouchingTheTitle) {
 }
 
 TEST_F(TrackerWindowTest, ImportStartsTheProgramForEachSwitchedOnInstrument) {
-    registry::Registry registry = settings();
-    registry.writeString("OS_Option", "DAX Call 20000");
-    registry.writeString("OS_Basis", "DAX");
+    rememberCallOnDax();
     auto window = createWindow();
     const std::string lorquin = (m_home.path() / "Marlovex" / "Lorquin").string();
 
@@ -284,9 +280,7 @@ TEST_F(TrackerWindowTest, ImportStartsTheProgramForEachSwitchedOnInstrument) {
 }
 
 TEST_F(TrackerWindowTest, TimeFilterSwitchRefiltersTheList) {
-    registry::Registry registry = settings();
-    registry.writeString("OS_Option", "DAX Call 20000");
-    registry.writeString("OS_Basis", "DAX");
+    rememberCallOnDax();
     auto window = createWindow();
     window->refreshQuoteViews();
     ASSERT_EQ(window->DataSource1->rowCount(), 2);
