@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -10,15 +11,20 @@
 namespace marlovex::tracker {
 namespace {
 
-// One tray icon serves every window of the program; it exists from the first message on.
-QSystemTrayIcon* trayIcon() {
-    static QSystemTrayIcon* icon = [] {
-        auto* created = new QSystemTrayIcon(QApplication::windowIcon(), qApp);
+// One tray icon serves every window of the program; it exists from the first message on and
+// shows the icon of the window that sent it.
+QSystemTrayIcon* trayIcon(const QIcon& icon) {
+    static QSystemTrayIcon* tray = [&icon] {
+        auto* created = new QSystemTrayIcon(icon, qApp);
         created->setToolTip(QApplication::applicationDisplayName());
         created->show();
         return created;
     }();
-    return icon;
+    return tray;
+}
+
+QString lineOf(const CrossingNotice& notice) {
+    return notice.title + QStringLiteral(" – ") + notice.text;
 }
 
 } // namespace
@@ -41,12 +47,25 @@ CrossingNotifier::CrossingNotifier(QWidget* window)
     window->installEventFilter(this);
 }
 
-void CrossingNotifier::notify(const QString& title, const QString& text) {
-    if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
-        trayIcon()->showMessage(title, text, QSystemTrayIcon::Warning);
+void CrossingNotifier::notify(const std::vector<CrossingNotice>& notices) {
+    if (notices.empty()) {
         return;
     }
-    m_note->setText(title + QStringLiteral(" – ") + text);
+    QStringList lines;
+    for (const CrossingNotice& notice : notices) {
+        lines << lineOf(notice);
+    }
+    if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
+        QSystemTrayIcon* tray = trayIcon(m_window->windowIcon());
+        if (notices.size() == 1) {
+            tray->showMessage(notices.front().title, notices.front().text, QSystemTrayIcon::Warning);
+        } else {
+            tray->showMessage(QStringLiteral("Alarm"), lines.join(QLatin1Char('\n')),
+                              QSystemTrayIcon::Warning);
+        }
+        return;
+    }
+    m_note->setText(lines.join(QLatin1Char('\n')));
     placeNote();
     m_note->show();
     m_note->raise();

@@ -7,12 +7,19 @@
 
 #include <QObject>
 #include <QString>
+#include <vector>
 
 class QLabel;
 class QTimer;
 class QWidget;
 
 namespace marlovex::tracker {
+
+// One crossing: the title names the level and the instrument, the text the price and the level.
+struct CrossingNotice {
+    QString title;
+    QString text;
+};
 
 class CrossingNotifier : public QObject {
     Q_OBJECT
@@ -21,10 +28,8 @@ public:
     // `window` carries the note when the desktop has no system tray.
     explicit CrossingNotifier(QWidget* window);
 
-    void notify(const QString& title, const QString& text);
-
-    // The note shown when there is no system tray; hidden until the first notification.
-    QLabel* note() const { return m_note; }
+    // Shows the crossings of one tick together, so that none hides another.
+    void notify(const std::vector<CrossingNotice>& notices);
 
     // How long a note stays in the window.
     static constexpr int noteDurationMs = 20000;

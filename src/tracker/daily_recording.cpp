@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -118,8 +117,7 @@ void TOSP_Form::EintragenClick() {
         if (!(latest.price > 0)) {
             continue;
         }
-        // The whole days, as a date field stores them.
-        latest.day = std::floor(views.quotes.field("ZEIT").asDateTime());
+        latest.day = formats::datePart(views.quotes.field("ZEIT").asDateTime());
         latest.volume = views.quotes.field("Volumen").asInteger();
         try {
             recordPrice(views.prices, latest, [&] {

@@ -15,6 +15,9 @@ void TOSP_Form::Button1Click() {
     warrants.disableControls();
     if (pickInstrument(warrants, Button1)) {
         tables.statistics.resetForWarrantSelection();
+        // Another instrument is a new watch: being beyond its levels is news even if the label
+        // was already coloured for the previous one.
+        m_warrantLevels = LevelWatch();
         tables.Table4.open();
         tables.Table1.open();
         tables.Table1.last();
@@ -29,6 +32,7 @@ void TOSP_Form::Button2Click() {
     underlyings.open();
     if (pickInstrument(underlyings, Button2)) {
         tables.statistics.resetForUnderlyingSelection();
+        m_underlyingLevels = LevelWatch();
         tables.Table2.open();
     }
     updateWindowTitle();
@@ -64,6 +68,9 @@ void TOSP_Form::Button1aender(QObject*) {
     warrants.disableControls();
     warrants.findKey({paradox::Value(Button1->text().toStdString())});
     tables.statistics.resetForWarrantSelection();
+    // Another instrument is a new watch: being beyond its levels is news even if the label
+    // was already coloured for the previous one.
+    m_warrantLevels = LevelWatch();
     tables.Table4.open();
     tables.Table1.open();
     tables.Table1.last();
@@ -75,6 +82,7 @@ void TOSP_Form::Button2aender(QObject*) {
     tables.Table5.open();
     tables.Table5.findKey({paradox::Value(Button2->text().toStdString())});
     tables.statistics.resetForUnderlyingSelection();
+    m_underlyingLevels = LevelWatch();
     tables.Table2.open();
     refreshQuoteViews();
 }

@@ -152,8 +152,7 @@ void TOSP_Form::Timer1Timer() {
         const double warrant = writeWarrantHeader();
         const ProfitFigures profit = writeProfitPanel(warrant);
         trailLimitsAndPlaceLines(warrant, profit);
-        announceCrossing(m_warrantLevels, tables.Table3);
-        announceCrossing(m_underlyingLevels, tables.Table5);
+        announceCrossings();
         FormResize();
         Edit3Change(this);
         CalcEnabled = true;
@@ -386,22 +385,41 @@ void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigure
     DBChart1->replot();
 }
 
-void TOSP_Form::announceCrossing(LevelWatch& watch, paradox::Table& instrument) {
+std::optional<CrossingNotice> TOSP_Form::noticeOf(LevelWatch& watch, paradox::Table& instrument) {
     const std::optional<LevelCrossing> crossing = watch.endTick();
     if (!crossing) {
-        return;
+        return std::nullopt;
     }
     const bool falling = crossing->side == LevelSide::BelowFalling;
-    const QString title = (falling ? QStringLiteral("Alarm fällt: ") : QStringLiteral("Alarm steigt: ")) +
-                          QString::fromStdString(instrument.field("FirmenName").asString());
-    const QString text =
+    CrossingNotice notice;
+    notice.title = (falling ? QStringLiteral("Alarm fällt: ") : QStringLiteral("Alarm steigt: ")) +
+                   QString::fromStdString(instrument.field("FirmenName").asString());
+    notice.text =
         QStringLiteral("Kurs %1 %2 %3")
             .arg(QString::fromStdString(formats::formatPattern(crossing->price, "#####0.00", m_numbers)),
                  falling ? QStringLiteral("unter") : QStringLiteral("über"), shortest(crossing->level));
-    if (m_crossingNotifier == nullptr) {
-        m_crossingNotifier = new CrossingNotifier(this);
+    return notice;
+}
+
+void TOSP_Form::announceCrossings() {
+    try {
+        std::vector<CrossingNotice> notices;
+        for (auto [watch, instrument] :
+             {std::pair{&m_warrantLevels, &tables.Table3}, std::pair{&m_underlyingLevels, &tables.Table5}}) {
+            if (std::optional<CrossingNotice> notice = noticeOf(*watch, *instrument)) {
+                notices.push_back(std::move(*notice));
+            }
+        }
+        if (notices.empty()) {
+            return;
+        }
+        if (m_crossingNotifier == nullptr) {
+            m_crossingNotifier = new CrossingNotifier(this);
+        }
+        m_crossingNotifier->notify(notices);
+    } catch (const std::exception&) {
+        // The notice is a courtesy; the tick goes on without it.
     }
-    m_crossingNotifier->notify(title, text);
 }
 
 void TOSP_Form::Timer2Timer() {

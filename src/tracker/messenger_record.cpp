@@ -3,27 +3,20 @@
 #include <exception>
 
 namespace marlovex::tracker::messenger {
-namespace {
-
-// The messenger's own programs compare instrument numbers as text, so a number stored in a text
-// field matches as well.
-bool holds(paradox::Table& messages, std::int64_t number) {
-    return !messages.eof() && messages.field("FirmaNr").asString() == std::to_string(number);
-}
-
-} // namespace
-
 bool findRecord(paradox::Table& messages, std::int64_t number) {
+    // The messenger's own programs compare instrument numbers as text, so a number stored in a
+    // text field matches as well.
+    const std::string wanted = std::to_string(number);
     for (messages.first(); !messages.eof(); messages.next()) {
-        if (holds(messages, number)) {
+        if (messages.field("FirmaNr").asString() == wanted) {
             return true;
         }
     }
     return false;
 }
 
-void writeHandOver(paradox::Table& messages, const HandOver& handOver) {
-    if (!messages.isEmpty() && holds(messages, handOver.number)) {
+void writeHandOver(paradox::Table& messages, const HandOver& handOver, bool found) {
+    if (found) {
         messages.edit();
     } else {
         messages.append();

@@ -25,8 +25,8 @@ struct HandOver {
 // returns false when there is none.
 bool findRecord(paradox::Table& messages, std::int64_t number);
 
-// Writes `handOver` into the record under the cursor when it is the instrument's, else into a
-// new record, and posts it. A failure cancels the record, so nothing partial is stored.
-void writeHandOver(paradox::Table& messages, const HandOver& handOver);
+// Writes `handOver` into the record under the cursor when `found` (findRecord's answer), else
+// into a new record, and posts it. A failure cancels the record, so nothing partial is stored.
+void writeHandOver(paradox::Table& messages, const HandOver& handOver, bool found);
 
 } // namespace marlovex::tracker::messenger

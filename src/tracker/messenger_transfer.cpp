@@ -37,14 +37,14 @@ void TOSP_Form::KursinMessagereintragen1Click(QObject* sender) {
     try {
         paradox::Table messages;
         openMessageTable(messages);
-        messenger::findRecord(messages, tables.Table3.field("Firma").asInteger());
+        const bool found = messenger::findRecord(messages, tables.Table3.field("Firma").asInteger());
         try {
             // The list shows the first quote as current afterwards, the one the record starts from.
             const messenger::HandOver handOver = handOverOf(tables.Table3, Label34, Edit6, Edit7, [this] {
                 moveQuoteCursor(&paradox::Table::first);
                 return tables.Table1.field("Kurs").asFloat();
             });
-            messenger::writeHandOver(messages, handOver);
+            messenger::writeHandOver(messages, handOver, found);
         } catch (const std::exception&) {
             // Before the first tick the price label reads "Kurs", and a level may be no number:
             // the record is not written, and the analysis entries below still run.
@@ -59,12 +59,12 @@ void TOSP_Form::SpeedButton5Click(QObject*) {
     {
         paradox::Table messages;
         openMessageTable(messages);
-        messenger::findRecord(messages, tables.Table5.field("Firma").asInteger());
+        const bool found = messenger::findRecord(messages, tables.Table5.field("Firma").asInteger());
         const messenger::HandOver handOver = handOverOf(tables.Table5, Label33, Edit4, Edit5, [this] {
             tables.Table2.first();
             return tables.Table2.field("Kurs").asFloat();
         });
-        messenger::writeHandOver(messages, handOver);
+        messenger::writeHandOver(messages, handOver, found);
     }
     try {
         paradox::Table analysis;

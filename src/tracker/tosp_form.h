@@ -41,6 +41,7 @@ class THttpGetForm;
 namespace marlovex::tracker {
 
 class CrossingNotifier;
+struct CrossingNotice;
 class DateTimePicker;
 class QuoteListModel;
 class RecordNavigator;
@@ -327,8 +328,10 @@ private:
     void trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
                      const QCPGraph* series, double percentBaseFalling, double percentBaseRising);
     void trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit);
-    // Tells the user when the tick's colouring shows a level newly crossed.
-    void announceCrossing(LevelWatch& watch, paradox::Table& instrument);
+    // Tells the user, in one notice, of the levels the tick's colouring shows newly crossed.
+    void announceCrossings();
+    // The notice line of one crossing of `instrument`'s levels, or nothing.
+    std::optional<CrossingNotice> noticeOf(LevelWatch& watch, paradox::Table& instrument);
 
     // Runs one estimate conversion: `write` gets the latest warrant and underlying prices and
     // writes the other input; the recalculation follows.

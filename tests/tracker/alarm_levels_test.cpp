@@ -107,6 +107,26 @@ TEST_F(CrossingNoticeTest, TheUnderlyingIsWatchedOnItsOwn) {
     EXPECT_EQ(tickAndTakeNote(), "");
 }
 
+TEST_F(CrossingNoticeTest, CrossingsOfOneTickShareOneNotice) {
+    m_window->Edit6->setText("1,65");
+    m_window->Edit5->setText("20000");
+    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 1,65\n"
+                                 "Alarm steigt: DAX – Kurs 20050,00 über 20000");
+}
+
+TEST_F(CrossingNoticeTest, AnotherWarrantBeyondTheLevelIsANewCrossing) {
+    m_day.addInstrument(18, "DAX Put 21000");
+    m_day.addQuote(18, 9, 10, 0, 1.20);
+    // A window that lists the new warrant.
+    m_window = createWindow();
+    m_window->Edit6->setText("2");
+    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 2");
+    m_window->Button1->setText("DAX Put 21000");
+    m_window->Button1aender(m_window.get());
+    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Put 21000 – Kurs 1,20 unter 2");
+    EXPECT_EQ(tickAndTakeNote(), "");
+}
+
 TEST_F(CrossingNoticeTest, TheNoteLeavesTheWindowUsableAndClosesOnAClick) {
     m_window->Edit5->setText("20000");
     m_window->Timer1Timer();

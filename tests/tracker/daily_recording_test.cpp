@@ -192,7 +192,9 @@ TEST_F(DailyRecordingTest, ProgressIsPaintedAtOnceUnderTheBusyCursor) {
 }
 
 TEST_F(DailyRecordingTest, ZeroPricesAndInstrumentsWithoutTradedVolumeAreLeftOut) {
-    m_day.addQuote(warrantNumber, 9, 10, 0, 0.0);
+    // A zero price skips the instrument entirely, its volume included.
+    m_day.addQuote(warrantNumber, 9, 10, 0, 0.0, 1200);
+    addVolume(warrantNumber, december(3), 100);
     m_day.addQuote(bayerNumber, 10, 0, 0, 45.2, 30000);
     m_day.addQuote(daxNumber, 9, 10, 0, 20100.0, 950000);
     // The DAX's latest daily volume is 0: an earlier positive one does not count.
@@ -202,7 +204,7 @@ TEST_F(DailyRecordingTest, ZeroPricesAndInstrumentsWithoutTradedVolumeAreLeftOut
     press();
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
     EXPECT_EQ(prices(), (Rows{"575200 2026-12-04 45.2", "846900 2026-12-04 20100"}));
-    EXPECT_EQ(volumes(), (Rows{"846900 2026-12-02 500000", "846900 2026-12-03 0"}));
+    EXPECT_EQ(volumes(), (Rows{"17 2026-12-03 100", "846900 2026-12-02 500000", "846900 2026-12-03 0"}));
 }
 
 TEST_F(DailyRecordingTest, AQuoteOlderThanTheLatestDailyRecordIsStillAppended) {

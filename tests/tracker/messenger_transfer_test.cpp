@@ -9,7 +9,7 @@ namespace {
 
 class MessengerTransferTest : public HandOverTest {
 protected:
-    // A record the messenger already holds.
+    // A record the messenger already holds; its other prices and levels are 9.
     void storeMessage(std::int64_t number, double price) {
         paradox::Table messages;
         messages.setDatabaseName(m_day.directory());
@@ -18,6 +18,9 @@ protected:
         messages.append();
         messages.field("FirmaNr").setInteger(number);
         messages.field("Kurs").setFloat(price);
+        for (const char* field : {"Anfang", "Minimum", "Maximum"}) {
+            messages.field(field).setFloat(9);
+        }
         messages.post();
     }
 };
@@ -30,6 +33,7 @@ TEST_F(MessengerTransferTest, TwoClicksOnTheWarrantWriteOneRecord) {
     m_day.addQuote(warrantNumber, 9, 30, 0, 1.70);
     window->Timer1Timer();
     window->Edit6->setText("1,45");
+    window->Edit7->setText("1,95");
     window->SpeedButton11->click();
 
     const PxlibTable messages = readWithPxlib(messageFile());
@@ -40,7 +44,7 @@ TEST_F(MessengerTransferTest, TwoClicksOnTheWarrantWriteOneRecord) {
     // The day's first shown quote.
     EXPECT_DOUBLE_EQ(messages.at(0, "Anfang").number, 1.50);
     EXPECT_EQ(messages.at(0, "Minimum").number, 1.45);
-    EXPECT_EQ(messages.at(0, "Maximum").number, 1.9);
+    EXPECT_EQ(messages.at(0, "Maximum").number, 1.95);
     EXPECT_EQ(messages.at(0, "Message").integer, 1);
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
     // The list stands on the first quote, the one the record starts from.
@@ -78,6 +82,9 @@ TEST_F(MessengerTransferTest, TheFirstOfTwoRecordsOfAnInstrumentIsUpdated) {
     ASSERT_EQ(messages.rows.size(), 3u);
     EXPECT_EQ(messages.at(0, "Kurs").number, 1);
     EXPECT_DOUBLE_EQ(messages.at(1, "Kurs").number, 1.60);
+    EXPECT_DOUBLE_EQ(messages.at(1, "Anfang").number, 1.50);
+    EXPECT_DOUBLE_EQ(messages.at(1, "Minimum").number, 1.60 * 0.9);
+    EXPECT_DOUBLE_EQ(messages.at(1, "Maximum").number, 1.60 * 1.1);
     EXPECT_EQ(messages.at(1, "Message").integer, 1);
     EXPECT_EQ(messages.at(2, "Kurs").number, 3);
     EXPECT_TRUE(messages.at(2, "Message").null);
