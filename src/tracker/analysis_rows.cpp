@@ -1,21 +1,7 @@
 #include "tracker/analysis_rows.h"
 
-#include <functional>
-
 namespace marlovex::tracker::analysis {
 namespace {
-
-// Runs `fill` on the record in edit or insert state and posts it; on any failure the record is
-// cancelled before the failure goes on to the caller.
-void postOrCancel(paradox::Table& table, const std::function<void()>& fill) {
-    try {
-        fill();
-        table.post();
-    } catch (...) {
-        table.cancel();
-        throw;
-    }
-}
 
 // The columns of a new row that hold the security's price at creation.
 constexpr const char* priceColumns[] = {"Kurs",       "KursMax",    "KursMin",    "GlD1",   "GlD2",
@@ -39,7 +25,7 @@ bool findRow(paradox::Table& analysis, const std::string& name) {
 void appendRow(paradox::Table& analysis, paradox::Table& instrument, paradox::Table& quotes,
                formats::DateTime today) {
     analysis.append();
-    postOrCancel(analysis, [&] {
+    paradox::postOrCancel(analysis, [&] {
         analysis.field("Wertpapier").setString(instrument.field("FirmenName").asString());
         analysis.field("Firma").setInteger(instrument.field("Firma").asInteger());
         analysis.field("Gruppe").setInteger(instrument.field("Gruppe").asInteger());
@@ -65,7 +51,7 @@ void appendRow(paradox::Table& analysis, paradox::Table& instrument, paradox::Ta
 
 void writeLimits(paradox::Table& analysis, double limitMinus, double limitPlus) {
     analysis.edit();
-    postOrCancel(analysis, [&] {
+    paradox::postOrCancel(analysis, [&] {
         analysis.field("LimitMinus").setFloat(limitMinus);
         analysis.field("LimitPlus").setFloat(limitPlus);
     });
@@ -73,7 +59,7 @@ void writeLimits(paradox::Table& analysis, double limitMinus, double limitPlus) 
 
 void writeBreakEven(paradox::Table& analysis, double breakEven) {
     analysis.edit();
-    postOrCancel(analysis, [&] { analysis.field("Gewinnschwelle").setFloat(breakEven); });
+    paradox::postOrCancel(analysis, [&] { analysis.field("Gewinnschwelle").setFloat(breakEven); });
 }
 
 } // namespace marlovex::tracker::analysis

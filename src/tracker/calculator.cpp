@@ -1,6 +1,7 @@
 // The what-if calculator of the "Rechner" tab: estimated warrant and underlying prices converted
 // into each other through the day's ratio, differences to the current and purchase prices, the
 // invested sum and the profit or loss with or without fees.
+#include "tracker/price_colours.h"
 #include "tracker/tosp_form.h"
 #include "tracker/tracker_chart.h"
 
@@ -13,22 +14,13 @@
 namespace marlovex::tracker {
 namespace {
 
-const QColor red(255, 0, 0);
-const QColor black(0, 0, 0);
-
 QColor colourOf(const QLabel* label) {
     // A negative value, or an exponent form such as 1,2E-5, shows red.
-    return label->text().contains(QLatin1Char('-')) ? red : black;
-}
-
-void colour(QLabel* label, const QColor& colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    return label->text().contains(QLatin1Char('-')) ? lossRed : plainBlack;
 }
 
 void colourByText(QLabel* label) {
-    colour(label, colourOf(label));
+    setTextColour(label, colourOf(label));
 }
 
 } // namespace
@@ -138,7 +130,7 @@ void TOSP_Form::Edit3Change(QObject*) {
         const double quantity = valueOf(Edit9);
         Label57->setText(grouped(valueOf(Edit1) * quantity - valueOf(Edit3) * quantity - fees, 2));
         write(Label64, Label57->text());
-        colour(Label57, colourOf(Label64));
+        setTextColour(Label57, colourOf(Label64));
     } catch (const std::exception&) {
         // An input that is no number ends the recalculation here; the next tick repairs it.
     }

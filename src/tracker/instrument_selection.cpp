@@ -14,13 +14,7 @@ void TOSP_Form::Button1Click() {
     warrants.open();
     warrants.disableControls();
     if (pickInstrument(warrants, Button1)) {
-        tables.statistics.resetForWarrantSelection();
-        // Another instrument is a new watch: being beyond its levels is news even if the label
-        // was already coloured for the previous one.
-        m_warrantLevels = LevelWatch();
-        tables.Table4.open();
-        tables.Table1.open();
-        tables.Table1.last();
+        followChosenWarrant();
     }
     warrants.enableControls();
     updateWindowTitle();
@@ -31,9 +25,7 @@ void TOSP_Form::Button2Click() {
     paradox::Table& underlyings = tables.Table5;
     underlyings.open();
     if (pickInstrument(underlyings, Button2)) {
-        tables.statistics.resetForUnderlyingSelection();
-        m_underlyingLevels = LevelWatch();
-        tables.Table2.open();
+        followChosenUnderlying();
     }
     updateWindowTitle();
     refreshQuoteViews();
@@ -67,13 +59,7 @@ void TOSP_Form::Button1aender(QObject*) {
     warrants.open();
     warrants.disableControls();
     warrants.findKey({paradox::Value(Button1->text().toStdString())});
-    tables.statistics.resetForWarrantSelection();
-    // Another instrument is a new watch: being beyond its levels is news even if the label
-    // was already coloured for the previous one.
-    m_warrantLevels = LevelWatch();
-    tables.Table4.open();
-    tables.Table1.open();
-    tables.Table1.last();
+    followChosenWarrant();
     warrants.enableControls();
     refreshQuoteViews();
 }
@@ -81,10 +67,24 @@ void TOSP_Form::Button1aender(QObject*) {
 void TOSP_Form::Button2aender(QObject*) {
     tables.Table5.open();
     tables.Table5.findKey({paradox::Value(Button2->text().toStdString())});
+    followChosenUnderlying();
+    refreshQuoteViews();
+}
+
+void TOSP_Form::followChosenWarrant() {
+    tables.statistics.resetForWarrantSelection();
+    // Another instrument is a new watch: being beyond its levels is news even if the label
+    // was already coloured for the previous one.
+    m_warrantLevels = LevelWatch();
+    tables.Table4.open();
+    tables.Table1.open();
+    tables.Table1.last();
+}
+
+void TOSP_Form::followChosenUnderlying() {
     tables.statistics.resetForUnderlyingSelection();
     m_underlyingLevels = LevelWatch();
     tables.Table2.open();
-    refreshQuoteViews();
 }
 
 void TOSP_Form::updateWindowTitle() {

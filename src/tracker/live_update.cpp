@@ -4,6 +4,7 @@
 #include "tracker/colour_line.h"
 #include "tracker/crossing_notifier.h"
 #include "tracker/date_time_picker.h"
+#include "tracker/price_colours.h"
 #include "tracker/quote_list_model.h"
 #include "tracker/record_navigator.h"
 #include "tracker/tosp_form.h"
@@ -23,17 +24,6 @@ namespace {
 
 constexpr int turboInterval = 500;
 constexpr int normalInterval = 30000;
-
-const QColor red(255, 0, 0);
-const QColor green(0, 128, 0);
-const QColor black(0, 0, 0);
-
-void setTextColour(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
-    widget->setPalette(palette);
-}
 
 struct SeriesRange {
     double smallest = 0;
@@ -252,13 +242,13 @@ void TOSP_Form::colourUnderlyingPrice(double price) {
         if (!Edit4->text().isEmpty()) {
             const double level = valueOf(Edit4);
             const bool below = level > price;
-            setTextColour(Label33, below ? red : black);
+            setTextColour(Label33, below ? lossRed : plainBlack);
             m_underlyingLevels.mark(below ? LevelSide::BelowFalling : LevelSide::Inside, price, level);
         }
         if (!Edit5->text().isEmpty()) {
             const double level = valueOf(Edit5);
             const bool above = level < price;
-            setTextColour(Label33, above ? green : black);
+            setTextColour(Label33, above ? riseGreen : plainBlack);
             m_underlyingLevels.mark(above ? LevelSide::AboveRising : LevelSide::Inside, price, level);
         }
     } catch (const std::exception&) {
@@ -297,7 +287,7 @@ TOSP_Form::ProfitFigures TOSP_Form::writeProfitPanel(double price) {
     figures.fees = CheckBox4->isChecked() ? selling + buying : 0;
     Panel9->setText(grouped((price - figures.purchase) * quantity - figures.fees, 2));
     // The colour follows the price against the purchase, not the net profit.
-    setTextColour(Panel9, price - figures.purchase > 0 ? black : red);
+    setTextColour(Panel9, price - figures.purchase > 0 ? plainBlack : lossRed);
     return figures;
 }
 
@@ -356,7 +346,7 @@ void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigure
             if (!Edit6->text().isEmpty()) {
                 const double level = valueOf(Edit6);
                 const bool below = level > warrantPrice;
-                setTextColour(Label34, below ? red : black);
+                setTextColour(Label34, below ? lossRed : plainBlack);
                 m_warrantLevels.mark(below ? LevelSide::BelowFalling : LevelSide::Inside, warrantPrice,
                                      level);
                 DBChart1->ChartTool3->setValue(level);
@@ -365,7 +355,7 @@ void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigure
             if (!Edit7->text().isEmpty()) {
                 const double level = valueOf(Edit7);
                 const bool above = level < warrantPrice;
-                setTextColour(Label34, above ? green : black);
+                setTextColour(Label34, above ? riseGreen : plainBlack);
                 m_warrantLevels.mark(above ? LevelSide::AboveRising : LevelSide::Inside, warrantPrice, level);
                 DBChart1->ChartTool5->setValue(level);
                 DBChart1->ChartTool5->setVisible(CheckBox5->isChecked());

@@ -21,7 +21,7 @@ void writeHandOver(paradox::Table& messages, const HandOver& handOver, bool foun
     } else {
         messages.append();
     }
-    try {
+    paradox::postOrCancel(messages, [&] {
         try {
             messages.field("FirmaNr").setInteger(handOver.number);
         } catch (const std::exception&) {
@@ -33,11 +33,7 @@ void writeHandOver(paradox::Table& messages, const HandOver& handOver, bool foun
         messages.field("Minimum").setFloat(handOver.minimum);
         messages.field("Maximum").setFloat(handOver.maximum);
         messages.field("Message").setBoolean(true);
-        messages.post();
-    } catch (...) {
-        messages.cancel();
-        throw;
-    }
+    });
 }
 
 } // namespace marlovex::tracker::messenger

@@ -301,6 +301,10 @@ protected:
 private:
     void connectHandlers();
     bool pickInstrument(paradox::Table& instruments, QPushButton* button);
+    // The views of the warrant (or underlying) start over on the instrument its view of
+    // Firma.db now stands on: statistics, level watch and quotes.
+    void followChosenWarrant();
+    void followChosenUnderlying();
     void updateWindowTitle();
     void startImport(std::int64_t instrument);
     enum class StatisticsReset { BeforeScan, Keep };

@@ -82,13 +82,14 @@ public:
         return formats::encodeDate(2026, 12, 4) + formats::encodeTime(hour, minute, second);
     }
 
-private:
+    // Opens a view of one of the directory's tables.
     void open(paradox::Table& table, const std::string& name) const {
         table.setDatabaseName(directory());
         table.setTableName(name);
         table.open();
     }
 
+private:
     TempDirectory m_directory;
 };
 

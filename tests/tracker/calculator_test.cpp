@@ -9,13 +9,6 @@
 namespace marlovex::tracker {
 namespace {
 
-const QColor red(255, 0, 0);
-const QColor black(0, 0, 0);
-
-QColor textColour(const QLabel* label) {
-    return label->palette().color(QPalette::WindowText);
-}
-
 // The pair's latest prices are K = 1,60 and B = 20050.
 class CalculatorTest : public TrackerWindowTest {
 protected:

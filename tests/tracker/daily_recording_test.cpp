@@ -69,23 +69,11 @@ protected:
     }
 
     void addPrice(std::int64_t instrument, formats::DateTime day, double price) {
-        paradox::Table table;
-        openDaily(table, "Aktien.db");
-        table.append();
-        table.field("Firma").setInteger(instrument);
-        table.field("Datum").setDateTime(day);
-        table.field("Kurs").setFloat(price);
-        table.post();
+        addDaily("Aktien.db", "Kurs", instrument, day, price);
     }
 
     void addVolume(std::int64_t instrument, formats::DateTime day, std::int64_t volume) {
-        paradox::Table table;
-        openDaily(table, "Volumen.db");
-        table.append();
-        table.field("Firma").setInteger(instrument);
-        table.field("Datum").setDateTime(day);
-        table.field("Volumen").setInteger(volume);
-        table.post();
+        addDaily("Volumen.db", "Volumen", instrument, day, volume);
     }
 
     void press() { m_window->Eintragen->click(); }
@@ -106,10 +94,15 @@ protected:
     std::unique_ptr<TOSP_Form> m_window;
 
 private:
-    void openDaily(paradox::Table& table, const std::string& name) const {
-        table.setDatabaseName(m_day.directory());
-        table.setTableName(name);
-        table.open();
+    void addDaily(const std::string& table, const char* valueField, std::int64_t instrument,
+                  formats::DateTime day, const paradox::Value& value) {
+        paradox::Table daily;
+        m_day.open(daily, table);
+        daily.append();
+        daily.field("Firma").setInteger(instrument);
+        daily.field("Datum").setDateTime(day);
+        daily.field(valueField).setValue(value);
+        daily.post();
     }
 
     std::vector<std::string> dailyRows(const std::string& table, const std::string& valueField) const {

@@ -35,9 +35,7 @@ protected:
     void setMasterData(std::int64_t number, std::int64_t group, std::int64_t sector, std::int64_t feature,
                        const std::string& code, const std::string& zdf) {
         paradox::Table instruments;
-        instruments.setDatabaseName(m_day.directory());
-        instruments.setTableName("Firma.db");
-        instruments.open();
+        m_day.open(instruments, "Firma.db");
         ASSERT_TRUE(instruments.findKey({number}));
         instruments.edit();
         instruments.field("Gruppe").setInteger(group);

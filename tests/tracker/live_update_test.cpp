@@ -18,14 +18,6 @@ namespace {
 
 constexpr std::int64_t putNumber = 18;
 
-QColor textColour(const QWidget* widget) {
-    return widget->palette().color(QPalette::WindowText);
-}
-
-const QColor red(255, 0, 0);
-const QColor green(0, 128, 0);
-const QColor black(0, 0, 0);
-
 class LiveUpdateTest : public TrackerWindowTest {
 protected:
     LiveUpdateTest() { rememberCallOnDax(); }

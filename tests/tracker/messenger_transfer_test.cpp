@@ -12,9 +12,7 @@ protected:
     // A record the messenger already holds; its other prices and levels are 9.
     void storeMessage(std::int64_t number, double price) {
         paradox::Table messages;
-        messages.setDatabaseName(m_day.directory());
-        messages.setTableName("Message.DB");
-        messages.open();
+        m_day.open(messages, "Message.DB");
         messages.append();
         messages.field("FirmaNr").setInteger(number);
         messages.field("Kurs").setFloat(price);

@@ -9,7 +9,10 @@
 #include "tracker/tosp_form.h"
 #include "tracker_environment.h"
 
+#include <QColor>
 #include <QListWidget>
+#include <QPalette>
+#include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -27,6 +30,15 @@ using testing_support::TradingDay;
 using testing_support::warrantNumber;
 
 inline const std::string trackerKey = "\\SOFTWARE\\Brelmund\\Marlovex";
+
+// The colours the window gives prices and results, and how a test reads them.
+inline const QColor red(255, 0, 0);
+inline const QColor green(0, 128, 0);
+inline const QColor black(0, 0, 0);
+
+inline QColor textColour(const QWidget* widget) {
+    return widget->palette().color(QPalette::WindowText);
+}
 
 class TrackerWindowTest : public testing::Test {
 protected:

@@ -240,4 +240,8 @@ private:
     bool m_changePending = false;
 };
 
+// Fills the row being edited or appended through `fill` and posts it. Any failure cancels the row
+// before it goes on to the caller, so a half-filled row is never stored.
+void postOrCancel(Table& table, const std::function<void()>& fill);
+
 } // namespace marlovex::paradox

@@ -272,6 +272,16 @@ void Table::edit() {
     m_state = DataSetState::Edit;
 }
 
+void postOrCancel(Table& table, const std::function<void()>& fill) {
+    try {
+        fill();
+        table.post();
+    } catch (...) {
+        table.cancel();
+        throw;
+    }
+}
+
 void Table::cancel() {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
         return;

@@ -317,6 +317,31 @@ TEST_F(TableViews, RefreshSeesWhatOtherViewsCommitted) {
     EXPECT_EQ(reader.field("Kurs").asFloat(), 0.5);
 }
 
+TEST_F(TableViews, PostOrCancelStoresWholeRowsOnly) {
+    Table table;
+    openView(table, "Intraday.db");
+    table.append();
+    EXPECT_THROW(postOrCancel(table,
+                              [&] {
+                                  table.field("Firma").setInteger(7);
+                                  table.field("ZEIT").setDateTime(at(11, 0));
+                                  table.field("Geldkurs").setFloat(1.5);
+                              }),
+                 TableError);
+    EXPECT_EQ(table.state(), DataSetState::Browse);
+    EXPECT_EQ(table.recordCount(), 5u);
+
+    table.append();
+    postOrCancel(table, [&] {
+        table.field("Firma").setInteger(7);
+        table.field("ZEIT").setDateTime(at(11, 0));
+        table.field("Kurs").setFloat(1.5);
+    });
+    Table reader;
+    openView(reader, "Intraday.db");
+    EXPECT_EQ(reader.recordCount(), 6u);
+}
+
 TEST_F(TableViews, WriteLockConflictFailsAtOnceAndChangesNothing) {
     Table table;
     openView(table, "Intraday.db");
