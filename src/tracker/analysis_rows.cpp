@@ -50,6 +50,14 @@ void appendRow(paradox::Table& analysis, paradox::Table& instrument, paradox::Ta
 }
 
 void writeLimits(paradox::Table& analysis, double limitMinus, double limitPlus) {
+    // Ticks hand over the same limits most of the time; a row that already holds them is not
+    // written again, which spares the family's analysis a lock and the disk a commit.
+    const auto holds = [&](const char* column, double value) {
+        return !analysis.field(column).isNull() && analysis.field(column).asFloat() == value;
+    };
+    if (holds("LimitMinus", limitMinus) && holds("LimitPlus", limitPlus)) {
+        return;
+    }
     analysis.edit();
     paradox::postOrCancel(analysis, [&] {
         analysis.field("LimitMinus").setFloat(limitMinus);

@@ -23,7 +23,7 @@ bool findRow(paradox::Table& analysis, const std::string& name);
 void appendRow(paradox::Table& analysis, paradox::Table& instrument, paradox::Table& quotes,
                formats::DateTime today);
 
-// Writes the limits into the current row.
+// Writes the limits into the current row, unless it holds them already.
 void writeLimits(paradox::Table& analysis, double limitMinus, double limitPlus);
 
 // Writes the break-even price into the current row.

@@ -137,6 +137,12 @@ TEST_F(AnalysisExportTest, TrailedLimitsFollowEveryTickWhenSwitchedOn) {
     EXPECT_EQ(analysis.at(0, "LimitMinus").number, 1.58);
     EXPECT_EQ(analysis.at(0, "LimitPlus").number, 1.52);
 
+    // A tick that trails to the same limits writes nothing.
+    const auto commits = [&] { return paradox::TableStorage(analysisFile()).sequence(); };
+    const std::uint64_t before = commits();
+    window->Timer1Timer();
+    EXPECT_EQ(commits(), before);
+
     m_day.addQuote(warrantNumber, 9, 30, 0, 1.80);
     window->Timer1Timer();
     analysis = readWithPxlib(analysisFile());
