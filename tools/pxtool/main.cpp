@@ -29,11 +29,11 @@ public:
 };
 
 const char* const kUsage =
-    "usage: pxtool schema FILE\n"
-    "       pxtool dump FILE\n"
-    "       pxtool check FILE\n"
-    "       pxtool append FILE FIELD=VALUE...\n"
-    "       pxtool create FILE --field NAME:TYPE[:SIZE]... [--key N] [--level 4|5|7]\n";
+    "Aufruf: pxtool schema DATEI\n"
+    "        pxtool dump DATEI\n"
+    "        pxtool check DATEI\n"
+    "        pxtool append DATEI FELD=WERT...\n"
+    "        pxtool create DATEI --field NAME:TYP[:GRÖSSE]... [--key N] [--level 4|5|7]\n";
 
 px::TableImage readTable(const std::string& file) {
     px::TableStorage storage(file);
@@ -44,10 +44,10 @@ px::TableImage readTable(const std::string& file) {
 int schemaCommand(const std::string& file) {
     const auto image = readTable(file);
     const auto& schema = image.schema();
-    std::cout << "level: " << schema.level << "\n";
-    std::cout << "key fields: " << schema.keyFieldCount << "\n";
-    std::cout << "records: " << image.size() << "\n";
-    std::cout << "fields:\n";
+    std::cout << "Stufe: " << schema.level << "\n";
+    std::cout << "Schlüsselfelder: " << schema.keyFieldCount << "\n";
+    std::cout << "Datensätze: " << image.size() << "\n";
+    std::cout << "Felder:\n";
     for (const auto& field : schema.fields) {
         std::cout << "  " << field.name << " " << px::typeLetter(field.typeCode);
         if (field.type() == px::FieldType::Alpha || !field.isKnownType()) {
@@ -90,15 +90,16 @@ int checkCommand(const std::string& file) {
         const px::TableImage image(std::move(snapshot.db), dbPath);
         if (image.isKeyed()) {
             if (!snapshot.px) {
-                std::cout << "Table " << dbPath << " is damaged: the primary index file is missing\n";
+                std::cout << "Die Tabelle " << dbPath
+                          << " ist beschädigt: die Datei des Primärindex fehlt.\n";
                 return kRefused;
             }
             if (const auto fault = image.primaryIndexFault(*snapshot.px)) {
-                std::cout << "Table " << dbPath << " is damaged: " << *fault << "\n";
+                std::cout << "Die Tabelle " << dbPath << " ist beschädigt: " << *fault << ".\n";
                 return kRefused;
             }
         }
-        std::cout << "Table " << dbPath << " is sound: " << image.size() << " records\n";
+        std::cout << "Die Tabelle " << dbPath << " ist in Ordnung: " << image.size() << " Datensätze.\n";
         return kSuccess;
     } catch (const px::CorruptTableError& error) {
         std::cout << error.what() << "\n";
@@ -114,12 +115,12 @@ int appendCommand(const std::string& file, const std::vector<std::string>& assig
     for (const auto& assignment : assignments) {
         const auto equals = assignment.find('=');
         if (equals == std::string::npos) {
-            throw UsageError("'" + assignment + "' is not FIELD=VALUE");
+            throw UsageError("'" + assignment + "' hat nicht die Form FELD=WERT.");
         }
         const auto name = assignment.substr(0, equals);
         const auto index = table.findField(name);
         if (!index) {
-            throw UsageError("table " + file + " has no field '" + name + "'");
+            throw UsageError("Die Tabelle " + table.tablePath().string() + " hat kein Feld '" + name + "'.");
         }
         const auto& field = table.fieldDef(*index);
         px::Value parsed;
@@ -142,20 +143,20 @@ int createCommand(const std::string& file, const std::vector<std::string>& optio
         int value = 0;
         const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
         if (result.ec != std::errc{} || result.ptr != text.data() + text.size() || value < 0) {
-            throw UsageError("bad " + what + " '" + text + "'");
+            throw UsageError("'" + text + "' ist keine gültige Angabe für " + what + ".");
         }
         return value;
     };
     for (std::size_t i = 0; i < options.size(); ++i) {
         const auto& option = options[i];
         if (i + 1 >= options.size()) {
-            throw UsageError("option " + option + " needs a value");
+            throw UsageError("Die Option " + option + " braucht einen Wert.");
         }
         const auto& argument = options[++i];
         if (option == "--key") {
-            keyCount = parseCount(argument, "key field count");
+            keyCount = parseCount(argument, "die Zahl der Schlüsselfelder");
         } else if (option == "--level") {
-            level = parseCount(argument, "level");
+            level = parseCount(argument, "die Stufe");
         } else if (option == "--field") {
             const auto parts = [&] {
                 std::vector<std::string> result;
@@ -169,7 +170,7 @@ int createCommand(const std::string& file, const std::vector<std::string>& optio
                 return result;
             }();
             if (parts.size() < 2 || parts.size() > 3 || parts[0].empty() || parts[1].size() != 1) {
-                throw UsageError("bad field definition '" + argument + "' (NAME:TYPE[:SIZE])");
+                throw UsageError("'" + argument + "' ist keine gültige Felddefinition NAME:TYP[:GRÖSSE].");
             }
             px::FieldDef field;
             field.name = parts[0];
@@ -178,18 +179,18 @@ int createCommand(const std::string& file, const std::vector<std::string>& optio
             } catch (const px::TableError& error) {
                 throw UsageError(error.what());
             }
-            const int size = parts.size() == 3 ? parseCount(parts[2], "field size") : 0;
+            const int size = parts.size() == 3 ? parseCount(parts[2], "die Feldgröße") : 0;
             if (field.type() == px::FieldType::Alpha && parts.size() != 3) {
-                throw UsageError("alpha field '" + field.name + "' needs a size");
+                throw UsageError("Das Alpha-Feld '" + field.name + "' braucht eine Größe.");
             }
             field.size = px::storedSize(field.typeCode, size);
             fields.push_back(field);
         } else {
-            throw UsageError("unknown option " + option);
+            throw UsageError("Unbekannte Option " + option + ".");
         }
     }
     if (keyCount > static_cast<int>(fields.size())) {
-        throw UsageError("--key " + std::to_string(keyCount) + " exceeds the field count");
+        throw UsageError("--key " + std::to_string(keyCount) + " übersteigt die Zahl der Felder.");
     }
     std::vector<px::IndexDef> indexes;
     if (keyCount > 0) {
@@ -209,7 +210,7 @@ int createCommand(const std::string& file, const std::vector<std::string>& optio
 
 int run(const std::vector<std::string>& arguments) {
     if (arguments.size() < 2) {
-        throw UsageError("missing command or file");
+        throw UsageError("Befehl oder Datei fehlt.");
     }
     const auto& command = arguments[0];
     const auto& file = arguments[1];
@@ -229,7 +230,7 @@ int run(const std::vector<std::string>& arguments) {
     if (command == "create") {
         return createCommand(file, rest);
     }
-    throw UsageError("unknown command or arguments");
+    throw UsageError("Unbekannter Befehl oder falsche Argumente.");
 }
 
 } // namespace

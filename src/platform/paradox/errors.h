@@ -6,6 +6,8 @@
 
 #include "platform/common/error.h"
 
+#include <filesystem>
+
 namespace marlovex::paradox {
 
 // Any failure of the engine: missing file, bad argument, unsupported table.
@@ -31,5 +33,9 @@ class LockConflictError : public TableError {
 public:
     using TableError::TableError;
 };
+
+// The error for a table `dbPath` that is not there. When its directory is missing too, the
+// message says so: a wrong data directory is the likelier mistake than a lost table.
+TableError missingTableError(const std::filesystem::path& dbPath);
 
 } // namespace marlovex::paradox

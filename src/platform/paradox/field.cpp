@@ -112,12 +112,14 @@ void checkDateTime(double dateTime) {
     constexpr double kFirst = 1.0 - static_cast<double>(kDateTimeEpochDay);
     constexpr double kLast = 3652060.0 - static_cast<double>(kDateTimeEpochDay);
     if (!(dateTime >= kFirst && dateTime < kLast)) {
-        throw TableError("Date-time value " + std::to_string(dateTime) + " is outside the years 1 to 9999");
+        throw TableError("Der Datums- und Zeitwert " + std::to_string(dateTime) +
+                         " liegt außerhalb der Jahre 1 bis 9999.");
     }
 }
 
-[[noreturn]] void throwBadValue(const FieldDef& field, const std::string& what) {
-    throw TableError("Field '" + field.name + "': " + what);
+// `sentence` has "{}" where the field's name goes.
+[[noreturn]] void throwBadValue(const FieldDef& field, const char* sentence) {
+    throw TableError(withName(sentence, "'" + field.name + "'") + ".");
 }
 
 std::int64_t integerOf(const FieldDef& field, const Value& value) {
@@ -126,14 +128,14 @@ std::int64_t integerOf(const FieldDef& field, const Value& value) {
     }
     if (const auto* number = std::get_if<double>(&value)) {
         if (!std::isfinite(*number) || std::trunc(*number) != *number || std::abs(*number) > 9.0e18) {
-            throwBadValue(field, "value is not a whole number in range");
+            throwBadValue(field, "Der Wert für das Feld {} ist keine ganze Zahl im zulässigen Bereich");
         }
         return static_cast<std::int64_t>(*number);
     }
     if (const auto* flag = std::get_if<bool>(&value)) {
         return *flag ? 1 : 0;
     }
-    throwBadValue(field, "value is not a number");
+    throwBadValue(field, "Der Wert für das Feld {} ist keine Zahl");
 }
 
 double doubleOf(const FieldDef& field, const Value& value) {
@@ -143,7 +145,7 @@ double doubleOf(const FieldDef& field, const Value& value) {
     if (const auto* integer = std::get_if<std::int64_t>(&value)) {
         return static_cast<double>(*integer);
     }
-    throwBadValue(field, "value is not a number");
+    throwBadValue(field, "Der Wert für das Feld {} ist keine Zahl");
 }
 
 void encodeRangedInteger(const FieldDef& field, std::int64_t value, std::span<std::uint8_t> out) {
@@ -151,7 +153,8 @@ void encodeRangedInteger(const FieldDef& field, std::int64_t value, std::span<st
     const auto bits = 8 * out.size();
     const std::int64_t limit = std::int64_t{1} << (bits - 1);
     if (value <= -limit || value >= limit) {
-        throwBadValue(field, "value " + std::to_string(value) + " is out of range");
+        throw TableError("Der Wert " + std::to_string(value) + " liegt außerhalb des Bereichs des Feldes '" +
+                         field.name + "'.");
     }
     encodeInteger(value, out);
 }
@@ -222,7 +225,7 @@ std::uint8_t typeCodeFromLetter(char letter) {
             return info.code;
         }
     }
-    throw TableError(std::string("Unknown field type '") + letter + "'");
+    throw TableError(std::string("Unbekannter Feldtyp '") + letter + "'.");
 }
 
 std::optional<std::int64_t> decodeIntegerField(std::span<const std::uint8_t> bytes) {
@@ -264,17 +267,18 @@ void encodeField(const FieldDef& field, const Value& value, std::span<std::uint8
         return;
     }
     if (!field.isKnownType()) {
-        throwBadValue(field, "fields of this type cannot be written");
+        throwBadValue(field, "Das Feld {} hat einen Typ, der nicht geschrieben werden kann");
     }
     switch (field.type()) {
     case FieldType::Alpha: {
         const auto* text = std::get_if<std::string>(&value);
         if (text == nullptr) {
-            throwBadValue(field, "value is not a text");
+            throwBadValue(field, "Der Wert für das Feld {} ist kein Text");
         }
         const auto bytes = utf8ToWindows1252(*text);
         if (bytes.size() > out.size()) {
-            throwBadValue(field, "text '" + *text + "' is longer than " + std::to_string(out.size()));
+            throw TableError("Der Text '" + *text + "' ist zu lang für das Feld '" + field.name +
+                             "' (höchstens " + std::to_string(out.size()) + " Zeichen).");
         }
         std::memset(out.data(), 0, out.size());
         std::memcpy(out.data(), bytes.data(), bytes.size());
@@ -292,7 +296,7 @@ void encodeField(const FieldDef& field, const Value& value, std::span<std::uint8
     case FieldType::Timestamp: {
         const double number = doubleOf(field, value);
         if (std::isnan(number)) {
-            throwBadValue(field, "value is not a number");
+            throwBadValue(field, "Der Wert für das Feld {} ist keine Zahl");
         }
         encodeDouble(number, out);
         return;
@@ -300,7 +304,7 @@ void encodeField(const FieldDef& field, const Value& value, std::span<std::uint8
     case FieldType::Logical: {
         const auto* flag = std::get_if<bool>(&value);
         if (flag == nullptr) {
-            throwBadValue(field, "value is not a logical");
+            throwBadValue(field, "Der Wert für das Feld {} ist kein logischer Wert");
         }
         out[0] = *flag ? 0x81 : 0x80;
         return;
@@ -413,10 +417,10 @@ std::string utf8ToWindows1252(std::string_view text) {
             codePoint = lead & 0x07;
             length = 4;
         } else {
-            throw TableError("Text '" + std::string(text) + "' is not valid UTF-8");
+            throw TableError("Der Text '" + std::string(text) + "' ist kein gültiges UTF-8.");
         }
         if (i + length > text.size()) {
-            throw TableError("Text '" + std::string(text) + "' is not valid UTF-8");
+            throw TableError("Der Text '" + std::string(text) + "' ist kein gültiges UTF-8.");
         }
         for (std::size_t k = 1; k < length; ++k) {
             codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
@@ -435,7 +439,8 @@ std::string utf8ToWindows1252(std::string_view text) {
             }
         }
         if (!found) {
-            throw TableError("Text '" + std::string(text) + "' has a character that the table cannot store");
+            throw TableError("Der Text '" + std::string(text) +
+                             "' enthält ein Zeichen, das eine Tabelle nicht speichern kann.");
         }
     }
     return out;

@@ -1,10 +1,10 @@
 #include "platform/paradox/file_system.h"
 
+#include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,13 +49,17 @@ void syncDirectory(const std::filesystem::path& directory) {
     const auto name = directory.empty() ? std::filesystem::path(".") : directory;
     const int descriptor = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) {
-        throw TableError("Cannot open directory " + name.string() + ": " + std::strerror(errno));
+        const int error = errno;
+        throw TableError("Das Verzeichnis " + name.string() +
+                         " kann nicht geöffnet werden: " + systemErrorText(error) + ".");
     }
     const int result = ::fsync(descriptor);
     const int savedErrno = errno;
     ::close(descriptor);
     if (result != 0) {
-        throw TableError("Cannot sync directory " + name.string() + ": " + std::strerror(savedErrno));
+        throw TableError(
+            "Das Verzeichnis " + name.string() +
+            " kann nicht auf den Datenträger geschrieben werden: " + systemErrorText(savedErrno) + ".");
     }
 }
 
@@ -75,7 +79,7 @@ File::File(const std::filesystem::path& path, Mode mode)
     }
     m_descriptor = ::open(path.c_str(), flags, 0666);
     if (m_descriptor < 0) {
-        fail("Cannot open");
+        fail("Die Datei {} kann nicht geöffnet werden");
     }
 }
 
@@ -103,7 +107,7 @@ File& File::operator=(File&& other) noexcept {
 std::uint64_t File::size() const {
     struct stat info {};
     if (::fstat(m_descriptor, &info) != 0) {
-        fail("Cannot query size of");
+        fail("Die Größe der Datei {} kann nicht ermittelt werden");
     }
     return static_cast<std::uint64_t>(info.st_size);
 }
@@ -117,7 +121,7 @@ std::size_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> out) cons
             if (errno == EINTR) {
                 continue;
             }
-            fail("Cannot read");
+            fail("Die Datei {} kann nicht gelesen werden");
         }
         if (count == 0) {
             break;
@@ -142,7 +146,7 @@ void File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
             if (errno == EINTR) {
                 continue;
             }
-            fail("Cannot write");
+            fail("Die Datei {} kann nicht geschrieben werden");
         }
         done += static_cast<std::size_t>(count);
     }
@@ -150,13 +154,13 @@ void File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
 
 void File::truncate(std::uint64_t size) {
     if (::ftruncate(m_descriptor, static_cast<off_t>(size)) != 0) {
-        fail("Cannot truncate");
+        fail("Die Datei {} kann nicht gekürzt werden");
     }
 }
 
 void File::sync() {
     if (::fdatasync(m_descriptor) != 0) {
-        fail("Cannot sync");
+        fail("Die Datei {} kann nicht auf den Datenträger geschrieben werden");
     }
 }
 
@@ -172,7 +176,7 @@ bool File::tryLockExclusive(std::uint64_t offset, std::uint64_t length) {
     if (errno == EACCES || errno == EAGAIN) {
         return false;
     }
-    fail("Cannot lock");
+    fail("Die Datei {} kann nicht gesperrt werden");
 }
 
 void File::unlock(std::uint64_t offset, std::uint64_t length) {
@@ -191,13 +195,14 @@ bool File::isLockedByOther(std::uint64_t offset, std::uint64_t length) const {
     lock.l_start = static_cast<off_t>(offset);
     lock.l_len = static_cast<off_t>(length);
     if (::fcntl(m_descriptor, F_OFD_GETLK, &lock) != 0) {
-        fail("Cannot test the lock of");
+        fail("Die Sperre der Datei {} kann nicht geprüft werden");
     }
     return lock.l_type != F_UNLCK;
 }
 
-void File::fail(const std::string& what) const {
-    throw TableError(what + " " + m_path.string() + ": " + std::strerror(errno));
+void File::fail(const char* pattern) const {
+    const int error = errno;
+    throw TableError(withName(pattern, m_path.string()) + ": " + systemErrorText(error) + ".");
 }
 
 } // namespace marlovex::paradox

@@ -50,7 +50,9 @@ public:
     bool isLockedByOther(std::uint64_t offset, std::uint64_t length) const;
 
 private:
-    [[noreturn]] void fail(const std::string& what) const;
+    // Throws TableError: `pattern` naming the file ("{}"), then errno's reason. A pattern rather
+    // than a built text, so that nothing runs between the failed call and the reading of errno.
+    [[noreturn]] void fail(const char* pattern) const;
 
     std::filesystem::path m_path;
     int m_descriptor = -1;

@@ -130,17 +130,17 @@ std::optional<std::string> TableImage::primaryIndexFault(std::span<const std::ui
     const auto keyLength = static_cast<std::size_t>(m_keySize);
     const auto entrySize = keyLength + kEntryTrailer;
     if (px.size() < kIndexFieldInfoOffset) {
-        return "the primary index is too short";
+        return "der Primärindex ist zu kurz";
     }
     if (px[0x04] != layout::kIndexFile || readU16(px, 0x00) != entrySize ||
         readU16(px, 0x21) != m_header.schema.keyFieldCount) {
-        return "the primary index header does not match the table's key";
+        return "der Kopf des Primärindex passt nicht zum Schlüssel der Tabelle";
     }
     const std::size_t headerSize = readU16(px, 0x02);
     const std::size_t blockSize = std::size_t{px[0x05]} * 1024;
     const std::uint16_t fileBlocks = readU16(px, 0x0C);
     if (blockSize <= kBlockHeader + entrySize || headerSize + fileBlocks * blockSize > px.size()) {
-        return "the primary index is truncated";
+        return "der Primärindex ist abgeschnitten";
     }
     std::vector<IndexEntry> leaves;
     std::vector<bool> visited(std::size_t{fileBlocks} + 1, false);
@@ -151,7 +151,7 @@ std::optional<std::string> TableImage::primaryIndexFault(std::span<const std::ui
             return;
         }
         if (number == 0 || number > fileBlocks || visited[number]) {
-            fault = "the primary index refers to a bad block " + std::to_string(number);
+            fault = "der Primärindex verweist auf den ungültigen Block " + std::to_string(number);
             return;
         }
         visited[number] = true;
@@ -161,7 +161,7 @@ std::optional<std::string> TableImage::primaryIndexFault(std::span<const std::ui
         const int used = lastOffset + static_cast<int>(entrySize);
         if (used <= 0 || used % static_cast<int>(entrySize) != 0 ||
             static_cast<std::size_t>(used) > blockSize - kBlockHeader) {
-            fault = "index block " + std::to_string(number) + " has a bad entry count";
+            fault = "der Indexblock " + std::to_string(number) + " hat eine ungültige Eintragsanzahl";
             return;
         }
         for (int e = 0; e < used / static_cast<int>(entrySize); ++e) {
@@ -178,7 +178,7 @@ std::optional<std::string> TableImage::primaryIndexFault(std::span<const std::ui
     const int levels = px[kLevelCountOffset];
     if (fileBlocks > 0) {
         if (levels < 1) {
-            return "the primary index has no levels";
+            return "der Primärindex hat keine Ebenen";
         }
         walk(walk, readU16(px, kRootBlockOffset), levels);
     }
@@ -191,18 +191,18 @@ std::optional<std::string> TableImage::primaryIndexFault(std::span<const std::ui
             continue;
         }
         if (leaf >= leaves.size()) {
-            return "the primary index lacks data block " + std::to_string(block.number);
+            return "dem Primärindex fehlt der Datenblock " + std::to_string(block.number);
         }
         const auto& entry = leaves[leaf++];
         if (entry.block != block.number ||
             entry.count != std::min<std::uint32_t>(block.count, kMaxStatistic) ||
             std::memcmp(entry.key.data(), slot(block.number, 0), keyLength) != 0) {
-            return "the primary index entry for data block " + std::to_string(block.number) +
-                   " does not match the block";
+            return "der Eintrag des Primärindex für den Datenblock " + std::to_string(block.number) +
+                   " passt nicht zum Block";
         }
     }
     if (leaf != leaves.size()) {
-        return "the primary index lists more blocks than the table holds";
+        return "der Primärindex führt mehr Blöcke auf, als die Tabelle enthält";
     }
     return std::nullopt;
 }

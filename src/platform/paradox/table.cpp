@@ -72,12 +72,12 @@ Table::~Table() {
 }
 
 void Table::setDatabaseName(const std::filesystem::path& directory) {
-    requireInactive("change the database of");
+    requireInactive("Das Verzeichnis der Tabelle {} kann nicht geändert werden");
     m_directory = directory;
 }
 
 void Table::setTableName(const std::string& name) {
-    requireInactive("change the name of");
+    requireInactive("Der Name der Tabelle {} kann nicht geändert werden");
     m_tableName = name;
 }
 
@@ -95,14 +95,13 @@ std::string Table::describe() const {
 
 void Table::requireActive(const char* operation) const {
     if (!active()) {
-        throw TableError(std::string("Cannot ") + operation + " table " + describe() +
-                         ": the table is not open");
+        throw TableError(withName(operation, describe()) + ": die Tabelle ist nicht geöffnet.");
     }
 }
 
 void Table::requireInactive(const char* operation) const {
     if (active()) {
-        throw TableError(std::string("Cannot ") + operation + " table " + describe() + " while it is open");
+        throw TableError(withName(operation, describe()) + ": die Tabelle ist geöffnet.");
     }
 }
 
@@ -166,7 +165,8 @@ void Table::open() {
         return;
     }
     if (m_tableName.empty()) {
-        throw TableError("Cannot open a table without a name in " + m_directory.string());
+        throw TableError("Im Verzeichnis " + m_directory.string() +
+                         " kann keine Tabelle ohne Namen geöffnet werden.");
     }
     m_storage = std::make_unique<TableStorage>(tablePath());
     try {
@@ -240,8 +240,8 @@ void Table::buildOrder() {
         for (const auto& name : names) {
             const auto index = findField(name);
             if (!index || *index >= schema.fields.size()) {
-                throw TableError("Table " + describe() + " has no index on '" +
-                                 (m_indexFieldNames.empty() ? m_indexName : m_indexFieldNames) + "'");
+                throw TableError("Die Tabelle " + describe() + " hat keinen Index über '" +
+                                 (m_indexFieldNames.empty() ? m_indexName : m_indexFieldNames) + "'.");
             }
             m_orderFields.push_back(*index);
         }
@@ -333,9 +333,9 @@ std::size_t Table::upperBoundKey(const std::vector<std::uint8_t>& key, std::size
 
 std::vector<std::uint8_t> Table::encodeKey(const std::vector<Value>& values) const {
     if (values.size() > m_orderFields.size()) {
-        throw TableError("Table " + describe() + ": " + std::to_string(values.size()) +
-                         " key values given, the order has " + std::to_string(m_orderFields.size()) +
-                         " fields");
+        throw TableError("Für die Tabelle " + describe() + " sind " + std::to_string(values.size()) +
+                         " Schlüsselwerte angegeben, die Sortierung hat aber nur " +
+                         std::to_string(m_orderFields.size()) + " Felder.");
     }
     std::vector<std::uint8_t> key;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -412,8 +412,7 @@ std::size_t Table::lastAcceptedBefore(std::size_t end) {
 void Table::checkNotEditing(const char* operation) {
     requireActive(operation);
     if (m_state != DataSetState::Browse) {
-        throw TableError(std::string("Cannot ") + operation + " table " + describe() +
-                         " while a record is edited");
+        throw TableError(withName(operation, describe()) + ": ein Datensatz wird gerade bearbeitet.");
     }
 }
 
@@ -445,7 +444,7 @@ void Table::masterMoved() {
 }
 
 void Table::first() {
-    checkNotEditing("move in");
+    checkNotEditing("In der Tabelle {} kann nicht geblättert werden");
     const auto position = firstAcceptedFrom(m_rangeBegin);
     m_bof = true;
     m_eof = position == kNoRow;
@@ -453,7 +452,7 @@ void Table::first() {
 }
 
 void Table::last() {
-    checkNotEditing("move in");
+    checkNotEditing("In der Tabelle {} kann nicht geblättert werden");
     const auto position = lastAcceptedBefore(m_rangeEnd);
     m_eof = true;
     m_bof = position == kNoRow;
@@ -461,7 +460,7 @@ void Table::last() {
 }
 
 void Table::next() {
-    checkNotEditing("move in");
+    checkNotEditing("In der Tabelle {} kann nicht geblättert werden");
     if (m_position == kNoRow) {
         m_eof = true;
         return;
@@ -477,7 +476,7 @@ void Table::next() {
 }
 
 void Table::prior() {
-    checkNotEditing("move in");
+    checkNotEditing("In der Tabelle {} kann nicht geblättert werden");
     if (m_position == kNoRow) {
         m_bof = true;
         return;
@@ -501,7 +500,7 @@ std::size_t Table::recordCount() const {
 }
 
 bool Table::findKey(const std::vector<Value>& values) {
-    checkNotEditing("search");
+    checkNotEditing("In der Tabelle {} kann nicht gesucht werden");
     const auto key = encodeKey(values);
     for (auto position = lowerBoundKey(key, values.size()); position < m_rangeEnd; ++position) {
         if (compareAtPosition(position, key, values.size()) != 0) {
@@ -517,7 +516,7 @@ bool Table::findKey(const std::vector<Value>& values) {
 }
 
 void Table::findNearest(const std::vector<Value>& values) {
-    checkNotEditing("search");
+    checkNotEditing("In der Tabelle {} kann nicht gesucht werden");
     const auto key = encodeKey(values);
     const auto position = firstAcceptedFrom(lowerBoundKey(key, values.size()));
     if (position == kNoRow) {

@@ -163,6 +163,8 @@ private:
 
     static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
 
+    // `operation` is the start of the error sentence with "{}" for the table ("Die Tabelle {}
+    // kann nicht umbenannt werden"); the check adds the reason.
     void requireActive(const char* operation) const;
     void requireInactive(const char* operation) const;
     void load();

@@ -1,6 +1,7 @@
 // The editing half of Table: field access, append / edit / post / cancel / delete, refresh, and
 // creating, renaming and deleting table files.
 
+#include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
@@ -57,7 +58,8 @@ std::int64_t FieldRef::asInteger() const {
         std::int64_t parsed = 0;
         const auto result = std::from_chars(text->data(), text->data() + text->size(), parsed);
         if (result.ec != std::errc{} || result.ptr != text->data() + text->size()) {
-            throw TableError("Field '" + name() + "': '" + *text + "' is not a valid integer");
+            throw TableError("Der Wert '" + *text + "' im Feld '" + name() + "' der Tabelle " +
+                             m_table.describe() + " ist keine gültige Ganzzahl.");
         }
         return parsed;
     }
@@ -95,7 +97,8 @@ double FieldRef::asFloat() const {
         double parsed = 0;
         const auto result = std::from_chars(text->data(), text->data() + text->size(), parsed);
         if (result.ec != std::errc{} || result.ptr != text->data() + text->size()) {
-            throw TableError("Field '" + name() + "': '" + *text + "' is not a valid number");
+            throw TableError("Der Wert '" + *text + "' im Feld '" + name() + "' der Tabelle " +
+                             m_table.describe() + " ist keine gültige Zahl.");
         }
         return parsed;
     }
@@ -124,7 +127,8 @@ bool FieldRef::asBoolean() const {
     if (paradox::isNull(stored)) {
         return false;
     }
-    throw TableError("Field '" + name() + "' is not a logical field");
+    throw TableError("Das Feld '" + name() + "' der Tabelle " + m_table.describe() +
+                     " ist kein logisches Feld.");
 }
 
 void FieldRef::setInteger(std::int64_t value) {
@@ -181,18 +185,19 @@ const FieldDef& Table::fieldDef(std::size_t index) const {
 }
 
 FieldRef Table::field(const std::string& name) {
-    requireActive("read a field of");
+    requireActive("Ein Feld der Tabelle {} kann nicht gelesen werden");
     const auto index = findField(name);
     if (!index) {
-        throw TableError("Table " + describe() + " has no field '" + name + "'");
+        throw TableError("Die Tabelle " + describe() + " hat kein Feld '" + name + "'.");
     }
     return FieldRef(*this, *index);
 }
 
 FieldRef Table::field(std::size_t index) {
-    requireActive("read a field of");
+    requireActive("Ein Feld der Tabelle {} kann nicht gelesen werden");
     if (index >= fieldCount()) {
-        throw TableError("Table " + describe() + " has no field number " + std::to_string(index + 1));
+        throw TableError("Die Tabelle " + describe() + " hat kein Feld mit der Nummer " +
+                         std::to_string(index + 1) + ".");
     }
     return FieldRef(*this, index);
 }
@@ -231,7 +236,8 @@ void Table::writeValue(std::size_t index, const Value& value) {
         return;
     }
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
-        throw TableError("Table " + describe() + " is not in edit or insert mode");
+        throw TableError("Ein Feld der Tabelle " + describe() +
+                         " kann nicht geändert werden: es wird kein Datensatz bearbeitet oder eingefügt.");
     }
     const auto& field = m_image->schema().fields[index];
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(field.size));
@@ -254,7 +260,7 @@ void Table::fillMasterLink() {
 }
 
 void Table::append() {
-    checkNotEditing("append to");
+    checkNotEditing("An die Tabelle {} kann kein Datensatz angefügt werden");
     m_buffer.assign(static_cast<std::size_t>(m_image->recordSize()), 0);
     m_state = DataSetState::Insert;
     fillMasterLink();
@@ -262,9 +268,10 @@ void Table::append() {
 }
 
 void Table::edit() {
-    checkNotEditing("edit");
+    checkNotEditing("Die Tabelle {} kann nicht bearbeitet werden");
     if (m_position == kNoRow) {
-        throw TableError("Cannot edit table " + describe() + ": it has no current record");
+        throw TableError("Die Tabelle " + describe() +
+                         " kann nicht bearbeitet werden: es gibt keinen aktuellen Datensatz.");
     }
     const auto record = recordAtPosition(m_position);
     m_buffer.assign(record.begin(), record.end());
@@ -294,7 +301,8 @@ void Table::cancel() {
 
 std::size_t Table::locateForWrite(const std::vector<std::uint8_t>& original) const {
     const auto notFound = [&] {
-        return TableError("Table " + describe() + ": the record was changed or deleted by another user");
+        return TableError("Der Datensatz in der Tabelle " + describe() +
+                          " wurde von einem anderen Benutzer geändert oder gelöscht.");
     };
     if (m_image->isKeyed()) {
         const std::span<const std::uint8_t> key(original.data(),
@@ -367,7 +375,8 @@ void Table::commitImage() {
 
 void Table::post() {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
-        throw TableError("Cannot post to table " + describe() + ": no record is edited");
+        throw TableError("In der Tabelle " + describe() +
+                         " kann nichts gespeichert werden: es wird kein Datensatz bearbeitet.");
     }
     const auto record = m_buffer;
     {
@@ -400,9 +409,10 @@ void Table::post() {
 }
 
 void Table::deleteRecord() {
-    checkNotEditing("delete from");
+    checkNotEditing("Aus der Tabelle {} kann kein Datensatz gelöscht werden");
     if (m_position == kNoRow) {
-        throw TableError("Cannot delete from table " + describe() + ": it has no current record");
+        throw TableError("Aus der Tabelle " + describe() +
+                         " kann kein Datensatz gelöscht werden: es gibt keinen aktuellen Datensatz.");
     }
     const auto current = recordAtPosition(m_position);
     const std::vector<std::uint8_t> original(current.begin(), current.end());
@@ -435,7 +445,7 @@ void Table::deleteRecord() {
 }
 
 void Table::refresh() {
-    checkNotEditing("refresh");
+    checkNotEditing("Die Tabelle {} kann nicht neu gelesen werden");
     if (m_storage->sequence() == m_sequence) {
         fetched();
         return;
@@ -456,12 +466,12 @@ void Table::refresh() {
 }
 
 void Table::createTable(const std::vector<FieldDef>& fields, const std::vector<IndexDef>& indexes) {
-    requireInactive("create");
+    requireInactive("Die Tabelle {} kann nicht angelegt werden");
     createTable(tablePath(), fields, indexes);
 }
 
 void Table::renameTable(const std::string& newName) {
-    requireInactive("rename");
+    requireInactive("Die Tabelle {} kann nicht umbenannt werden");
     std::filesystem::path target(newName);
     if (target.is_relative()) {
         target = m_directory / target;
@@ -472,7 +482,7 @@ void Table::renameTable(const std::string& newName) {
 }
 
 void Table::deleteTable() {
-    requireInactive("delete");
+    requireInactive("Die Tabelle {} kann nicht gelöscht werden");
     deleteTable(tablePath());
 }
 
@@ -483,26 +493,43 @@ void Table::createTable(const std::filesystem::path& path, const std::vector<Fie
     schema.fields = fields;
     for (const auto& index : indexes) {
         if (!index.primary) {
-            throw TableError("Table " + path.string() + ": secondary index '" + index.name +
-                             "' is not supported");
+            throw TableError("Der Sekundärindex '" + index.name + "' der Tabelle " + path.string() +
+                             " wird nicht unterstützt.");
         }
         const auto names = splitFieldNames(index.fields);
         for (std::size_t i = 0; i < names.size(); ++i) {
             if (i >= fields.size() || !equalNames(fields[i].name, names[i])) {
-                throw TableError("Table " + path.string() + ": the primary index '" + index.name +
-                                 "' must run over the leading fields in order");
+                throw TableError("Der Primärindex '" + index.name + "' der Tabelle " + path.string() +
+                                 " muss die vorderen Felder in ihrer Reihenfolge umfassen.");
             }
         }
         schema.keyFieldCount = static_cast<int>(names.size());
     }
     const auto target = resolveForCreate(path);
+    if (const auto directory = target.parent_path(); !directory.empty()) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(directory, error)) {
+            throw TableError("Die Tabelle " + target.string() +
+                             " kann nicht angelegt werden: das Verzeichnis " + directory.string() +
+                             " fehlt.");
+        }
+    }
+    // Checked before the header is built, so that a message names the file and not only the
+    // name that the header stores.
+    validateSchema(schema, target.string());
     const auto tableName = target.stem().string();
     auto db = TableImage::emptyTable(schema, tableName);
     std::optional<std::vector<std::uint8_t>> px;
     if (schema.keyFieldCount > 0) {
         px = TableImage(db, target.string()).buildPrimaryIndex();
     } else if (const auto stale = resolveExisting(TableStorage::indexPathFor(target))) {
-        std::filesystem::remove(*stale);
+        std::error_code error;
+        std::filesystem::remove(*stale, error);
+        if (error) {
+            throw TableError("Die Tabelle " + target.string() +
+                             " kann nicht angelegt werden: der alte Index " + stale->string() +
+                             " lässt sich nicht löschen (" + systemErrorText(error) + ").");
+        }
     }
     TableStorage::createFiles(target, db, px);
 }
@@ -510,11 +537,11 @@ void Table::createTable(const std::filesystem::path& path, const std::vector<Fie
 void Table::renameTable(const std::filesystem::path& path, const std::filesystem::path& newPath) {
     const auto source = resolveExisting(path);
     if (!source) {
-        throw TableError("Table " + path.string() + " does not exist");
+        throw missingTableError(path);
     }
     if (resolveExisting(newPath)) {
-        throw TableError("Cannot rename table " + source->string() + ": " + newPath.string() +
-                         " already exists");
+        throw TableError("Die Tabelle " + source->string() +
+                         " kann nicht umbenannt werden: " + newPath.string() + " existiert bereits.");
     }
     TableStorage storage(*source);
     TableStorage::WriteLock lock(storage);
@@ -522,21 +549,25 @@ void Table::renameTable(const std::filesystem::path& path, const std::filesystem
     // The table and its index move together or not at all: a table whose index stayed behind
     // (or went ahead) would no longer open.
     std::optional<std::filesystem::path> movedIndex;
-    try {
-        if (sourceIndex) {
-            auto targetIndex = newPath;
-            targetIndex.replace_extension(sourceIndex->extension());
-            std::filesystem::rename(*sourceIndex, targetIndex);
+    std::error_code error;
+    if (sourceIndex) {
+        auto targetIndex = newPath;
+        targetIndex.replace_extension(sourceIndex->extension());
+        std::filesystem::rename(*sourceIndex, targetIndex, error);
+        if (!error) {
             movedIndex = targetIndex;
         }
-        std::filesystem::rename(*source, newPath);
-    } catch (const std::filesystem::filesystem_error& error) {
+    }
+    if (!error) {
+        std::filesystem::rename(*source, newPath, error);
+    }
+    if (error) {
         if (movedIndex) {
             std::error_code ignored;
             std::filesystem::rename(*movedIndex, *sourceIndex, ignored);
         }
-        throw TableError("Cannot rename table " + source->string() + " to " + newPath.string() + ": " +
-                         error.code().message());
+        throw TableError("Die Tabelle " + source->string() + " kann nicht in " + newPath.string() +
+                         " umbenannt werden: " + systemErrorText(error) + ".");
     }
     std::error_code ignored;
     std::filesystem::remove(TableStorage::journalPathFor(*source), ignored);
@@ -546,15 +577,22 @@ void Table::renameTable(const std::filesystem::path& path, const std::filesystem
 void Table::deleteTable(const std::filesystem::path& path) {
     const auto source = resolveExisting(path);
     if (!source) {
-        throw TableError("Table " + path.string() + " does not exist");
+        throw missingTableError(path);
     }
     {
         TableStorage storage(*source);
         TableStorage::WriteLock lock(storage);
+        std::error_code error;
         if (const auto index = resolveExisting(TableStorage::indexPathFor(*source))) {
-            std::filesystem::remove(*index);
+            std::filesystem::remove(*index, error);
         }
-        std::filesystem::remove(*source);
+        if (!error) {
+            std::filesystem::remove(*source, error);
+        }
+        if (error) {
+            throw TableError("Die Tabelle " + source->string() +
+                             " kann nicht gelöscht werden: " + systemErrorText(error) + ".");
+        }
         std::error_code ignored;
         std::filesystem::remove(TableStorage::journalPathFor(*source), ignored);
     }

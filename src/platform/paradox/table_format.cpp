@@ -77,23 +77,23 @@ void writeU32(std::span<std::uint8_t> bytes, std::size_t offset, std::uint32_t v
 
 DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fileName) {
     const auto corrupt = [&](const std::string& what) {
-        return CorruptTableError("Table " + fileName + " is damaged: " + what);
+        return CorruptTableError("Die Tabelle " + fileName + " ist beschädigt: " + what + ".");
     };
     if (file.size() < kFieldInfoOffset) {
-        throw corrupt("the file is too short for a table header");
+        throw corrupt("die Datei ist zu kurz für einen Tabellenkopf");
     }
     DbHeader header;
     const auto fileType = file[0x04];
     if (fileType != layout::kKeyedTable && fileType != layout::kUnkeyedTable) {
-        throw TableError("File " + fileName + " is not a Paradox table (file type " +
-                         std::to_string(fileType) + ")");
+        throw TableError("Die Datei " + fileName + " ist keine Paradox-Tabelle (Dateityp " +
+                         std::to_string(fileType) + ").");
     }
     header.recordSize = readU16(file, 0x00);
     header.headerSize = readU16(file, 0x02);
     header.blockSizeCode = file[0x05];
     if (std::find(kBlockSizeCodes.begin(), kBlockSizeCodes.end(), header.blockSizeCode) ==
         kBlockSizeCodes.end()) {
-        throw corrupt("unknown block size code " + std::to_string(header.blockSizeCode));
+        throw corrupt("unbekannte Blockgröße (Code " + std::to_string(header.blockSizeCode) + ")");
     }
     header.blockSize = header.blockSizeCode * 1024;
     header.recordCount = readU32(file, 0x06);
@@ -107,30 +107,30 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
     header.schema.keyFieldCount = readU16(file, 0x23);
     header.schema.level = levelOfVersionId(file[0x39]);
     if (header.schema.level == 0) {
-        throw TableError("Table " + fileName + " has level " + std::to_string(file[0x39]) +
-                         ", which the engine does not read (levels 4, 5 and 7)");
+        throw TableError("Die Tabelle " + fileName + " hat die Versionskennung " +
+                         std::to_string(file[0x39]) + "; gelesen werden nur Tabellen der Stufen 4, 5 und 7.");
     }
     if (readU32(file, 0x5C) != 0) {
-        throw TableError("Table " + fileName +
-                         " is protected by a password; protected tables are not supported");
+        throw TableError("Die Tabelle " + fileName +
+                         " ist durch ein Kennwort geschützt; geschützte Tabellen werden nicht unterstützt.");
     }
     if (header.recordSize == 0 || fieldCount == 0 || fieldCount > 255) {
-        throw corrupt("bad record size or field count");
+        throw corrupt("ungültige Satzlänge oder Feldanzahl");
     }
     if (header.schema.keyFieldCount > fieldCount) {
-        throw corrupt("more key fields than fields");
+        throw corrupt("mehr Schlüsselfelder als Felder");
     }
     if ((fileType == layout::kKeyedTable) != (header.schema.keyFieldCount > 0)) {
-        throw corrupt("the file type does not match the key field count");
+        throw corrupt("der Dateityp passt nicht zur Zahl der Schlüsselfelder");
     }
     if (static_cast<std::size_t>(header.headerSize) < kFieldInfoOffset ||
         static_cast<std::size_t>(header.headerSize) > file.size()) {
-        throw corrupt("the header size " + std::to_string(header.headerSize) + " exceeds the file");
+        throw corrupt("die Kopfgröße " + std::to_string(header.headerSize) + " übersteigt die Datei");
     }
     const auto headerBytes = file.first(static_cast<std::size_t>(header.headerSize));
     std::size_t position = namesOffset(static_cast<std::size_t>(fieldCount), header.schema.level);
     if (position >= headerBytes.size()) {
-        throw corrupt("the field list exceeds the header");
+        throw corrupt("die Feldliste reicht über den Tabellenkopf hinaus");
     }
     const auto tableNameOffset = position - tableNameLength(header.schema.level);
     const auto* tableNameBegin = reinterpret_cast<const char*>(headerBytes.data() + tableNameOffset);
@@ -143,14 +143,15 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
         const int declared = headerBytes[kFieldInfoOffset + 2 * static_cast<std::size_t>(i) + 1];
         const int expected = storedSize(field.typeCode, declared);
         if (field.isKnownType() && (expected != declared || declared == 0)) {
-            throw corrupt("field " + std::to_string(i + 1) + " has size " + std::to_string(declared));
+            throw corrupt("Feld " + std::to_string(i + 1) + " hat die ungültige Größe " +
+                          std::to_string(declared));
         }
         // BCD declares its decimals, not its size; other unknown types declare their size.
         field.size = expected != 0 ? expected : declared;
         const auto* nameBegin = reinterpret_cast<const char*>(headerBytes.data() + position);
         const auto nameLength = ::strnlen(nameBegin, headerBytes.size() - position);
         if (position + nameLength >= headerBytes.size()) {
-            throw corrupt("the field names exceed the header");
+            throw corrupt("die Feldnamen reichen über den Tabellenkopf hinaus");
         }
         field.name = windows1252ToUtf8(std::string_view(nameBegin, nameLength));
         position += nameLength + 1;
@@ -158,52 +159,54 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
         header.schema.fields.push_back(std::move(field));
     }
     if (recordSize != header.recordSize) {
-        throw corrupt("the record size " + std::to_string(header.recordSize) +
-                      " does not match the fields (" + std::to_string(recordSize) + ")");
+        throw corrupt("die Satzlänge " + std::to_string(header.recordSize) + " passt nicht zu den Feldern (" +
+                      std::to_string(recordSize) + ")");
     }
     if (header.recordSize > header.blockSize - static_cast<int>(layout::kBlockHeaderSize)) {
-        throw corrupt("a record does not fit into a block");
+        throw corrupt("ein Datensatz passt nicht in einen Block");
     }
     return header;
 }
 
 void validateSchema(const TableSchema& schema, const std::string& tableName) {
     if (schema.level != 4 && schema.level != 5 && schema.level != 7) {
-        throw TableError("Table " + tableName + ": level " + std::to_string(schema.level) +
-                         " cannot be created");
+        throw TableError("Die Tabelle " + tableName + " kann nicht mit der Stufe " +
+                         std::to_string(schema.level) +
+                         " angelegt werden; möglich sind die Stufen 4, 5 und 7.");
     }
     if (schema.fields.empty() || schema.fields.size() > 255) {
-        throw TableError("Table " + tableName + " needs between 1 and 255 fields");
+        throw TableError("Die Tabelle " + tableName + " braucht 1 bis 255 Felder.");
     }
     if (schema.keyFieldCount < 0 || schema.keyFieldCount > static_cast<int>(schema.fields.size())) {
-        throw TableError("Table " + tableName + ": the key has more fields than the table");
+        throw TableError("Der Schlüssel der Tabelle " + tableName + " hat mehr Felder als die Tabelle.");
     }
     int recordSize = 0;
     std::vector<std::string> seen;
     for (const auto& field : schema.fields) {
         if (field.name.empty() || field.name.size() > 25) {
-            throw TableError("Table " + tableName + ": field name '" + field.name +
-                             "' must have 1 to 25 characters");
+            throw TableError("Der Feldname '" + field.name + "' der Tabelle " + tableName +
+                             " muss 1 bis 25 Zeichen lang sein.");
         }
         if (!field.isKnownType()) {
-            throw TableError("Table " + tableName + ": field '" + field.name +
-                             "' has a type that cannot be created");
+            throw TableError("Das Feld '" + field.name + "' der Tabelle " + tableName +
+                             " hat einen Typ, der nicht angelegt werden kann.");
         }
         if (field.type() == FieldType::Alpha && (field.size < 1 || field.size > 255)) {
-            throw TableError("Table " + tableName + ": alpha field '" + field.name +
-                             "' needs a size of 1 to 255");
+            throw TableError("Das Alpha-Feld '" + field.name + "' der Tabelle " + tableName +
+                             " braucht eine Größe von 1 bis 255.");
         }
         std::string lower = field.name;
         std::transform(lower.begin(), lower.end(), lower.begin(),
                        [](unsigned char c) { return std::tolower(c); });
         if (std::find(seen.begin(), seen.end(), lower) != seen.end()) {
-            throw TableError("Table " + tableName + ": field name '" + field.name + "' appears twice");
+            throw TableError("Der Feldname '" + field.name + "' kommt in der Tabelle " + tableName +
+                             " zweimal vor.");
         }
         seen.push_back(lower);
         recordSize += field.size;
     }
     if (recordSize > 4096 - static_cast<int>(layout::kBlockHeaderSize)) {
-        throw TableError("Table " + tableName + ": the record is too large for a block");
+        throw TableError("Ein Datensatz der Tabelle " + tableName + " ist zu groß für einen Block.");
     }
 }
 

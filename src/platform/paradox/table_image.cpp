@@ -36,23 +36,24 @@ std::vector<std::uint8_t> TableImage::emptyTable(const TableSchema& schema, cons
 
 void TableImage::parseChain() {
     const auto corrupt = [&](const std::string& what) {
-        return CorruptTableError("Table " + m_fileName + " is damaged: " + what);
+        return CorruptTableError("Die Tabelle " + m_fileName + " ist beschädigt: " + what + ".");
     };
     const auto expectedSize = static_cast<std::uint64_t>(m_header.headerSize) +
                               std::uint64_t{m_header.fileBlocks} * m_header.blockSize;
     if (m_bytes.size() < expectedSize) {
-        throw corrupt("the file is truncated (" + std::to_string(m_bytes.size()) + " of " +
-                      std::to_string(expectedSize) + " bytes)");
+        throw corrupt("die Datei ist abgeschnitten (" + std::to_string(m_bytes.size()) + " von " +
+                      std::to_string(expectedSize) + " Bytes)");
     }
     m_bytes.resize(expectedSize);
     std::vector<bool> visited(std::size_t{m_header.fileBlocks} + 1, false);
     std::uint16_t previous = 0;
     for (std::uint16_t number = m_header.firstBlock; number != 0;) {
         if (number > m_header.fileBlocks) {
-            throw corrupt("the block chain points to block " + std::to_string(number) + " beyond the file");
+            throw corrupt("die Blockkette verweist auf den Block " + std::to_string(number) +
+                          " hinter dem Dateiende");
         }
         if (visited[number]) {
-            throw corrupt("the block chain runs in a circle at block " + std::to_string(number));
+            throw corrupt("die Blockkette läuft beim Block " + std::to_string(number) + " im Kreis");
         }
         visited[number] = true;
         const auto offset = blockOffset(number);
@@ -61,25 +62,25 @@ void TableImage::parseChain() {
         const std::uint16_t back = readU16(block, 2);
         const auto lastOffset = static_cast<std::int16_t>(readU16(block, 4));
         if (back != previous) {
-            throw corrupt("block " + std::to_string(number) + " links back to " + std::to_string(back) +
-                          " instead of " + std::to_string(previous));
+            throw corrupt("Block " + std::to_string(number) + " verweist zurück auf Block " +
+                          std::to_string(back) + " statt auf Block " + std::to_string(previous));
         }
         const int used = lastOffset + m_header.recordSize;
         if (used < 0 || used % m_header.recordSize != 0 ||
             used > static_cast<int>(m_header.blockSize - kBlockHeader)) {
-            throw corrupt("block " + std::to_string(number) + " has a bad record count");
+            throw corrupt("Block " + std::to_string(number) + " hat eine ungültige Satzanzahl");
         }
         m_chain.push_back({number, static_cast<std::uint16_t>(used / m_header.recordSize)});
         previous = number;
         number = next;
     }
     if (!m_chain.empty() && m_chain.back().number != m_header.lastBlock) {
-        throw corrupt("the block chain does not end at the last block " + std::to_string(m_header.lastBlock));
+        throw corrupt("die Blockkette endet nicht beim letzten Block " + std::to_string(m_header.lastBlock));
     }
     recomputeStarts();
     if (m_rowCount != m_header.recordCount) {
-        throw corrupt("the header counts " + std::to_string(m_header.recordCount) +
-                      " records, the blocks hold " + std::to_string(m_rowCount));
+        throw corrupt("der Tabellenkopf zählt " + std::to_string(m_header.recordCount) +
+                      " Datensätze, die Blöcke enthalten " + std::to_string(m_rowCount));
     }
 }
 
@@ -94,8 +95,8 @@ void TableImage::checkKeyOrder() const {
             const auto* current = slot(block.number, i);
             if (previous != nullptr &&
                 compareKeys(previous, current, static_cast<std::size_t>(m_keySize)) >= 0) {
-                throw CorruptTableError("Table " + m_fileName + " is damaged: record " +
-                                        std::to_string(row + 1) + " is out of key order");
+                throw CorruptTableError("Die Tabelle " + m_fileName + " ist beschädigt: Datensatz " +
+                                        std::to_string(row + 1) + " steht nicht in Schlüsselreihenfolge.");
             }
             previous = current;
         }
@@ -228,7 +229,7 @@ std::uint16_t TableImage::allocateBlock() {
         return number;
     }
     if (m_header.fileBlocks == 0xFFFF) {
-        throw TableError("Table " + m_fileName + " is full");
+        throw TableError("Die Tabelle " + m_fileName + " ist voll.");
     }
     const auto number = static_cast<std::uint16_t>(m_header.fileBlocks + 1);
     m_header.fileBlocks = number;
@@ -272,9 +273,19 @@ void TableImage::syncHeader() {
 
 void TableImage::checkRecordSize(std::span<const std::uint8_t> record) const {
     if (record.size() != static_cast<std::size_t>(m_header.recordSize)) {
-        throw TableError("Table " + m_fileName + ": a record must have " +
-                         std::to_string(m_header.recordSize) + " bytes");
+        throw TableError("Ein Datensatz der Tabelle " + m_fileName + " muss " +
+                         std::to_string(m_header.recordSize) + " Bytes lang sein.");
     }
+}
+
+KeyViolationError TableImage::keyViolation() const {
+    return KeyViolationError("Schlüsselverletzung in der Tabelle " + m_fileName +
+                             ": der Schlüssel ist schon vergeben.");
+}
+
+TableError TableImage::missingRecord(std::size_t row) const {
+    return TableError("Der Datensatz " + std::to_string(row + 1) + " der Tabelle " + m_fileName +
+                      " existiert nicht.");
 }
 
 void TableImage::assignAutoIncrement(std::vector<std::uint8_t>& record) {
@@ -343,7 +354,7 @@ std::size_t TableImage::insert(std::span<const std::uint8_t> input) {
         const std::span<const std::uint8_t> key(record.data(), static_cast<std::size_t>(m_keySize));
         row = lowerBound(key);
         if (row < m_rowCount && compareKeys(this->record(row).data(), key.data(), key.size()) == 0) {
-            throw KeyViolationError("Key violation in table " + m_fileName + ": the key is already taken");
+            throw keyViolation();
         }
     }
     if (m_chain.empty()) {
@@ -362,7 +373,7 @@ std::size_t TableImage::insert(std::span<const std::uint8_t> input) {
 
 void TableImage::erase(std::size_t row) {
     if (row >= m_rowCount) {
-        throw TableError("Table " + m_fileName + ": record " + std::to_string(row + 1) + " does not exist");
+        throw missingRecord(row);
     }
     const auto recordSize = static_cast<std::size_t>(m_header.recordSize);
     const auto chainIndex = chainIndexOfRow(row);
@@ -392,7 +403,7 @@ void TableImage::erase(std::size_t row) {
 std::size_t TableImage::replace(std::size_t row, std::span<const std::uint8_t> input) {
     checkRecordSize(input);
     if (row >= m_rowCount) {
-        throw TableError("Table " + m_fileName + ": record " + std::to_string(row + 1) + " does not exist");
+        throw missingRecord(row);
     }
     const auto current = record(row);
     const auto keyLength = static_cast<std::size_t>(m_keySize);
@@ -406,7 +417,7 @@ std::size_t TableImage::replace(std::size_t row, std::span<const std::uint8_t> i
     }
     const auto existing = lowerBound(input.first(keyLength));
     if (existing < m_rowCount && compareKeys(record(existing).data(), input.data(), keyLength) == 0) {
-        throw KeyViolationError("Key violation in table " + m_fileName + ": the key is already taken");
+        throw keyViolation();
     }
     const std::vector<std::uint8_t> copy(input.begin(), input.end());
     erase(row);

@@ -10,6 +10,7 @@
 // Not thread-safe: one owner at a time.
 #pragma once
 
+#include "platform/paradox/errors.h"
 #include "platform/paradox/table_format.h"
 
 #include <cstdint>
@@ -56,6 +57,7 @@ public:
     // The .PX file that indexes the current chain.
     std::vector<std::uint8_t> buildPrimaryIndex() const;
     // The first fault of a .PX file against the chain, or nullopt when it indexes it exactly.
+    // The fault is a German clause that can follow "Die Tabelle … ist beschädigt: ".
     std::optional<std::string> primaryIndexFault(std::span<const std::uint8_t> pxBytes) const;
 
     const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
@@ -96,6 +98,8 @@ private:
     void assignAutoIncrement(std::vector<std::uint8_t>& record);
     void syncHeader();
     void checkRecordSize(std::span<const std::uint8_t> record) const;
+    KeyViolationError keyViolation() const;
+    TableError missingRecord(std::size_t row) const;
 
     std::string m_fileName;
     std::vector<std::uint8_t> m_bytes;

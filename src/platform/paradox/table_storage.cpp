@@ -1,5 +1,6 @@
 #include "platform/paradox/table_storage.h"
 
+#include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
 
 #include <array>
@@ -79,7 +80,7 @@ TableStorage::TableStorage(const std::filesystem::path& dbPath)
     : m_dbPath([&] {
         auto resolved = resolveExisting(dbPath);
         if (!resolved) {
-            throw TableError("Table " + dbPath.string() + " does not exist");
+            throw missingTableError(dbPath);
         }
         return *resolved;
     }())
@@ -191,7 +192,8 @@ TableStorage::Snapshot TableStorage::read() {
         if (unfinished && lockedByAnotherWriter()) {
             // A live writer is inside its commit, which takes milliseconds.
             if (std::chrono::steady_clock::now() > deadline) {
-                throw TableError("Table " + m_dbPath.string() + " stays busy with another program's write");
+                throw TableError("Die Tabelle " + m_dbPath.string() +
+                                 " wird zu lange von einem anderen Programm beschrieben.");
             }
             std::this_thread::sleep_for(kRetryPause);
             continue;
@@ -233,7 +235,8 @@ TableStorage::Snapshot TableStorage::read() {
 TableStorage::WriteLock::WriteLock(TableStorage& storage)
     : m_storage(storage) {
     if (!storage.tryLock()) {
-        throw LockConflictError("Table " + storage.m_dbPath.string() + " is locked by another user");
+        throw LockConflictError("Die Tabelle " + storage.m_dbPath.string() +
+                                " ist von einem anderen Benutzer gesperrt.");
     }
     storage.m_locked = true;
     try {
@@ -394,7 +397,12 @@ void TableStorage::createFiles(const std::filesystem::path& dbPath, const std::v
             file.writeAt(0, bytes);
             file.sync();
         }
-        std::filesystem::rename(temporary, path);
+        std::error_code error;
+        std::filesystem::rename(temporary, path, error);
+        if (error) {
+            throw TableError("Die Datei " + path.string() +
+                             " kann nicht angelegt werden: " + systemErrorText(error) + ".");
+        }
     };
     if (px) {
         writeWhole(indexPathFor(dbPath), *px);

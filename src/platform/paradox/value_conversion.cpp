@@ -25,8 +25,8 @@ std::string trim(std::string_view text) {
 }
 
 [[noreturn]] void badText(const FieldDef& field, std::string_view text) {
-    throw TableError("Field '" + field.name + "': '" + std::string(text) + "' is not a valid " +
-                     std::string(1, typeLetter(field.typeCode)) + " value");
+    throw TableError("'" + std::string(text) + "' ist kein gültiger Wert für das Feld '" + field.name +
+                     "' (Typ " + std::string(1, typeLetter(field.typeCode)) + ").");
 }
 
 template <typename Number> bool parseNumber(std::string_view text, Number& out) {
@@ -159,7 +159,7 @@ Value toStoredValue(const FieldDef& field, const Value& userValue) {
         if (const auto* integer = std::get_if<std::int64_t>(&userValue)) {
             return static_cast<double>(*integer);
         }
-        throw TableError("Field '" + field.name + "': the value is not a date-time");
+        throw TableError("Der Wert für das Feld '" + field.name + "' ist kein Datums- oder Zeitwert.");
     };
     switch (field.type()) {
     case FieldType::Date:

@@ -63,8 +63,9 @@ TEST_F(Pxtool, AppendedQuotesDumpInKeyOrderInTheDumpNotation) {
                            "1;2026-12-06 09:00:00.250;-0.1;\n"
                            "2;2026-12-06 09:00:00;1.5;100\n");
     const auto schema = run("schema Intraday.db");
-    EXPECT_EQ(schema.output,
-              "level: 7\nkey fields: 2\nrecords: 3\nfields:\n  Firma I\n  ZEIT @\n  Kurs $\n  Volumen I\n");
+    EXPECT_EQ(
+        schema.output,
+        "Stufe: 7\nSchlüsselfelder: 2\nDatensätze: 3\nFelder:\n  Firma I\n  ZEIT @\n  Kurs $\n  Volumen I\n");
     const auto check = run("check Intraday.db");
     EXPECT_EQ(check.exitCode, 0) << check.output;
 }
@@ -84,25 +85,47 @@ TEST_F(Pxtool, EveryFieldTypeRoundTripsThroughAppendAndDump) {
               "Name;N;M;S;I;D;T;@;L;+\n"
               "Grün & Co;0.1;-3.25;-7;123456;2026-12-06;23:59:59.999;1999-12-31 23:59:59;false;1\n"
               "leer;;;;;;;;;2\n");
-    EXPECT_NE(run("schema All.db").output.find("level: 5"), std::string::npos);
+    EXPECT_NE(run("schema All.db").output.find("Stufe: 5"), std::string::npos);
 }
 
-TEST_F(Pxtool, RefusalsExitOneAndBadArgumentsExitTwo) {
+TEST_F(Pxtool, RefusalsExitOneAndBadArgumentsExitTwoWithAGermanLine) {
     createQuotes();
     ASSERT_EQ(run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=1").exitCode, 0);
-    const auto violation = run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=2");
-    EXPECT_EQ(violation.exitCode, 1);
-    EXPECT_NE(violation.output.find("Key violation"), std::string::npos);
-    EXPECT_EQ(run("append Intraday.db Firma=x").exitCode, 2);
-    EXPECT_EQ(run("append Intraday.db Preis=1").exitCode, 2);
-    EXPECT_EQ(run("append Intraday.db Firma").exitCode, 2);
-    const auto missing = run("dump Fehlt.db");
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_NE(missing.output.find("Fehlt.db"), std::string::npos);
-    EXPECT_EQ(run("frobnicate Intraday.db").exitCode, 2);
-    EXPECT_EQ(run("create Bad.db --field Name:A").exitCode, 2);
-    EXPECT_EQ(run("create Bad.db --field Name:Q").exitCode, 2);
-    EXPECT_EQ(run("create Bad.db --field Name:I --key 2").exitCode, 2);
+    const struct {
+        std::string arguments;
+        int exitCode;
+        bool usageFollows;
+        std::string firstLine;
+    } cases[] = {
+        {"append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=2", 1, false,
+         "Schlüsselverletzung in der Tabelle Intraday.db: der Schlüssel ist schon vergeben."},
+        {"append Intraday.db Firma=x", 2, true, "'x' ist kein gültiger Wert für das Feld 'Firma' (Typ I)."},
+        {"append Intraday.db Preis=1", 2, true, "Die Tabelle Intraday.db hat kein Feld 'Preis'."},
+        {"append Intraday.db Firma", 2, true, "'Firma' hat nicht die Form FELD=WERT."},
+        {"dump Fehlt.db", 2, false, "Die Tabelle Fehlt.db existiert nicht."},
+        {"frobnicate Intraday.db", 2, true, "Unbekannter Befehl oder falsche Argumente."},
+        {"dump", 2, true, "Befehl oder Datei fehlt."},
+        {"create Bad.db --field Name:A", 2, true, "Das Alpha-Feld 'Name' braucht eine Größe."},
+        {"create Bad.db --field Name:Q", 2, true, "Unbekannter Feldtyp 'Q'."},
+        {"create Bad.db --field Name", 2, true, "'Name' ist keine gültige Felddefinition NAME:TYP[:GRÖSSE]."},
+        {"create Bad.db --field Name:I --key 2", 2, true, "--key 2 übersteigt die Zahl der Felder."},
+        {"create Bad.db --field Name:I --key", 2, true, "Die Option --key braucht einen Wert."},
+        {"create Bad.db --field Name:I --level x", 2, true, "'x' ist keine gültige Angabe für die Stufe."},
+        {"create Bad.db --field Name:I --level 3", 2, true,
+         "Die Tabelle Bad.db kann nicht mit der Stufe 3 angelegt werden; möglich sind die Stufen 4, 5 und "
+         "7."},
+        {"create Bad.db --feld Name:I", 2, true, "Unbekannte Option --feld."},
+    };
+    for (const auto& expected : cases) {
+        const auto outcome = run(expected.arguments);
+        EXPECT_EQ(outcome.exitCode, expected.exitCode) << expected.arguments;
+        EXPECT_EQ(outcome.output.substr(0, outcome.output.find('\n')), "pxtool: " + expected.firstLine)
+            << expected.arguments;
+        EXPECT_EQ(outcome.output.find("\nAufruf: pxtool schema DATEI\n") != std::string::npos,
+                  expected.usageFollows)
+            << expected.arguments;
+    }
+    EXPECT_FALSE(fs::exists(m_directory / "Bad.db"));
     EXPECT_EQ(run("dump Intraday.db").output, "Firma;ZEIT;Kurs;Volumen\n1;2026-12-06 09:00:00;1;\n");
 }
 
@@ -123,13 +146,13 @@ TEST_F(Pxtool, CheckNamesTheFaultOfADamagedTable) {
     }
     const auto badIndex = run("check Intraday.db");
     EXPECT_EQ(badIndex.exitCode, 1);
-    EXPECT_NE(badIndex.output.find("primary index"), std::string::npos) << badIndex.output;
+    EXPECT_NE(badIndex.output.find("Primärindex"), std::string::npos) << badIndex.output;
     EXPECT_NE(badIndex.output.find("Intraday.db"), std::string::npos);
 
     fs::resize_file(m_directory / "Intraday.db", fs::file_size(m_directory / "Intraday.db") - 100);
     const auto truncated = run("check Intraday.db");
     EXPECT_EQ(truncated.exitCode, 1);
-    EXPECT_NE(truncated.output.find("truncated"), std::string::npos) << truncated.output;
+    EXPECT_NE(truncated.output.find("abgeschnitten"), std::string::npos) << truncated.output;
     EXPECT_EQ(run("dump Intraday.db").exitCode, 2);
 }
 

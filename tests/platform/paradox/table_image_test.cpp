@@ -258,7 +258,7 @@ TEST(TableHeader, RejectsOtherLevelsAndPasswordProtection) {
         TableImage image(encrypted, "Secret.db");
         FAIL();
     } catch (const TableError& error) {
-        EXPECT_NE(std::string(error.what()).find("password"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("Kennwort"), std::string::npos);
         EXPECT_NE(std::string(error.what()).find("Secret.db"), std::string::npos);
     }
 }
