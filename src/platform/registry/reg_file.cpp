@@ -102,8 +102,8 @@ public:
 
 private:
     [[noreturn]] void fail(std::size_t line, const std::string& reason) const {
-        throw RegistryError("Fehler in der Registrierungsdatei '" + m_file.string() + "', Zeile " +
-                            std::to_string(line) + ": " + reason);
+        throw RegistryError("Fehler in der Registrierungsdatei " + m_file.string() + ", Zeile " +
+                            std::to_string(line) + ": " + reason + ".");
     }
 
     std::size_t lineNumber() const { return m_index + 1; }

@@ -34,7 +34,7 @@ std::string normalizeKey(const std::string& key) {
     std::string normalized = key.substr(first, last - first + 1);
     const std::string doubled{keySeparator, keySeparator};
     if (normalized.find(doubled) != std::string::npos || hasLineBreak(normalized))
-        throw RegistryError("Ungültiger Schlüsselname " + quoted(key));
+        throw RegistryError("Der Schlüsselname " + quoted(key) + " ist ungültig.");
     return normalized;
 }
 
@@ -56,7 +56,7 @@ std::filesystem::path homeDirectory() {
         return home;
     if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr)
         return entry->pw_dir;
-    throw RegistryError("Das Benutzerverzeichnis für die Registrierungsdatei ist unbekannt");
+    throw RegistryError("Das Benutzerverzeichnis für die Registrierungsdatei ist unbekannt.");
 }
 
 BinaryData doubleToBytes(double value) {
@@ -170,7 +170,7 @@ std::vector<std::uint8_t> Registry::readBinaryData(const std::string& name) cons
 void Registry::writeString(const std::string& name, const std::string& value) {
     if (hasLineBreak(value))
         throw RegistryError("Der Wert " + quoted(name) +
-                            " enthält einen Zeilenumbruch und kann nicht gespeichert werden");
+                            " enthält einen Zeilenumbruch und kann nicht gespeichert werden.");
     writeValue(name, value);
 }
 
@@ -227,14 +227,15 @@ const RegValue& Registry::requireValue(const std::string& name) const {
     const RegSection* section = currentSection();
     const RegValue* value = section != nullptr ? section->findValue(name) : nullptr;
     if (value == nullptr)
-        throw RegistryError("Der Wert " + quoted(name) + " existiert nicht");
+        throw RegistryError("Der Wert " + quoted(name) + " existiert nicht.");
     return *value;
 }
 
 void Registry::requireOpenKey(const std::string& valueName) const {
     if (!m_keyOpen)
-        throw RegistryError("Kein Registrierungsschlüssel geöffnet" +
-                            (valueName.empty() ? std::string() : " für den Wert " + quoted(valueName)));
+        throw RegistryError(valueName.empty() ? std::string("Es ist kein Registrierungsschlüssel geöffnet.")
+                                              : "Für den Wert " + quoted(valueName) +
+                                                    " ist kein Registrierungsschlüssel geöffnet.");
 }
 
 std::string Registry::currentKeyPath() const {
@@ -259,7 +260,7 @@ void Registry::commitChange(const std::function<bool(RegDocument&)>& change) {
 void Registry::writeValue(const std::string& name, ValueData data) {
     requireOpenKey(name);
     if (hasLineBreak(name))
-        throw RegistryError("Der Wertname " + quoted(name) + " enthält einen Zeilenumbruch");
+        throw RegistryError("Der Wertname " + quoted(name) + " enthält einen Zeilenumbruch.");
     const std::string keyPath = currentKeyPath();
     commitChange([&](RegDocument& document) { return document.sectionFor(keyPath).setValue(name, data); });
 }

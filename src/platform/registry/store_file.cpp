@@ -1,9 +1,9 @@
 #include "platform/registry/store_file.h"
 
+#include "platform/common/system_error_text.h"
 #include "platform/registry/registry_error.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,8 +14,8 @@ namespace marlovex::registry {
 namespace {
 
 [[noreturn]] void failOn(const std::string& what, const std::filesystem::path& file, int error) {
-    throw RegistryError("Die Datei '" + file.string() + "' kann nicht " + what +
-                        " werden: " + std::strerror(error));
+    throw RegistryError("Die Datei " + file.string() + " kann nicht " + what +
+                        " werden: " + systemErrorText(error) + ".");
 }
 
 // Removes the temporary file unless it was renamed into place.
@@ -152,8 +152,8 @@ void createParentDirectories(const std::filesystem::path& file) {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     if (error)
-        throw RegistryError("Das Verzeichnis '" + directory.string() +
-                            "' kann nicht angelegt werden: " + error.message());
+        throw RegistryError("Das Verzeichnis " + directory.string() +
+                            " kann nicht angelegt werden: " + systemErrorText(error) + ".");
 }
 
 FileStamp replaceFileAtomically(const std::filesystem::path& file, std::string_view contents) {

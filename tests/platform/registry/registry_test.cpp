@@ -102,12 +102,14 @@ TEST_F(RegistryTest, ValueFunctionsNeedAnOpenKey) {
     EXPECT_THROW(registry.valueExists("A"), RegistryError);
     EXPECT_THROW(registry.valueNames(), RegistryError);
     expectRegistryError([&] { registry.writeInteger("A", 1); },
-                        "Kein Registrierungsschlüssel geöffnet für den Wert 'A'");
+                        "Für den Wert 'A' ist kein Registrierungsschlüssel geöffnet.");
+    expectRegistryError([&] { registry.valueNames(); }, "Es ist kein Registrierungsschlüssel geöffnet.");
 }
 
 TEST_F(RegistryTest, MalformedKeyNamesAreRejected) {
     Registry registry(storeFile());
-    EXPECT_THROW(registry.openKey("SOFTWARE\\\\Brelmund", true), RegistryError);
+    expectRegistryError([&] { registry.openKey("SOFTWARE\\\\Brelmund", true); },
+                        "Der Schlüsselname 'SOFTWARE\\\\Brelmund' ist ungültig.");
     EXPECT_THROW(registry.openKey("SOFTWARE\nBrelmund", true), RegistryError);
     EXPECT_FALSE(std::filesystem::exists(storeFile()));
 }
@@ -269,9 +271,26 @@ TEST_F(RegistryTest, WrongTypeReadsNameTheValue) {
 TEST_F(RegistryTest, MissingValueReadsNameTheValue) {
     Registry registry = openedRegistry();
     EXPECT_FALSE(registry.valueExists("OS_Width"));
-    expectRegistryError([&] { registry.readInteger("OS_Width"); }, "Der Wert 'OS_Width' existiert nicht");
-    expectRegistryError([&] { registry.readString("Msg_Path"); }, "Der Wert 'Msg_Path' existiert nicht");
-    expectRegistryError([&] { registry.readFloat("Bank"); }, "Der Wert 'Bank' existiert nicht");
+    expectRegistryError([&] { registry.readInteger("OS_Width"); }, "Der Wert 'OS_Width' existiert nicht.");
+    expectRegistryError([&] { registry.readString("Msg_Path"); }, "Der Wert 'Msg_Path' existiert nicht.");
+    expectRegistryError([&] { registry.readFloat("Bank"); }, "Der Wert 'Bank' existiert nicht.");
+}
+
+TEST_F(RegistryTest, FilesThatCannotBeReadAreNamedWithTheGermanReason) {
+    // A folder in place of the settings file opens but cannot be read.
+    std::filesystem::create_directories(storeFile());
+    Registry unreadable(storeFile());
+    expectRegistryError([&] { unreadable.keyExists(settingsKey); },
+                        "Die Datei " + storeFile().string() +
+                            " kann nicht gelesen werden: der Pfad ist ein Verzeichnis.");
+
+    // A file in place of the folder that should hold the settings file.
+    const auto blocked = m_directory.path() / "Datei" / "Brelmund" / "Marlovex.reg";
+    writeFile(m_directory.path() / "Datei", "kein Verzeichnis");
+    Registry homeless(blocked);
+    expectRegistryError([&] { homeless.openKey(settingsKey, true); },
+                        "Die Datei " + blocked.string() +
+                            " kann nicht gelesen werden: ein Teil des Pfades ist kein Verzeichnis.");
 }
 
 TEST_F(RegistryTest, DeleteValueRemovesItFromTheFile) {
@@ -289,8 +308,10 @@ TEST_F(RegistryTest, LineBreaksAreRefusedWithoutTouchingTheFile) {
     Registry registry = openedRegistry();
     registry.writeString("Pfad", "alt");
     const std::string before = readFile(storeFile());
-    EXPECT_THROW(registry.writeString("Pfad", "zwei\nZeilen"), RegistryError);
-    EXPECT_THROW(registry.writeInteger("zwei\r\nZeilen", 1), RegistryError);
+    expectRegistryError([&] { registry.writeString("Pfad", "zwei\nZeilen"); },
+                        "Der Wert 'Pfad' enthält einen Zeilenumbruch und kann nicht gespeichert werden.");
+    expectRegistryError([&] { registry.writeInteger("zwei\r\nZeilen", 1); },
+                        "Der Wertname 'zwei\r\nZeilen' enthält einen Zeilenumbruch.");
     EXPECT_EQ(readFile(storeFile()), before);
 }
 
@@ -375,8 +396,8 @@ class MalformedStore : public RegistryTest, public ::testing::WithParamInterface
 
 TEST_P(MalformedStore, EveryAccessFailsNamingFileAndLineAndTheFileStaysUnchanged) {
     writeStore(GetParam().contents);
-    const std::string expected = "Fehler in der Registrierungsdatei '" + storeFile().string() + "', Zeile " +
-                                 std::to_string(GetParam().line);
+    const std::string expected = "Fehler in der Registrierungsdatei " + storeFile().string() + ", Zeile " +
+                                 std::to_string(GetParam().line) + ": ";
     const auto expectParseError = [&](auto&& action) {
         try {
             action();
