@@ -79,7 +79,9 @@ TEST(ReplayFile, NamesTheFileAndLineOfABadLine) {
             parseReplayText(std::string("09:00:00;1\n") + bad + "\n", "Kurse17.csv");
             ADD_FAILURE() << "accepted " << bad;
         } catch (const ImportError& error) {
-            EXPECT_NE(std::string(error.what()).find("Kurse17.csv line 2"), std::string::npos)
+            EXPECT_TRUE(
+                std::string(error.what())
+                    .starts_with("Fehler in der Kursdatei Kurse17.csv, Zeile 2 '" + std::string(bad) + "': "))
                 << error.what();
         }
     }

@@ -19,7 +19,7 @@ public:
     using Error::Error;
 };
 
-inline constexpr const char* usageText = "usage: Lorquin /W <instrument number> /D";
+inline constexpr const char* usageText = "Aufruf: Lorquin /W <Instrumentnummer> /D";
 
 // The instrument number of `arguments` (the program name excluded): a positive 32-bit number.
 // Throws UsageError naming the offending argument.

@@ -36,9 +36,10 @@ void importQuote(std::int64_t number, const std::string& argv0) {
     const auto instrument = market::findInstrument(dataDirectory, number);
     if (!instrument) {
         throw lorquin::ImportError(
-            "instrument " + std::to_string(number) + " is not in " +
+            "Das Instrument " + std::to_string(number) + " steht nicht in " +
             marlovex::paths::resolveCaseInsensitive(std::filesystem::path(dataDirectory) / "Firma.db")
-                .string());
+                .string() +
+            ".");
     }
     lorquin::QuoteStore store(dataDirectory);
     const auto now = marlovex::formats::now();
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
     try {
         number = lorquin::parseCommandLine(arguments);
     } catch (const lorquin::UsageError& error) {
-        std::cerr << "Lorquin: " << error.what() << "; " << lorquin::usageText << "\n";
+        std::cerr << "Lorquin: " << error.what() << " " << lorquin::usageText << "\n";
         return badUsage;
     }
     try {

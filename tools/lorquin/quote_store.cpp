@@ -2,11 +2,11 @@
 
 #include "lorquin/import_error.h"
 #include "market/market_tables.h"
+#include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
 #include "platform/paths/file_names.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <thread>
@@ -23,11 +23,12 @@ public:
     explicit DirectoryLock(const std::filesystem::path& directory)
         : m_descriptor(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (m_descriptor < 0 || ::flock(m_descriptor, LOCK_EX) != 0) {
-            const std::string reason = std::strerror(errno);
+            const std::string reason = systemErrorText(errno);
             if (m_descriptor >= 0) {
                 ::close(m_descriptor);
             }
-            throw ImportError("Cannot use the data directory " + directory.string() + ": " + reason);
+            throw ImportError("Das Datenverzeichnis " + directory.string() +
+                              " kann nicht benutzt werden: " + reason + ".");
         }
     }
     ~DirectoryLock() { ::close(m_descriptor); }
@@ -98,8 +99,9 @@ void QuoteStore::append(const market::Quote& quote) {
             if (attempt == lockAttempts) {
                 m_table.cancel();
                 throw paradox::LockConflictError(
-                    "Table " + m_table.tablePath().string() + " stayed locked by another program through " +
-                    std::to_string(lockAttempts) + " attempts; the quote was not stored");
+                    "Die Tabelle " + m_table.tablePath().string() + " blieb bei " +
+                    std::to_string(lockAttempts) +
+                    " Versuchen von einem anderen Programm gesperrt; der Kurs wurde nicht gespeichert.");
             }
             std::this_thread::sleep_for(lockPause);
         }

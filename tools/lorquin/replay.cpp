@@ -120,28 +120,28 @@ std::vector<ReplayLine> parseReplayText(std::string_view text, const std::string
             continue;
         }
         const auto fault = [&](const std::string& what) {
-            return ImportError(fileName + " line " + std::to_string(lineNumber) + ": " + what + " in '" +
-                               std::string(line) + "'");
+            return ImportError("Fehler in der Kursdatei " + fileName + ", Zeile " +
+                               std::to_string(lineNumber) + " '" + std::string(line) + "': " + what + ".");
         };
         const auto fields = splitFields(line);
         if (fields.size() < 2 || fields.size() > 3) {
-            throw fault("expected hh:mm:ss;price[;volume]");
+            throw fault("erwartet wird hh:mm:ss;Kurs[;Volumen]");
         }
         ReplayLine quote;
         const auto second = parseTime(fields[0]);
         if (!second) {
-            throw fault("'" + std::string(fields[0]) + "' is no time hh:mm:ss");
+            throw fault("'" + std::string(fields[0]) + "' ist keine Uhrzeit hh:mm:ss");
         }
         quote.secondOfDay = *second;
         const auto price = parsePrice(fields[1]);
         if (!price) {
-            throw fault("'" + std::string(fields[1]) + "' is no positive price");
+            throw fault("'" + std::string(fields[1]) + "' ist kein positiver Kurs");
         }
         quote.price = *price;
         if (fields.size() == 3 && !fields[2].empty()) {
             quote.volume = wholeNumber<std::int64_t>(fields[2]);
             if (!quote.volume) {
-                throw fault("'" + std::string(fields[2]) + "' is no whole volume");
+                throw fault("'" + std::string(fields[2]) + "' ist kein ganzzahliges Volumen");
             }
         }
         lines.push_back(quote);
@@ -153,7 +153,7 @@ std::vector<ReplayLine> readReplayFile(const std::filesystem::path& file) {
     std::ifstream stream(file, std::ios::binary);
     std::ostringstream contents;
     if (!stream || !(contents << stream.rdbuf())) {
-        throw ImportError("Cannot read the quote file " + file.string());
+        throw ImportError("Die Kursdatei " + file.string() + " kann nicht gelesen werden.");
     }
     return parseReplayText(contents.str(), file.string());
 }

@@ -11,7 +11,7 @@ namespace {
 constexpr double secondsPerDay = 86400.0;
 
 std::string describe(const market::Instrument& instrument) {
-    return "instrument " + std::to_string(instrument.number) + " (" + instrument.name + ")";
+    return "Das Instrument " + std::to_string(instrument.number) + " (" + instrument.name + ")";
 }
 
 } // namespace
@@ -24,8 +24,9 @@ market::Quote simulateInstrumentQuote(const market::Instrument& instrument,
     quote.time = now;
     if (!last) {
         if (!instrument.referencePrice) {
-            throw ImportError(describe(instrument) +
-                              " has no quote in Intraday.db and no reference price (Referenz) in Firma.db");
+            throw ImportError(
+                describe(instrument) +
+                " hat keinen Kurs in Intraday.db und keinen Referenzkurs (Referenz) in Firma.db.");
         }
         quote.price = *instrument.referencePrice;
         return quote;
@@ -61,9 +62,9 @@ double underlyingSpot(const market::Instrument& warrant, QuoteStore& store,
     if (instrument && instrument->referencePrice) {
         return *instrument->referencePrice;
     }
-    throw ImportError("the underlying " + std::to_string(underlying) + " of the warrant " +
+    throw ImportError("Der Basiswert " + std::to_string(underlying) + " des Optionsscheins " +
                       std::to_string(warrant.number) + " (" + warrant.name + ") " +
-                      (instrument ? "has no quote and no reference price" : "is not in Firma.db"));
+                      (instrument ? "hat keinen Kurs und keinen Referenzkurs." : "steht nicht in Firma.db."));
 }
 
 market::Quote simulateQuote(const market::Instrument& instrument, QuoteStore& store,

@@ -26,9 +26,9 @@ BulkTableWriter::~BulkTableWriter() = default;
 void BulkTableWriter::add(const std::vector<paradox::Value>& values) {
     const auto& fields = m_layout.fields;
     if (values.size() != fields.size()) {
-        throw paradox::TableError("Table " + m_image->fileName() + ": a record needs " +
-                                  std::to_string(fields.size()) + " values, not " +
-                                  std::to_string(values.size()));
+        throw paradox::TableError("Ein Datensatz der Tabelle " + m_image->fileName() + " braucht " +
+                                  std::to_string(fields.size()) + " Werte, nicht " +
+                                  std::to_string(values.size()) + ".");
     }
     std::vector<std::uint8_t> record(static_cast<std::size_t>(m_image->recordSize()), 0);
     for (std::size_t i = 0; i < fields.size(); ++i) {

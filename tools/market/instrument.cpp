@@ -21,8 +21,8 @@ std::optional<paradox::FieldRef> presentField(paradox::Table& table, const std::
 
 WarrantTerms readWarrantTerms(paradox::Table& table, const Instrument& instrument, std::int64_t underlying) {
     const auto fault = [&](const std::string& what) {
-        return MarketError("Firma.db: the warrant " + std::to_string(instrument.number) + " (" +
-                           instrument.name + ") " + what);
+        return MarketError("Der Optionsschein " + std::to_string(instrument.number) + " (" + instrument.name +
+                           ") in " + table.tablePath().string() + " " + what + ".");
     };
     WarrantTerms terms;
     terms.underlying = underlying;
@@ -33,21 +33,21 @@ WarrantTerms readWarrantTerms(paradox::Table& table, const Instrument& instrumen
     } else if (kind == "P" || kind == "p") {
         terms.kind = OptionKind::Put;
     } else {
-        throw fault("has Typ '" + kind + "' instead of \"C\" or \"P\"");
+        throw fault("hat den Typ '" + kind + "' statt \"C\" oder \"P\"");
     }
     const auto strike = presentField(table, "Basispreis");
     terms.strike = strike ? strike->asFloat() : 0;
     if (!(terms.strike > 0)) {
-        throw fault("has no positive Basispreis (strike)");
+        throw fault("hat keinen positiven Basispreis");
     }
     const auto ratio = presentField(table, "Bezug");
     terms.ratio = ratio ? ratio->asFloat() : 0;
     if (!(terms.ratio > 0)) {
-        throw fault("has no positive Bezug (ratio)");
+        throw fault("hat keinen positiven Bezug (Bezugsverhältnis)");
     }
     const auto expiry = presentField(table, "Verfall");
     if (!expiry) {
-        throw fault("has no Verfall (expiry date)");
+        throw fault("hat kein Verfallsdatum (Verfall)");
     }
     terms.expiry = expiry->asDateTime();
     return terms;

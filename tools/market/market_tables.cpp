@@ -123,7 +123,7 @@ std::vector<paradox::Value> recordOf(const TableLayout& layout,
                 return paradox::equalNames(candidate.name, name);
             });
         if (field == layout.fields.end()) {
-            throw paradox::TableError("Table " + layout.fileName + " has no field '" + name + "'");
+            throw paradox::TableError("Die Tabelle " + layout.fileName + " hat kein Feld '" + name + "'.");
         }
         record[static_cast<std::size_t>(field - layout.fields.begin())] = value;
     }

@@ -19,8 +19,8 @@ double normalCdf(double x) {
 
 void requirePositive(double value, const char* what) {
     if (!(value > 0) || !std::isfinite(value)) {
-        throw MarketError(std::string("The option model needs a positive ") + what + ", not " +
-                          std::to_string(value));
+        throw MarketError(std::string("Das Optionsmodell braucht für ") + what +
+                          " einen positiven Wert, nicht " + std::to_string(value) + ".");
     }
 }
 
@@ -28,9 +28,9 @@ void requirePositive(double value, const char* what) {
 
 OptionValue blackScholes(OptionKind kind, double spot, double strike, double years, double rate,
                          double volatility) {
-    requirePositive(spot, "underlying price");
-    requirePositive(strike, "strike");
-    requirePositive(volatility, "volatility");
+    requirePositive(spot, "den Kurs des Basiswerts");
+    requirePositive(strike, "den Basispreis");
+    requirePositive(volatility, "die Volatilität");
     const bool call = kind == OptionKind::Call;
     if (years <= 0) {
         const double intrinsic = call ? spot - strike : strike - spot;
@@ -55,7 +55,7 @@ double yearsToExpiry(DateTime expiry, DateTime now) {
 }
 
 WarrantQuote priceWarrant(const WarrantTerms& terms, double spot, DateTime now) {
-    requirePositive(terms.ratio, "ratio");
+    requirePositive(terms.ratio, "das Bezugsverhältnis");
     const auto option = blackScholes(terms.kind, spot, terms.strike, yearsToExpiry(terms.expiry, now),
                                      modelRate, modelVolatility);
     const double bid = std::max(1.0, std::round(option.value * terms.ratio * ticksPerUnit)) / ticksPerUnit;

@@ -27,7 +27,8 @@ PriceWalk::PriceWalk(std::uint64_t seed)
 
 double PriceWalk::next(double price, double seconds) {
     if (!(price > 0) || !std::isfinite(price)) {
-        throw MarketError("The price walk needs a positive price, not " + std::to_string(price));
+        throw MarketError("Die Kurssimulation braucht einen positiven Kurs, nicht " + std::to_string(price) +
+                          ".");
     }
     const double years = std::clamp(seconds, 0.0, tradingDaySeconds) / tradingYearSeconds;
     const double deviation = modelVolatility * std::sqrt(years);
