@@ -28,9 +28,12 @@ std::string withTrailingSeparator(std::string directory) {
 
 std::string appDirFromProgramDir(std::string programDir) {
     std::string dir = withTrailingSeparator(std::move(programDir));
+    const auto isSeparator = [](char c) { return c == '/' || c == '\\'; };
     for (std::size_t i = 0; i + 4 <= dir.size(); ++i) {
-        if (lowerAscii(dir[i]) == 'b' && lowerAscii(dir[i + 1]) == 'i' && lowerAscii(dir[i + 2]) == 'n' &&
-            (dir[i + 3] == '/' || dir[i + 3] == '\\')) {
+        // Only a whole folder named bin counts: "/home/robin/app/" keeps its "robin".
+        const bool startsComponent = i == 0 || isSeparator(dir[i - 1]);
+        if (startsComponent && lowerAscii(dir[i]) == 'b' && lowerAscii(dir[i + 1]) == 'i' &&
+            lowerAscii(dir[i + 2]) == 'n' && isSeparator(dir[i + 3])) {
             dir.erase(i, 4);
             break;
         }

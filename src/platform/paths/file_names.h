@@ -10,8 +10,8 @@
 
 namespace marlovex::paths {
 
-// The program's base directory: `programDir` with a trailing separator and the first "bin/"
-// (any letter case, either separator) cut out wherever it stands, so a program in
+// The program's base directory: `programDir` with a trailing separator and its first folder
+// named "bin" (any letter case, either separator) cut out, so a program in
 // ".../Marlovex/bin" uses ".../Marlovex/" and finds its data in ".../Marlovex/Daten/".
 std::string appDirFromProgramDir(std::string programDir);
 

@@ -9,12 +9,20 @@ namespace {
 
 TEST(AppDirTest, CutsTheFirstBinFolderInAnyCase) {
     EXPECT_EQ(appDirFromProgramDir("/opt/tools/bin"), "/opt/tools/");
-    EXPECT_EQ(appDirFromProgramDir("/opt/tools/BIN/"), "/opt/tools/");
+    EXPECT_EQ(appDirFromProgramDir("/x/BIN/"), "/x/");
+    EXPECT_EQ(appDirFromProgramDir("/x/bin/y/"), "/x/y/");
     EXPECT_EQ(appDirFromProgramDir("C:\\TOOLS\\Bin\\"), "C:\\TOOLS\\");
-    // Only the first occurrence goes, also at the end of a longer folder name.
-    EXPECT_EQ(appDirFromProgramDir("/srv/cabin/x/bin"), "/srv/cax/bin/");
-    EXPECT_EQ(appDirFromProgramDir("C:\\CABIN\\X\\"), "C:\\CAX\\");
-    EXPECT_EQ(appDirFromProgramDir("/home/robin"), "/home/ro");
+    EXPECT_EQ(appDirFromProgramDir("bin/x"), "x/");
+    // Only the first bin folder goes.
+    EXPECT_EQ(appDirFromProgramDir("/a/bin/b/bin"), "/a/b/bin/");
+}
+
+TEST(AppDirTest, LeavesFolderNamesThatOnlyEndInBin) {
+    EXPECT_EQ(appDirFromProgramDir("/x/robin/app/"), "/x/robin/app/");
+    EXPECT_EQ(appDirFromProgramDir("/srv/cabin/x/bin"), "/srv/cabin/x/");
+    EXPECT_EQ(appDirFromProgramDir("C:\\CABIN\\X\\"), "C:\\CABIN\\X\\");
+    EXPECT_EQ(appDirFromProgramDir("/home/robin"), "/home/robin/");
+    EXPECT_EQ(appDirFromProgramDir("/x/binary/"), "/x/binary/");
 }
 
 TEST(AppDirTest, KeepsLetterCaseAndAddsTheSeparator) {
