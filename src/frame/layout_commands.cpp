@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
@@ -133,12 +134,17 @@ void TMainForm::AutoOpen() {
             if (saved->underlyingImportOff) {
                 tracker->SpeedButton4Click(this);
             }
-            if (saved->put) {
+            // The boxes take the saved state, so a call stays a call and a file saved again
+            // says what it said before; "Put?" runs its handler for a put or for any change.
+            const bool putChanged = tracker->CheckBox1->isChecked() != saved->put;
+            {
+                const QSignalBlocker quiet(tracker->CheckBox1);
+                tracker->CheckBox1->setChecked(saved->put);
+            }
+            if (saved->put || putChanged) {
                 tracker->CheckBox1Click();
             }
-            if (saved->fees) {
-                tracker->CheckBox4->setChecked(true);
-            }
+            tracker->CheckBox4->setChecked(saved->fees);
             QLineEdit* edits[] = {tracker->Edit1, tracker->Edit2, tracker->Edit3,
                                   tracker->Edit4, tracker->Edit5, tracker->Edit6,
                                   tracker->Edit7, tracker->Edit8, tracker->Edit9};

@@ -113,8 +113,11 @@ void TMainForm::FormCreate() {
                                       ? std::filesystem::path(registry.readString("Datenpath"))
                                       : std::filesystem::path(toStd(appDir + QStringLiteral("Daten/"))));
         }
-        DataDir =
-            registry.valueExists("Datenpath") ? fromStd(registry.readString("Datenpath")) : defaultDataDir;
+        // A directory written by hand often lacks its closing separator; it names the same
+        // directory, as it does for the trackers and the import program.
+        DataDir = registry.valueExists("Datenpath")
+                      ? fromStd(paths::withTrailingSeparator(registry.readString("Datenpath")))
+                      : defaultDataDir;
         if (registry.valueExists("ShowWinWidth")) {
             resize(registry.readInteger("ShowWinWidth"), height());
         }

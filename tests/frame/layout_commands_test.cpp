@@ -1,0 +1,270 @@
+#include "companion/intraday_form.h"
+#include "frame_fixture.h"
+#include "tracker/tosp_form.h"
+#include "tracker/tracker_chart.h"
+#include "ui/error_display.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace marlovex::frame {
+namespace {
+
+TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrder) {
+    auto frame = createFrame();
+    frame->OSToolOpen("DAX", "DAX Call 20000");
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    tracker->Edit3->setText("1,45");
+    tracker->SpeedButton4Click(tracker);
+    frame->NewChartWindow("Bayer");
+    auto* chart = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
+    chart->setColor(0x00C0FFEE);
+    chart->percentMenuItem()->setChecked(true);
+    m_dialogs.fileAnswers.push_back(layoutPath("Morgen.QVZ"));
+    frame->command("FileSaveAs1")->trigger();
+    ASSERT_TRUE(QFileInfo::exists(layoutPath("Morgen.QVZ")));
+
+    auto other = createFrame();
+    other->OpenDialog.fileName = layoutPath("Morgen.QVZ");
+    other->AutoOpen();
+    EXPECT_EQ(other->windowTitle(), "Marlovex Diagramm Manager (Morgen.QVZ)");
+    const QList<QWidget*> windows = other->childForms();
+    ASSERT_EQ(windows.size(), 2);
+    // The chart was in front when saved, so it was opened first and now lies behind.
+    auto* reopenedTracker = qobject_cast<tracker::TOSP_Form*>(windows[0]);
+    auto* reopenedChart = qobject_cast<companion::TIntradayForm*>(windows[1]);
+    ASSERT_NE(reopenedTracker, nullptr);
+    ASSERT_NE(reopenedChart, nullptr);
+    EXPECT_EQ(reopenedTracker->Button1->text(), "DAX Call 20000");
+    EXPECT_EQ(reopenedTracker->Edit3->text(), "1,45");
+    EXPECT_FALSE(reopenedTracker->SpeedButton4->isEnabled());
+    EXPECT_TRUE(reopenedTracker->SpeedButton3->isEnabled());
+    EXPECT_EQ(reopenedTracker->PageControl1->currentWidget(), reopenedTracker->TabSheet2);
+    EXPECT_EQ(reopenedChart->instrumentEdit()->text(), "Bayer");
+    EXPECT_EQ(reopenedChart->color(), 0x00C0FFEEu);
+    EXPECT_TRUE(reopenedChart->percentMenuItem()->isChecked());
+    EXPECT_EQ(reopenedChart->exportFileDialog().fileName, "*.txt");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+}
+
+TEST_F(LayoutCommandsTest, OlderFilesSpreadTheChartIntervalsOverAMinute) {
+    m_home.writeFile("alt.QVZ", "3\r\n0\r\n900\r\n600\r\n0\r\n0\r\nDAX\r\n400\r\n300\r\n0\r\n0\r\n"
+                                "Bayer\r\n400\r\n300\r\n10\r\n10\r\nDAX\r\n400\r\n300\r\n20\r\n20\r\n");
+    auto frame = createFrame();
+    frame->OpenDialog.fileName = layoutPath("alt.QVZ");
+    frame->AutoOpen();
+    const QList<QWidget*> windows = frame->childForms();
+    ASSERT_EQ(windows.size(), 3);
+    const auto interval = [&](int index) {
+        return qobject_cast<companion::TIntradayForm*>(windows[index])->refreshTimer()->interval();
+    };
+    EXPECT_EQ(interval(2), 1000);
+    EXPECT_EQ(interval(1), 60000);
+    EXPECT_EQ(interval(0), 40000);
+    EXPECT_EQ(frame->size(), QSize(900, 600));
+}
+
+TEST_F(LayoutCommandsTest, AColourThatIsNoColourEndsTheReadingWithItsMessage) {
+    m_home.writeFile("kaputt.QVZ", "2\r\n0\r\n900\r\n600\r\n0\r\n0\r\nDIAGRAMM\r\nDAX\r\n400\r\n300\r\n"
+                                   "0\r\n0\r\n30\r\nblassrot\r\n\r\nFalse\r\nFalse\r\nFalse\r\n"
+                                   "DIAGRAMM\r\nBayer\r\n");
+    auto frame = createFrame();
+    frame->OpenDialog.fileName = layoutPath("kaputt.QVZ");
+    ui::runHandler([&] { frame->AutoOpen(); });
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_EQ(m_dialogs.messages[0], "'blassrot' ist kein gültiger Integerwert");
+    EXPECT_EQ(frame->childForms().size(), 1);
+}
+
+TEST_F(LayoutCommandsTest, FilesThatCannotBeWrittenOrReadAreReported) {
+    auto frame = createFrame();
+    frame->resize(700, 500);
+    frame->NewChartWindow("DAX");
+    m_dialogs.fileAnswers.push_back(layoutPath("fehlt/Morgen.QVZ"));
+    frame->Speichernunter1Click();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht geschrieben werden"));
+
+    frame->OpenDialog.fileName = layoutPath("nirgends.QVZ");
+    frame->AutoOpen();
+    ASSERT_EQ(m_dialogs.messages.size(), 2);
+    EXPECT_TRUE(m_dialogs.messages[1].contains("konnte nicht gelesen werden"));
+    EXPECT_EQ(frame->size(), QSize(700, 500));
+    EXPECT_EQ(frame->childForms().size(), 1);
+}
+
+TEST_F(LayoutCommandsTest, TheWorkspaceComesBackInTheSameStackingOrder) {
+    auto frame = createFrame();
+    frame->resize(880, 640);
+    frame->NewChartWindow("Bayer");
+    auto* chart = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
+    chart->setColor(0x00123456);
+    chart->intervalSpinEdit()->setValue(45);
+    chart->exportFileDialog().fileName = "/tmp/bayer.csv";
+    frame->OSToolOpen("DAX", "DAX Call 20000");
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    tracker->Edit3->setText("1,45");
+    tracker->Edit6->setText("1,2");
+    tracker->CheckBox1->setChecked(false);
+    tracker->SpeedButton3Click(tracker);
+    frame->command("FileSave1")->trigger();
+
+    registry::Registry settings = registryAtKey();
+    EXPECT_EQ(settings.readInteger("ManageCount"), 2);
+    EXPECT_TRUE(settings.readBool("ManageOT0"));
+    EXPECT_EQ(settings.readString("ManageTitle0"), "DAX");
+    EXPECT_EQ(settings.readString("ManageEdit30"), "1,45");
+    EXPECT_FALSE(settings.readBool("ManageOT1"));
+    EXPECT_EQ(settings.readBinaryData("ManageColor1"), (std::vector<std::uint8_t>{0x56, 0x34, 0x12, 0x00}));
+    EXPECT_EQ(settings.readInteger("ShowWinWidth"), 880);
+
+    auto other = createFrame();
+    other->NewChartDblClick = false;
+    other->command("FileOpen1")->trigger();
+    EXPECT_TRUE(other->NewChartDblClick);
+    const QList<QWidget*> windows = other->childForms();
+    ASSERT_EQ(windows.size(), 2);
+    auto* restoredTracker = qobject_cast<tracker::TOSP_Form*>(windows[0]);
+    auto* restoredChart = qobject_cast<companion::TIntradayForm*>(windows[1]);
+    ASSERT_NE(restoredTracker, nullptr);
+    ASSERT_NE(restoredChart, nullptr);
+    EXPECT_EQ(restoredTracker->Button1->text(), "DAX Call 20000");
+    EXPECT_EQ(restoredTracker->Edit3->text(), "1,45");
+    EXPECT_EQ(restoredTracker->Edit6->text(), "1,2");
+    EXPECT_FALSE(restoredTracker->CheckBox1->isChecked());
+    EXPECT_FALSE(restoredTracker->SpeedButton3->isEnabled());
+    EXPECT_EQ(restoredTracker->PageControl1->currentWidget(), restoredTracker->TabSheet2);
+    EXPECT_EQ(restoredChart->color(), 0x00123456u);
+    EXPECT_EQ(restoredChart->intervalSpinEdit()->value(), 45);
+    EXPECT_EQ(restoredChart->exportFileDialog().fileName, "/tmp/bayer.csv");
+    // The restored interval setting drives the refresh, after the frame's spread of a minute.
+    EXPECT_EQ(restoredChart->refreshTimer()->interval(), 45000);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+
+    // Restoring again while the windows are open adds copies.
+    other->FileOpenItemClick();
+    EXPECT_EQ(other->childForms().size(), 4);
+}
+
+TEST_F(LayoutCommandsTest, FourChartsSpreadTheirIntervalsAndAMaximizedSaveKeepsTheSize) {
+    registry::Registry settings = registryAtKey();
+    settings.writeInteger("ShowWinWidth", 777);
+    settings.writeInteger("ManageCount", 4);
+    for (int index = 0; index < 4; ++index) {
+        settings.writeString("ManageTitle" + std::to_string(index), "Chart" + std::to_string(index));
+        settings.writeBool("ManageOT" + std::to_string(index), false);
+    }
+    auto frame = createFrame();
+    frame->FileOpenItemClick();
+    const QList<QWidget*> windows = frame->childForms();
+    ASSERT_EQ(windows.size(), 4);
+    for (int index = 0; index < 4; ++index) {
+        auto* chart = qobject_cast<companion::TIntradayForm*>(windows[index]);
+        EXPECT_EQ(chart->instrumentEdit()->text(), QString("Chart%1").arg(index));
+        EXPECT_EQ(chart->refreshTimer()->interval(), 15000 * (index + 1));
+    }
+
+    frame->setWindowState(Qt::WindowMaximized);
+    frame->FileSaveItemClick();
+    EXPECT_EQ(registryAtKey().readInteger("ShowWinWidth"), 777);
+    EXPECT_TRUE(registryAtKey().readBool("ManageMax"));
+}
+
+TEST_F(LayoutCommandsTest, TheCommandLineRestoresTheWorkspaceAndOpensLayoutsInOrder) {
+    registry::Registry settings = registryAtKey();
+    settings.writeInteger("ManageCount", 1);
+    settings.writeString("ManageTitle0", "DAX");
+    settings.writeBool("ManageOT0", false);
+    m_home.writeFile("eins.QVZ", "1\r\n0\r\n900\r\n600\r\n0\r\n0\r\nBayer\r\n400\r\n300\r\n0\r\n0\r\n");
+    m_environment.parameters = {"/a", layoutPath("eins.QVZ"), "AUTO"};
+    auto frame = createFrame();
+    frame->Timer1Timer();
+    QStringList instruments;
+    for (QWidget* window : frame->childForms()) {
+        instruments << qobject_cast<companion::TIntradayForm*>(window)->instrumentEdit()->text();
+    }
+    EXPECT_EQ(instruments, (QStringList{"DAX", "Bayer", "DAX"}));
+}
+
+TEST_F(LayoutCommandsTest, AStoredFeesSwitchThatIsOffLeavesTheTrackersOwnChoice) {
+    registry::Registry settings = registryAtKey();
+    settings.writeBool("OS_Spesen", true);
+    settings.writeInteger("ManageCount", 1);
+    settings.writeBool("ManageOT0", true);
+    settings.writeString("ManageOption0", "DAX Call 20000");
+    settings.writeString("ManageBasis0", "DAX");
+    settings.writeBool("ManageSpesen0", false);
+    auto frame = createFrame();
+    frame->FileOpenItemClick();
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_TRUE(tracker->CheckBox4->isChecked());
+}
+
+TEST_F(LayoutCommandsTest, AValueOfTheWrongTypeEndsTheRestoreWithItsMessage) {
+    registry::Registry settings = registryAtKey();
+    settings.writeInteger("ManageCount", 2);
+    settings.writeString("ManageTitle1", "DAX");
+    settings.writeBool("ManageOT1", false);
+    settings.writeString("ManageTitle0", "Bayer");
+    settings.writeString("ManageIntervall0", "dreissig");
+    auto frame = createFrame();
+    frame->command("FileOpen1")->trigger();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("ManageIntervall0")) << m_dialogs.messages[0].toStdString();
+    EXPECT_EQ(frame->childForms().size(), 2);
+}
+
+TEST_F(LayoutCommandsTest, PutAndFeesFlagsComeBackAsSavedInBothStates) {
+    // The four flag lines of the file's only tracker record: imports off twice, put, fees.
+    const auto flagLines = [](const QString& path) {
+        QFile file(path);
+        const QList<QByteArray> lines =
+            file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
+        return lines.size() > 16 ? lines.mid(13, 4) : QList<QByteArray>();
+    };
+    // Saves one tracker with the two boxes set, reopens the file in a new frame whose trackers
+    // start the other way round, and saves that again: the flags read as they were written.
+    const auto roundTrip = [&](bool put, bool fees) {
+        registryAtKey().writeBool("OS_Call", put);
+        registryAtKey().writeBool("OS_Spesen", fees);
+        auto frame = createFrame();
+        frame->OSToolOpen("DAX", "DAX Call 20000");
+        auto* saved = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
+        saved->CheckBox1->setChecked(put);
+        saved->CheckBox4->setChecked(fees);
+        m_dialogs.fileAnswers.push_back(layoutPath("Erst.QVZ"));
+        frame->Speichernunter1Click();
+
+        registryAtKey().writeBool("OS_Call", !put);
+        registryAtKey().writeBool("OS_Spesen", !fees);
+        auto other = createFrame();
+        other->OpenDialog.fileName = layoutPath("Erst.QVZ");
+        other->AutoOpen();
+        auto* reopened = qobject_cast<tracker::TOSP_Form*>(other->childForms().front());
+        EXPECT_EQ(reopened->CheckBox1->isChecked(), put);
+        EXPECT_EQ(reopened->DBChart1->isWarrantAxisInverted(), put);
+        EXPECT_EQ(reopened->CheckBox4->isChecked(), fees);
+        m_dialogs.fileAnswers.push_back(layoutPath("Wieder.QVZ"));
+        other->Speichernunter1Click();
+        const QByteArray putLine = put ? "True\r" : "False\r";
+        const QByteArray feesLine = fees ? "True\r" : "False\r";
+        EXPECT_EQ(flagLines(layoutPath("Erst.QVZ")),
+                  (QList<QByteArray>{"False\r", "False\r", putLine, feesLine}));
+        EXPECT_EQ(flagLines(layoutPath("Wieder.QVZ")), flagLines(layoutPath("Erst.QVZ")));
+    };
+    roundTrip(false, false);
+    roundTrip(true, true);
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+}
+
+} // namespace
+} // namespace marlovex::frame
