@@ -3,17 +3,9 @@
 #include "platform/paths/file_names.h"
 
 #include <exception>
-#include <optional>
 
 namespace marlovex::tracker {
 namespace {
-
-// The calendar day of a quote, taken as the desktop did: written as dd.mm.yyyy and read back in
-// the locale's date format. Nothing when the locale cannot read it back.
-std::optional<formats::DateTime> calendarDay(formats::DateTime quoteTime,
-                                             const formats::DateTimeLocale& locale) {
-    return formats::tryParseDate(formats::formatDateTime(quoteTime, "dd.mm.yyyy"), locale);
-}
 
 void emptyOrRecreate(QuoteTables& tables, const DayChangeSettings& settings) {
     if (paths::fileExistsCaseInsensitive(settings.DatenPath + "Intraday.db")) {
@@ -43,8 +35,10 @@ void checkDayChange(QuoteTables& tables, const DayChangeSettings& settings,
     table.first();
     try {
         const formats::DateTime firstQuote = table.field("ZEIT").asDateTime();
-        const std::optional<formats::DateTime> day = calendarDay(firstQuote, settings.locale);
-        if (!day || *day <= 0 || formats::datePart(settings.today) <= *day || !archiveWanted()) {
+        // Whole days compared as numbers: a detour through date text would depend on the
+        // desktop's date format and miss the change where that format differs.
+        const formats::DateTime day = formats::datePart(firstQuote);
+        if (day <= 0 || formats::datePart(settings.today) <= day || !archiveWanted()) {
             return;
         }
         const std::filesystem::path quoteTable = table.tablePath();

@@ -20,7 +20,6 @@ struct DayChangeSettings {
     // The archive name's prefix: a directory and the start of the file name.
     std::string IntraPath;
     formats::DateTime today = 0;
-    formats::DateTimeLocale locale;
 };
 
 // "Intraday" + dd.mm.yyyy + ".DB" under the prefix: "/data/Intraday04.12.2026.DB".
