@@ -32,13 +32,21 @@ void TOSP_Form::Button2Click() {
 }
 
 bool TOSP_Form::pickInstrument(paradox::Table& instruments, QPushButton* button) {
-    const std::string current =
-        instruments.isEmpty() ? std::string() : instruments.field("FirmenName").asString();
     auto picker = std::make_unique<companion::TWertWahlForm>(this);
     companion::setWertWahlForm(picker.get());
     picker->clearItems();
-    for (instruments.first(); !instruments.eof(); instruments.next()) {
-        picker->addItem(QString::fromStdString(instruments.field("FirmenName").asString()));
+    {
+        // A cursor of its own: the live view must stay on the window's instrument, since ticks
+        // go on importing and showing it while the picker is open.
+        paradox::Table names;
+        names.setDatabaseName(instruments.databaseName());
+        names.setTableName(instruments.tableName());
+        names.setTableType(instruments.tableType());
+        names.setIndexFieldNames("FirmenName");
+        names.open();
+        for (names.first(); !names.eof(); names.next()) {
+            picker->addItem(QString::fromStdString(names.field("FirmenName").asString()));
+        }
     }
     picker->selectItem(button->text());
     const bool picked =
@@ -46,10 +54,6 @@ bool TOSP_Form::pickInstrument(paradox::Table& instruments, QPushButton* button)
     if (picked) {
         instruments.findKey({paradox::Value(picker->selectedText().toStdString())});
         button->setText(QString::fromStdString(instruments.field("FirmenName").asString()));
-    } else if (!current.empty()) {
-        // Listing the names walked the view to its end; without a pick it returns to the
-        // instrument the window follows, so list and chart keep showing what the button names.
-        instruments.findKey({paradox::Value(current)});
     }
     return picked;
 }

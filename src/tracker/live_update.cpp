@@ -17,7 +17,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <array>
 #include <exception>
+#include <optional>
 
 namespace marlovex::tracker {
 namespace {
@@ -59,6 +61,17 @@ double TOSP_Form::valueOf(const QLineEdit* edit) const {
     return formats::parseDecimal(edit->text().toStdString(), m_numbers);
 }
 
+std::optional<double> TOSP_Form::inputUnlessBeingTyped(const QLineEdit* edit) const {
+    try {
+        return valueOf(edit);
+    } catch (const formats::ConversionError&) {
+        if (edit->hasFocus()) {
+            return std::nullopt;
+        }
+        throw;
+    }
+}
+
 QString TOSP_Form::shortest(double value) const {
     return QString::fromStdString(formats::formatGeneral(value, 15, m_numbers));
 }
@@ -74,14 +87,15 @@ void TOSP_Form::SpeedButton1Click(QObject*) {
         SpeedButton1->setToolTip(QStringLiteral("automatische Aktualisierung läuft"));
         if (StartKursEintragen) {
             takeFilterStartTimes();
+            // The quotes before the start drop out of list and chart now, not at the first tick.
+            refreshQuoteViews();
         }
         Timer1->setInterval(tickInterval());
         Timer1->start();
         return;
     }
     Timer1->stop();
-    SpeedButton1->hide();
-    SpeedButton2->show();
+    showStopped();
     SpeedButton3->setEnabled(true);
     SpeedButton4->setEnabled(true);
     companion::THttpGetForm* download = companion::HttpGetForm();
@@ -97,6 +111,11 @@ void TOSP_Form::SpeedButton1Click(QObject*) {
             // An abort that fails leaves the download to end by itself.
         }
     }
+}
+
+void TOSP_Form::showStopped() {
+    SpeedButton1->hide();
+    SpeedButton2->show();
     SpeedButton1->setToolTip(QStringLiteral("automatische Aktualisierung starten"));
 }
 
@@ -124,6 +143,20 @@ void TOSP_Form::takeFilterStartTimes() {
 
 void TOSP_Form::Timer1Timer() {
     Timer1->stop();
+    try {
+        runTick();
+    } catch (...) {
+        // The error ends the cycle; the buttons must say so, so the user can start it again.
+        showStopped();
+        throw;
+    }
+    Timer1->setInterval(tickInterval());
+    if (isRunning()) {
+        Timer1->start();
+    }
+}
+
+void TOSP_Form::runTick() {
     if (isRunning()) {
         Laden(this);
     }
@@ -148,10 +181,6 @@ void TOSP_Form::Timer1Timer() {
         CalcEnabled = true;
         DBNavigator1->setDataSourceAttached(true);
     }
-    Timer1->setInterval(tickInterval());
-    if (isRunning()) {
-        Timer1->start();
-    }
 }
 
 void TOSP_Form::applyTimeWindow() {
@@ -165,25 +194,54 @@ void TOSP_Form::applyTimeWindow() {
 }
 
 void TOSP_Form::repairCalculatorInputs() {
-    const auto repair = [this](QLineEdit* edit, const auto& fallback) {
-        try {
-            edit->setText(shortest(valueOf(edit)));
-        } catch (const formats::ConversionError&) {
-            try {
-                edit->setText(fallback());
-            } catch (const std::exception&) {
-                // An input that cannot be repaired now is repaired by the next tick.
-            }
+    const std::array<QLineEdit*, 5> inputs{Edit3, Edit1, Edit2, Edit8, Edit9};
+    const bool typing =
+        std::any_of(inputs.begin(), inputs.end(), [](const QLineEdit* input) { return input->hasFocus(); });
+    // A field being typed in is the user's: "19," on its way to "19,5" is no number yet. Its
+    // repair waits for the end of the editing, and no repaired estimate converts into it.
+    const bool converting = CalcEnabled;
+    if (typing) {
+        CalcEnabled = false;
+    }
+    for (QLineEdit* input : inputs) {
+        if (!input->hasFocus()) {
+            repairCalculatorInput(input);
         }
-    };
-    repair(Edit3, [this] { return fieldText(tables.Table1, "Kurs"); });
-    repair(Edit1, [this] { return fieldText(tables.Table1, "Kurs"); });
-    repair(Edit2, [this] {
+    }
+    CalcEnabled = converting;
+}
+
+void TOSP_Form::repairCalculatorInput(QLineEdit* input) {
+    try {
+        input->setText(shortest(valueOf(input)));
+    } catch (const formats::ConversionError&) {
+        try {
+            input->setText(calculatorInputFallback(input));
+        } catch (const std::exception&) {
+            // An input that cannot be repaired now is repaired by the next tick.
+        }
+    }
+}
+
+QString TOSP_Form::calculatorInputFallback(const QLineEdit* input) {
+    if (input == Edit9) {
+        return QStringLiteral("1000");
+    }
+    if (input == Edit2) {
         tables.Table2.last();
         return fieldText(tables.Table2, "Kurs");
-    });
-    repair(Edit8, [this] { return fieldText(tables.Table2, "Kurs"); });
-    repair(Edit9, [] { return QStringLiteral("1000"); });
+    }
+    if (input == Edit8) {
+        return fieldText(tables.Table2, "Kurs");
+    }
+    return fieldText(tables.Table1, "Kurs");
+}
+
+void TOSP_Form::repairCalculatorInputAfterEditing(QLineEdit* input) {
+    // Only where the running cycle would have repaired it meanwhile.
+    if (isRunning() && tables.Table1.active() && tables.Table2.active()) {
+        repairCalculatorInput(input);
+    }
 }
 
 void TOSP_Form::writeExtremes() {
@@ -229,10 +287,11 @@ double TOSP_Form::writeUnderlyingHeader() {
     Label44->setText(grouped(price, 1, 9));
     Label36->setText(time);
     Label43->setText(time);
-    const double purchase = valueOf(Edit8);
-    Label46->setText(grouped(price - purchase, 2));
-    if (purchase != 0) {
-        Label47->setText(grouped((price - purchase) * 100 / purchase, 2) + QStringLiteral(" %"));
+    if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit8)) {
+        Label46->setText(grouped(price - *purchase, 2));
+        if (*purchase != 0) {
+            Label47->setText(grouped((price - *purchase) * 100 / *purchase, 2) + QStringLiteral(" %"));
+        }
     }
     return price;
 }
@@ -267,18 +326,25 @@ double TOSP_Form::writeWarrantHeader() {
     Label41->setText(grouped(price, 3));
     Label35->setText(time);
     Label42->setText(time);
-    const double purchase = valueOf(Edit3);
-    Label48->setText(grouped(price - purchase, 2));
-    if (purchase != 0) {
-        Label49->setText(grouped((price - purchase) * 100 / purchase, 2) + QStringLiteral(" %"));
+    if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit3)) {
+        Label48->setText(grouped(price - *purchase, 2));
+        if (*purchase != 0) {
+            Label49->setText(grouped((price - *purchase) * 100 / *purchase, 2) + QStringLiteral(" %"));
+        }
     }
     return price;
 }
 
 TOSP_Form::ProfitFigures TOSP_Form::writeProfitPanel(double price) {
     ProfitFigures figures;
-    figures.quantity = valueOf(Edit9);
-    figures.purchase = valueOf(Edit3);
+    const std::optional<double> typedQuantity = inputUnlessBeingTyped(Edit9);
+    const std::optional<double> typedPurchase = inputUnlessBeingTyped(Edit3);
+    if (!typedQuantity || !typedPurchase) {
+        // The panel and the break-even line wait for the number being typed.
+        return figures;
+    }
+    figures.quantity = *typedQuantity;
+    figures.purchase = *typedPurchase;
     const double quantity = figures.quantity;
     const double selling =
         quantity * price * MaklerFee / 1000 + quantity * price * BankFee / 100 + ClearingFee;

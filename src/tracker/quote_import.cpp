@@ -15,10 +15,15 @@ void TOSP_Form::SpeedButton4Click(QObject*) {
 }
 
 void TOSP_Form::Laden(QObject*) {
-    if (SpeedButton3->isEnabled()) {
+    // An instrument is chosen once its quotes are open; one not chosen yet has no number to
+    // import, and the other one still runs.
+    const auto chosen = [](const paradox::Table& instruments, const paradox::Table& quotes) {
+        return quotes.active() && instruments.active() && !instruments.isEmpty();
+    };
+    if (SpeedButton3->isEnabled() && chosen(tables.Table3, tables.Table1)) {
         startImport(tables.Table3.field("Firma").asInteger());
     }
-    if (SpeedButton4->isEnabled()) {
+    if (SpeedButton4->isEnabled() && chosen(tables.Table5, tables.Table2)) {
         startImport(tables.Table5.field("Firma").asInteger());
     }
 }

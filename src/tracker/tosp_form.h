@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,7 @@ public:
 
     // Lifecycle.
     void FormCreate();
+    // Applies the stored settings; runs when the window is shown for the first time.
     void FormShow();
     void FormResize();
     void MDIClose(ui::CloseAction& action);
@@ -118,6 +120,8 @@ public:
     void Edit2Change(QObject* sender);
     void Edit3Change(QObject* sender);
     void CheckBox4Click();
+    // The repair that a tick skipped while the user typed in `input`.
+    void repairCalculatorInputAfterEditing(QLineEdit* input);
     void Label23DblClick();
     void Label24DblClick();
     void Label25DblClick();
@@ -320,9 +324,18 @@ private:
         double fees = 0;
     };
     int tickInterval() const;
+    // The work of one tick; Timer1Timer stops and re-arms the timer around it.
+    void runTick();
+    // The start button in place of the stop button.
+    void showStopped();
     void takeFilterStartTimes();
     void applyTimeWindow();
+    // Gives the calculator's inputs that are no number a number again; skips the one being
+    // typed in.
     void repairCalculatorInputs();
+    void repairCalculatorInput(QLineEdit* input);
+    // What an input that is no number is repaired to: the latest price it stands for.
+    QString calculatorInputFallback(const QLineEdit* input);
     void writeExtremes();
     void writeRanges();
     double writeUnderlyingHeader();
@@ -367,6 +380,9 @@ private:
     // Numbers in the user's locale: read from an input, written in the tick's forms.
     QString fixed(double value) const;
     double valueOf(const QLineEdit* edit) const;
+    // The number of an input, or nothing while the user is typing in it something that is no
+    // number yet ("19," on its way, an emptied field); any other input that is no number throws.
+    std::optional<double> inputUnlessBeingTyped(const QLineEdit* edit) const;
     QString shortest(double value) const;
     QString grouped(double value, int decimals, int precision = 7) const;
     // The text of a field as the table shows it: its shortest number form, empty when empty.
@@ -386,6 +402,7 @@ private:
     formats::DateTimeLocale m_dates;
     companion::THttpGetForm* m_downloadForm = nullptr;
     CrossingNotifier* m_crossingNotifier = nullptr;
+    bool m_formShown = false;
     LevelWatch m_warrantLevels;
     LevelWatch m_underlyingLevels;
 };

@@ -69,6 +69,11 @@ void TOSP_Form::connectHandlers() {
     for (QLineEdit* purchase : {Edit3, Edit8, Edit9}) {
         bind(purchase, &QLineEdit::textChanged, [](TOSP_Form* form) { form->Edit3Change(form); });
     }
+    for (QLineEdit* input : {Edit1, Edit2, Edit3, Edit8, Edit9}) {
+        connect(input, &QLineEdit::editingFinished, this, [this, input] {
+            ui::runHandler([this, input] { repairCalculatorInputAfterEditing(input); });
+        });
+    }
     const std::pair<QLabel*, void (TOSP_Form::*)()> takeOvers[] = {{Label23, &TOSP_Form::Label23DblClick},
                                                                    {Label24, &TOSP_Form::Label24DblClick},
                                                                    {Label25, &TOSP_Form::Label25DblClick},

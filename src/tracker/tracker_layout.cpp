@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -119,7 +120,13 @@ TOSP_Form::TOSP_Form(TrackerEnvironment environment, QWidget* parent)
     ui::runHandler([this] { FormCreate(); });
 }
 
-TOSP_Form::~TOSP_Form() = default;
+TOSP_Form::~TOSP_Form() {
+    // The inputs go down after this part of the window; the focus they lose on the way must not
+    // reach its handlers.
+    for (QLineEdit* input : {Edit1, Edit2, Edit3, Edit8, Edit9}) {
+        disconnect(input, &QLineEdit::editingFinished, this, nullptr);
+    }
+}
 
 void TOSP_Form::applyDefaultColumnWidths() {
     const QAbstractItemModel* model = DBGrid1->model();

@@ -99,7 +99,6 @@ void TOSP_Form::FormCreate() {
     dayChange.DatenPath = DatenPath;
     dayChange.IntraPath = intraPath;
     dayChange.today = m_environment.now();
-    dayChange.locale = ui::dateTimeLocale();
     checkDayChange(
         tables, dayChange,
         [this] {
@@ -129,6 +128,9 @@ void TOSP_Form::FormCreate() {
         Button2->setText(QString::fromStdString(tables.Table5.field("FirmenName").asString()));
         tables.Table2.open();
     }
+    // The restored pair's quotes are there already: list and chart show them at once, not only
+    // after the first tick.
+    refreshQuoteViews();
     m_downloadForm->busy = false;
 }
 
@@ -214,7 +216,10 @@ QString TOSP_Form::fieldText(paradox::Table& table, const char* fieldName) const
 
 void TOSP_Form::showEvent(QShowEvent* event) {
     ui::MdiChildForm::showEvent(event);
-    if (!event->spontaneous()) {
+    // The settings belong to the window's first appearance: a minimised window shown again must
+    // keep what the user typed and the size it had.
+    if (!event->spontaneous() && !m_formShown) {
+        m_formShown = true;
         ui::runHandler([this] { FormShow(); });
     }
 }

@@ -6,10 +6,12 @@
 #include "tracker/tracker_chart.h"
 #include "tracker_window_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 
@@ -82,7 +84,7 @@ TEST_F(LiveUpdateTest, StoppingAbortsARunningDownloadAndSwitchesTheImportsOnAgai
     EXPECT_EQ(window->SpeedButton1->toolTip(), "automatische Aktualisierung starten");
 }
 
-TEST_F(LiveUpdateTest, ATickNeverOverlapsItselfAndAFailureLeavesTheTimerOff) {
+TEST_F(LiveUpdateTest, ATickNeverOverlapsItselfAndAFailureShowsTheCycleStopped) {
     auto window = createWindow();
     std::vector<bool> timerActiveDuringImport;
     m_onStart = [&] { timerActiveDuringImport.push_back(window->Timer1->isActive()); };
@@ -91,11 +93,84 @@ TEST_F(LiveUpdateTest, ATickNeverOverlapsItselfAndAFailureLeavesTheTimerOff) {
     EXPECT_EQ(timerActiveDuringImport, (std::vector<bool>{false, false}));
     EXPECT_TRUE(window->Timer1->isActive());
 
-    // An error outside the tick's guards: the message, and no further ticks.
-    window->tables.Table3.close();
+    // A quote table damaged under the window after another program's write: the message, no
+    // further ticks, and the buttons offer to start again.
+    m_day.addQuote(warrantNumber, 9, 7, 0, 1.65);
+    m_day.writeFile("Intraday.db", "kein Paradox");
     QMetaObject::invokeMethod(window->Timer1, "timeout");
-    EXPECT_EQ(m_dialogs.messages.size(), 1);
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("Intraday")) << m_dialogs.messages[0].toStdString();
     EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_FALSE(window->isRunning());
+    EXPECT_FALSE(window->SpeedButton2->isHidden());
+    EXPECT_EQ(window->SpeedButton1->toolTip(), "automatische Aktualisierung starten");
+}
+
+TEST_F(LiveUpdateTest, ACycleWithoutBothInstrumentsKeepsRunningAndImportsTheChosenOne) {
+    registry::Registry stored = settings();
+    stored.deleteValue("OS_Option");
+    stored.deleteValue("OS_Basis");
+    auto window = createWindow();
+    window->SpeedButton2->click();
+    QMetaObject::invokeMethod(window->Timer1, "timeout");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+    EXPECT_TRUE(m_started.empty());
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_TRUE(window->isRunning());
+
+    // Only the warrant chosen so far: its import runs, the cycle goes on.
+    answerPicker("DAX Call 20000");
+    window->Button1->click();
+    QMetaObject::invokeMethod(window->Timer1, "timeout");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+    ASSERT_EQ(m_started.size(), 1u);
+    EXPECT_EQ(m_started[0].arguments, (std::vector<std::string>{"/W", "17", "/D"}));
+    EXPECT_TRUE(window->Timer1->isActive());
+}
+
+TEST_F(LiveUpdateTest, StartingDropsTheFirstQuotesFromListAndChartAtOnce) {
+    auto window = createWindow();
+    ASSERT_EQ(window->DataSource1->rowCount(), 2);
+    window->SpeedButton2->click();
+    ASSERT_EQ(window->DataSource1->rowCount(), 1);
+    EXPECT_EQ(window->DataSource1->index(0, 0).data().toString(), "09:06:00");
+    EXPECT_EQ(window->DBChart1->Series1->dataCount(), 1);
+    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 1);
+}
+
+TEST_F(LiveUpdateTest, TicksLeaveTheFieldBeingTypedInAloneUntilTheEditingEnds) {
+    auto window = createWindow();
+    window->Turbo->setChecked(true);
+    window->SpeedButton2->click();
+    window->PageControl1->setCurrentWidget(window->TabSheet3);
+    QApplication::setActiveWindow(window.get());
+    window->Edit1->setFocus();
+    ASSERT_TRUE(window->Edit1->hasFocus());
+
+    // Typed slowly, a tick between every key.
+    window->Edit1->clear();
+    for (const QString& key :
+         {QStringLiteral("1"), QStringLiteral("9"), QStringLiteral(","), QStringLiteral("5")}) {
+        window->Edit1->insert(key);
+        tick(window);
+    }
+    EXPECT_EQ(window->Edit1->text(), "19,5");
+
+    // The quantity is no number while it is typed; it is repaired once the user leaves it.
+    window->Edit9->setFocus();
+    window->Edit9->clear();
+    window->Edit9->insert("x");
+    const QString profit = window->Panel9->text();
+    QMetaObject::invokeMethod(window->Timer1, "timeout");
+    EXPECT_EQ(window->Edit9->text(), "x");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Panel9->text(), profit);
+    window->Edit3->setFocus();
+    EXPECT_EQ(window->Edit9->text(), "1000");
+    EXPECT_EQ(window->Edit1->text(), "19,5");
+    tick(window);
+    EXPECT_EQ(window->Edit9->text(), "1000");
 }
 
 TEST_F(LiveUpdateTest, ATickWithoutBothQuoteViewsOnlyReArmsItself) {

@@ -15,6 +15,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -78,6 +81,36 @@ TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotes) {
     // writes the warrant's latest price).
     EXPECT_EQ(window->Edit2->text(), "20050");
     EXPECT_EQ(window->Edit1->text(), "1,60");
+    // List and chart show the pair's quotes from the start, not only after the first tick.
+    ASSERT_EQ(window->DataSource1->rowCount(), 2);
+    EXPECT_EQ(window->DataSource1->index(1, 0).data().toString(), "09:06:00");
+    EXPECT_EQ(window->DBChart1->Series1->dataCount(), 2);
+    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 2);
+}
+
+TEST_F(TrackerWindowTest, ShowingTheWindowAgainKeepsWhatTheUserTypedAndTheSize) {
+    rememberCallOnDax();
+    settings().writeString("OS_Ankauf", "1,45");
+    settings().writeInteger("OS_Width", 520);
+    QMdiArea area;
+    area.resize(1200, 900);
+    area.show();
+    auto window = createWindow();
+    QMdiSubWindow* holder = area.addSubWindow(window.get());
+    holder->show();
+    window->Edit3->setText("1,7");
+    window->Edit9->setText("500");
+    window->Edit10->setText("2%");
+    holder->resize(700, 480);
+
+    holder->showMinimized();
+    EXPECT_FALSE(window->isVisible());
+    holder->showNormal();
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_EQ(window->Edit3->text(), "1,7");
+    EXPECT_EQ(window->Edit9->text(), "500");
+    EXPECT_EQ(window->Edit10->text(), "2%");
+    EXPECT_EQ(holder->size(), QSize(700, 480));
 }
 
 TEST_F(TrackerWindowTest, AStoredNameThatIsGoneLeavesTheFirstInstrumentByName) {
@@ -93,6 +126,28 @@ TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgrees) {
     ASSERT_EQ(m_dialogs.questions, QStringList{"Sollen Intraday löschen und archivieren?"});
     EXPECT_EQ(m_dialogs.questionCaptions, QStringList{"Intraday neu anlegen?"});
     EXPECT_TRUE(std::filesystem::exists(m_day.directory() / "Intraday04.12.2026.DB"));
+}
+
+TEST_F(TrackerWindowTest, TheDayCheckAsksWhateverTheDesktopsDateFormat) {
+    m_now = formats::encodeDate(2026, 12, 7) + formats::encodeTime(8, 0, 0);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    for (const QLocale& locale : {QLocale::c(), german, QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        QLocale::setDefault(locale);
+        m_dialogs.questions.clear();
+        m_dialogs.yesNoAnswers = {false};
+        auto window = createWindow();
+        EXPECT_EQ(m_dialogs.questions, QStringList{"Sollen Intraday löschen und archivieren?"})
+            << locale.name().toStdString();
+    }
+    QLocale::setDefault(german);
+
+    // The same day, late in the evening, is no new day in any format.
+    m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(23, 59, 0);
+    QLocale::setDefault(QLocale::c());
+    m_dialogs.questions.clear();
+    auto window = createWindow();
+    QLocale::setDefault(german);
+    EXPECT_TRUE(m_dialogs.questions.isEmpty());
 }
 
 TEST_F(TrackerWindowTest, AnArchiveThatCannotBeMadeIsReportedAndTheQuotesStay) {
@@ -224,6 +279,37 @@ TEST_F(TrackerWindowTest, CancellingThePickerKeepsTheInstrumentButRewritesTheTit
     EXPECT_EQ(window->caption(), "Option  DAX  Basiskurs");
     EXPECT_EQ(window->tables.Table3.field("FirmenName").asString(), "DAX");
     EXPECT_EQ(window->tables.Table1.field("Firma").asInteger(), daxNumber);
+}
+
+TEST_F(TrackerWindowTest, TicksWhileThePickerIsOpenStayOnTheWindowsInstruments) {
+    // An instrument whose name sorts last: listing the names must not leave the window on it.
+    constexpr std::int64_t lastByName = 99;
+    m_day.addInstrument(lastByName, "Zeta Holding");
+    rememberCallOnDax();
+    auto window = createWindow();
+    window->Turbo->setChecked(true);
+    window->SpeedButton2->click();
+    m_started.clear();
+    QStringList listed;
+    m_dialogs.onModal = [&](QDialog& dialog) {
+        auto& picker = dynamic_cast<companion::TWertWahlForm&>(dialog);
+        for (int row = 0; row < picker.listBox()->count(); ++row) {
+            listed << picker.listBox()->item(row)->text();
+        }
+        QMetaObject::invokeMethod(window->Timer1, "timeout");
+        QMetaObject::invokeMethod(window->Timer1, "timeout");
+        return int(QDialog::Rejected);
+    };
+    window->Button1->click();
+
+    EXPECT_EQ(listed.back(), "Zeta Holding");
+    ASSERT_EQ(m_started.size(), 4u);
+    for (const StartedProgram& start : m_started) {
+        EXPECT_NE(start.arguments[1], std::to_string(lastByName));
+    }
+    EXPECT_EQ(window->tables.Table3.field("Firma").asInteger(), warrantNumber);
+    EXPECT_EQ(window->Label41->text(), "1,600");
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
 }
 
 TEST_F(TrackerWindowTest, PickingTheUnderlyingRecalculatesTheListAgainstIt) {
