@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QSpacerItem>
 #include <QTabWidget>
 #include <QToolButton>
@@ -21,25 +22,32 @@ const QString zeroTwoDecimals = QStringLiteral("0,00");
 const QString zeroOneDecimal = QStringLiteral("0,0");
 const QString zeroThreeDecimals = QStringLiteral("0,000");
 
-// A percentage and its points side by side in one grid cell.
-QHBoxLayout* pair(QLabel* left, QLabel* right) {
-    auto* row = new QHBoxLayout;
-    row->setSpacing(4);
-    row->addWidget(left, 1);
-    row->addWidget(right, 1);
-    return row;
+// A percentage above its points in one grid cell: side by side, a loss such as "-100,00%" and
+// "-20.050,0" would need more width than the window's design size leaves a column.
+QVBoxLayout* pair(QLabel* percent, QLabel* points) {
+    auto* cell = new QVBoxLayout;
+    cell->setSpacing(0);
+    cell->addWidget(percent);
+    cell->addWidget(points);
+    return cell;
 }
 
 // The part of a tab that holds its controls. In a wide window it keeps to the left, so that
-// captions stay near their values instead of drifting apart.
+// captions stay near their values instead of drifting apart; in a window too small for them it
+// scrolls, so that no control is squeezed over another or cut short.
 QWidget* boundedContent(QWidget* tab, int maximumWidth) {
-    auto* content = new QWidget(tab);
+    auto* scroller = new QScrollArea(tab);
+    scroller->setObjectName(tab->objectName() + QStringLiteral("Scroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* content = new QWidget;
     content->setObjectName(tab->objectName() + QStringLiteral("Content"));
     content->setMaximumWidth(maximumWidth);
+    scroller->setWidget(content);
     auto* layout = new QHBoxLayout(tab);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(content, 1);
-    layout->addStretch(0);
+    layout->addWidget(scroller);
     return content;
 }
 
@@ -196,6 +204,10 @@ void TOSP_Form::createAlarmTab() {
     QWidget* tab = boundedContent(TabSheet4, 560);
     QGridLayout* grid = tabGrid(tab);
 
+    // Column captions of their own: the value labels below show "Zeit" and "Kurs" only until the
+    // first tick writes the prices into them.
+    grid->addWidget(captionLabel(tab, QStringLiteral("timeCaption"), QStringLiteral("Zeit")), 0, 1);
+    grid->addWidget(captionLabel(tab, QStringLiteral("priceCaption"), QStringLiteral("Kurs")), 0, 2);
     grid->addWidget(captionLabel(tab, QStringLiteral("fallingCaption"), QStringLiteral("Alarm fällt")), 0, 3);
     grid->addWidget(captionLabel(tab, QStringLiteral("risingCaption"), QStringLiteral("Alarm steigt")), 0, 4);
 
