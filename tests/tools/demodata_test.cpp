@@ -4,11 +4,11 @@
 #include "demodata/demo_market.h"
 #include "market/instrument.h"
 #include "market/option_model.h"
+#include "platform/formats/number_format.h"
 #include "tracker_delta.h"
 
-#include <algorithm>
-#include <cmath>
 #include <gtest/gtest.h>
+#include <locale>
 #include <map>
 #include <set>
 
@@ -26,8 +26,38 @@ int weekday(DateTime date) {
 
 class DemoData : public DataDirectoryTest {
 protected:
-    ChildResult generate() const {
-        return run(DEMODATA_PATH, {dataDirectory().string(), "--registry", settingsFile().string()});
+    // Generated under `environment`; under C.UTF-8 when it names no locale.
+    ChildResult generate(std::map<std::string, std::string> environment = {}) const {
+        environment.emplace("XDG_CONFIG_HOME", configDirectory().string());
+        if (!environment.contains("LC_ALL") && !environment.contains("LC_NUMERIC") &&
+            !environment.contains("LANG")) {
+            environment["LC_ALL"] = "C.UTF-8";
+        }
+        for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+            environment.emplace(variable, "");
+        }
+        return runChild(DEMODATA_PATH, {dataDirectory().string(), "--registry", settingsFile().string()},
+                        environment);
+    }
+
+    std::string purchaseSetting(const char* name) const {
+        registry::Registry settings(settingsFile());
+        EXPECT_TRUE(settings.openKey("\\SOFTWARE\\Brelmund\\Marlovex", false));
+        return settings.readString(name);
+    }
+
+    // The purchase prices as the program reads them with the separators of `numbers`: the first
+    // quotes of the DAX call and the DAX, written without grouping.
+    void expectPurchasePricesIn(const formats::NumberLocale& numbers) const {
+        const auto call = demodata::daxCall(demodata::demoInstruments(formats::datePart(formats::now())));
+        const std::pair<const char*, std::int64_t> purchases[] = {{"OS_Ankauf", call.instrument.number},
+                                                                  {"OS_AnkaufBasis", demodata::daxNumber}};
+        for (const auto& [name, instrument] : purchases) {
+            const auto text = purchaseSetting(name);
+            EXPECT_EQ(formats::tryParseDecimal(text, numbers), quotes(instrument).front().price)
+                << name << ": " << text;
+            EXPECT_EQ(text.find(numbers.thousandSeparator), std::string::npos) << name << ": " << text;
+        }
     }
 
     std::vector<std::pair<std::int64_t, DateTime>> dailyRows(const std::string& table, const char* valueField,
@@ -170,11 +200,38 @@ TEST_F(DemoData, WritesSettingsThatOpenTheTrackerOnTheDaxCall) {
     EXPECT_EQ(settings.readInteger("ShowWinWidth"), 1100);
     EXPECT_EQ(settings.readInteger("ShowWinHeight"), 720);
     // Bought at the first quotes of the day.
-    auto purchase = settings.readString("OS_Ankauf");
-    std::replace(purchase.begin(), purchase.end(), ',', '.');
-    EXPECT_DOUBLE_EQ(std::stod(purchase),
-                     std::round(quotes(call.instrument.number).front().price * 100) / 100);
-    EXPECT_FALSE(settings.readString("OS_AnkaufBasis").empty());
+    expectPurchasePricesIn({'.', ','});
+}
+
+TEST_F(DemoData, WritesPricesInTheNumberFormOfTheLocaleItRunsUnder) {
+    // The program reads the prices with the desktop's locale, which it takes from LC_ALL, else
+    // LC_NUMERIC, else LANG; the test fails, not skips, where the German locale is missing.
+    ASSERT_NO_THROW(std::locale("de_DE.UTF-8")) << "scripts/install-deps generates de_DE.UTF-8";
+    const formats::NumberLocale german{',', '.'};
+    const formats::NumberLocale plain{'.', ','};
+    const std::vector<std::pair<std::map<std::string, std::string>, formats::NumberLocale>> cases{
+        {{{"LC_ALL", "de_DE.UTF-8"}}, german},
+        {{{"LANG", "de_DE.UTF-8"}}, german},
+        {{{"LANG", "C.UTF-8"}, {"LC_NUMERIC", "de_DE.UTF-8"}}, german},
+        {{{"LC_ALL", "C.UTF-8"}, {"LC_NUMERIC", "de_DE.UTF-8"}}, plain},
+        {{{"LANG", "de_DE.UTF-8"}, {"LC_NUMERIC", "C.UTF-8"}}, plain},
+    };
+    for (const auto& [environment, numbers] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(environment));
+        std::filesystem::remove_all(dataDirectory());
+        const auto result = generate(environment);
+        ASSERT_EQ(result.exitCode, 0) << result.standardError;
+        EXPECT_EQ(result.standardError, "");
+        expectPurchasePricesIn(numbers);
+    }
+}
+
+TEST_F(DemoData, WarnsOfALocaleThatIsNotInstalledAndWritesADecimalPoint) {
+    const auto result = generate({{"LC_ALL", "xx_XX.UTF-8"}});
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_TRUE(result.standardError.starts_with("marlovex-demodata: Warnung: Die Sprachumgebung"))
+        << result.standardError;
+    expectPurchasePricesIn({'.', ','});
 }
 
 TEST_F(DemoData, NeverOverwritesADataDirectory) {
@@ -182,7 +239,9 @@ TEST_F(DemoData, NeverOverwritesADataDirectory) {
     const auto before = quotes().size();
     const auto again = generate();
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_NE(again.standardError.find("already holds"), std::string::npos) << again.standardError;
+    EXPECT_EQ(again.standardError, "marlovex-demodata: Das Verzeichnis " + dataDirectory().string() +
+                                       " enthält schon die Tabelle Firma.db; bitte ein neues oder leeres "
+                                       "Verzeichnis angeben.\n");
     EXPECT_EQ(quotes().size(), before);
 }
 
@@ -191,7 +250,7 @@ TEST_F(DemoData, RefusesABadCommandLine) {
              {}, {"--registry"}, {dataDirectory().string(), "--registry"}, {"a", "b"}}) {
         const auto result = run(DEMODATA_PATH, arguments);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_NE(result.standardError.find("usage: marlovex-demodata DIR"), std::string::npos);
+        EXPECT_EQ(result.standardError, "Aufruf: marlovex-demodata VERZEICHNIS [--registry DATEI]\n");
     }
     EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Firma.db"));
 }

@@ -2,11 +2,11 @@
 
 #include "market/bulk_table_writer.h"
 #include "market/market_tables.h"
+#include "platform/common/system_error_text.h"
+#include "platform/formats/number_format.h"
 #include "platform/paths/file_names.h"
 #include "platform/registry/registry.h"
 
-#include <clocale>
-#include <cstdio>
 #include <string>
 
 namespace marlovex::demodata {
@@ -77,15 +77,6 @@ void writeHistory(const std::filesystem::path& directory, const DemoMarket& mark
     volumes.write();
 }
 
-// The price with two decimals and the locale's decimal separator.
-std::string localePrice(double price) {
-    std::setlocale(LC_NUMERIC, "");
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", price);
-    std::setlocale(LC_NUMERIC, "C");
-    return text;
-}
-
 double firstQuote(const DemoMarket& market, std::int64_t instrument) {
     for (const auto& quote : market.quotes) {
         if (quote.instrument == instrument) {
@@ -97,6 +88,15 @@ double firstQuote(const DemoMarket& market, std::int64_t instrument) {
 
 } // namespace
 
+void createDirectory(const std::filesystem::path& directory) {
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error) {
+        throw Error("Das Verzeichnis " + directory.string() +
+                    " kann nicht angelegt werden: " + systemErrorText(error) + ".");
+    }
+}
+
 void writeDataDirectory(const std::filesystem::path& directory,
                         const std::vector<DemoInstrument>& instruments, const DemoMarket& market) {
     writeInstruments(directory, instruments);
@@ -104,14 +104,20 @@ void writeDataDirectory(const std::filesystem::path& directory,
     writeHistory(directory, market);
     market::BulkTableWriter(directory, market::messageTableLayout()).write();
     const auto temp = directory / "Temp";
-    std::filesystem::create_directories(temp);
+    createDirectory(temp);
     market::BulkTableWriter(temp, market::analysisTableLayout()).write();
 }
 
 void writeDemoSettings(const std::filesystem::path& registryFile, const std::filesystem::path& directory,
-                       const std::vector<DemoInstrument>& instruments, const DemoMarket& market) {
+                       const std::vector<DemoInstrument>& instruments, const DemoMarket& market,
+                       char decimalSeparator) {
     const auto& call = daxCall(instruments);
-    std::filesystem::create_directories(std::filesystem::absolute(registryFile).parent_path());
+    formats::NumberLocale numbers;
+    numbers.decimalSeparator = decimalSeparator;
+    const auto price = [&](std::int64_t instrument) {
+        return formats::formatGeneral(firstQuote(market, instrument), 15, numbers);
+    };
+    createDirectory(std::filesystem::absolute(registryFile).parent_path());
     registry::Registry settings(registryFile);
     settings.openKey(settingsKey, true);
     settings.writeString("Datenpath",
@@ -120,8 +126,8 @@ void writeDemoSettings(const std::filesystem::path& registryFile, const std::fil
     settings.writeString("OS_Basis", "DAX");
     settings.writeInteger("OS_Width", 560);
     settings.writeInteger("OS_Height", 420);
-    settings.writeString("OS_Ankauf", localePrice(firstQuote(market, call.instrument.number)));
-    settings.writeString("OS_AnkaufBasis", localePrice(firstQuote(market, daxNumber)));
+    settings.writeString("OS_Ankauf", price(call.instrument.number));
+    settings.writeString("OS_AnkaufBasis", price(daxNumber));
     settings.writeString("OS_AnkaufAnteile", "1000");
     settings.writeBool("OS_Call", false);
     settings.writeString("OS_Limitanpassung", "5%");

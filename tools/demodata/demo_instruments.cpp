@@ -121,7 +121,7 @@ const DemoInstrument& daxCall(const std::vector<DemoInstrument>& instruments) {
             return candidate;
         }
     }
-    throw Error("The demo instruments hold no call on the DAX");
+    throw Error("Die Demo-Instrumente enthalten keinen Call auf den DAX.");
 }
 
 } // namespace marlovex::demodata

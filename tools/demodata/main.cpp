@@ -5,11 +5,14 @@
 // DIR (created when missing) receives the instrument table, today's quotes and weeks of daily
 // history, the messenger's table and Temp/Analyse.db. With --registry, FILE (a REGEDIT4
 // settings file, e.g. $XDG_CONFIG_HOME/Brelmund/Marlovex.reg) is pointed at DIR and set up for a
-// tracker on the DAX call. Exit codes: 0 done, 1 failed, 2 bad command line.
+// tracker on the DAX call; its purchase prices take the decimal separator of the locale the
+// generator runs under, which must be the one the program will run under. Exit codes: 0 done,
+// 1 failed, 2 bad command line.
 
 #include "demodata/demo_files.h"
 #include "demodata/demo_instruments.h"
 #include "demodata/demo_market.h"
+#include "demodata/number_locale.h"
 #include "platform/paths/file_names.h"
 
 #include <exception>
@@ -27,7 +30,7 @@ constexpr int done = 0;
 constexpr int failed = 1;
 constexpr int badUsage = 2;
 
-const char* const usage = "usage: marlovex-demodata DIR [--registry FILE]";
+const char* const usage = "Aufruf: marlovex-demodata VERZEICHNIS [--registry DATEI]";
 
 struct Options {
     std::filesystem::path directory;
@@ -57,8 +60,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments) {
 void requireNoTables(const std::filesystem::path& directory) {
     for (const char* table : {"Firma.db", "Intraday.db", "Aktien.db", "Volumen.db", "Message.DB"}) {
         if (marlovex::paths::fileExistsCaseInsensitive(directory / table)) {
-            throw marlovex::Error("The directory " + directory.string() + " already holds " + table +
-                                  "; choose a new or empty directory");
+            throw marlovex::Error("Das Verzeichnis " + directory.string() + " enthält schon die Tabelle " +
+                                  table + "; bitte ein neues oder leeres Verzeichnis angeben.");
         }
     }
 }
@@ -77,7 +80,7 @@ int main(int argc, char** argv) {
     }
     try {
         const auto directory = std::filesystem::absolute(options->directory);
-        std::filesystem::create_directories(directory);
+        demodata::createDirectory(directory);
         requireNoTables(directory);
         const auto now = marlovex::formats::now();
         const auto instruments = demodata::demoInstruments(marlovex::formats::datePart(now));
@@ -85,12 +88,20 @@ int main(int argc, char** argv) {
         const auto seed = static_cast<std::uint64_t>(marlovex::formats::datePart(now));
         const auto market = demodata::generateMarket(instruments, now, seed);
         demodata::writeDataDirectory(directory, instruments, market);
-        std::cout << "Demo data in " << directory.string() << ": " << instruments.size() << " instruments, "
-                  << market.quotes.size() << " quotes from " << timeOfDay(market.sessionStart) << " to "
-                  << timeOfDay(market.sessionEnd) << ", " << demodata::historyDays << " days of history\n";
+        std::cout << "Demodaten in " << directory.string() << ": " << instruments.size() << " Instrumente, "
+                  << market.quotes.size() << " Kurse von " << timeOfDay(market.sessionStart) << " bis "
+                  << timeOfDay(market.sessionEnd) << ", " << demodata::historyDays << " Tage Kurshistorie\n";
         if (options->registryFile) {
-            demodata::writeDemoSettings(*options->registryFile, directory, instruments, market);
-            std::cout << "Settings in " << options->registryFile->string() << "\n";
+            const auto decimalSeparator = demodata::environmentDecimalSeparator();
+            if (!decimalSeparator) {
+                std::cerr
+                    << "marlovex-demodata: Warnung: Die Sprachumgebung aus LC_ALL, LC_NUMERIC oder LANG "
+                       "ist auf diesem Rechner nicht installiert; die Kaufkurse erhalten einen "
+                       "Dezimalpunkt, den das Programm unter dieser Sprachumgebung womöglich falsch liest.\n";
+            }
+            demodata::writeDemoSettings(*options->registryFile, directory, instruments, market,
+                                        decimalSeparator.value_or('.'));
+            std::cout << "Einstellungen in " << options->registryFile->string() << "\n";
         }
         return done;
     } catch (const std::exception& error) {
