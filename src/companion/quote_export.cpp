@@ -1,10 +1,10 @@
 #include "companion/quote_export.h"
 
 #include "platform/common/error.h"
+#include "platform/common/system_error_text.h"
 #include "platform/formats/date_time.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <system_error>
 
@@ -29,10 +29,11 @@ void exportQuotes(const std::filesystem::path& file, const std::vector<ChartQuot
         out << quotesAsCsv(quotes, locale);
         out.close();
         if (!out) {
-            const std::string reason = std::strerror(errno);
+            const std::string reason = systemErrorText(errno);
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);
-            throw Error("Die Exportdatei " + file.string() + " kann nicht geschrieben werden: " + reason);
+            throw Error("Die Exportdatei " + file.string() + " kann nicht geschrieben werden: " + reason +
+                        ".");
         }
     }
     std::error_code error;
@@ -41,7 +42,7 @@ void exportQuotes(const std::filesystem::path& file, const std::vector<ChartQuot
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
         throw Error("Die Exportdatei " + file.string() +
-                    " kann nicht geschrieben werden: " + error.message());
+                    " kann nicht geschrieben werden: " + systemErrorText(error) + ".");
     }
 }
 

@@ -90,7 +90,9 @@ TEST(QuoteExportTest, WritesTheLocalesNumbersAndReportsAFileItCannotWrite) {
         exportQuotes("/nonexistent-folder/dax.csv", quotes, {});
         FAIL() << "writing into a missing folder succeeded";
     } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find("/nonexistent-folder/dax.csv"), std::string::npos);
+        EXPECT_STREQ(error.what(),
+                     "Die Exportdatei /nonexistent-folder/dax.csv kann nicht geschrieben werden: "
+                     "die Datei oder das Verzeichnis existiert nicht.");
     }
 }
 
