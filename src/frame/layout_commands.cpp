@@ -3,6 +3,7 @@
 #include "frame/layout_file.h"
 #include "frame/main_form.h"
 #include "platform/common/error.h"
+#include "platform/common/system_error_text.h"
 #include "platform/formats/colour_text.h"
 #include "tracker/tosp_form.h"
 
@@ -16,7 +17,6 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -92,7 +92,7 @@ void TMainForm::Speichernunter1Click() {
     if (!out) {
         // The user must not believe the arrangement is saved when it is not.
         ui::dialogs().showMessage(this, QStringLiteral("Die Datei %1 konnte nicht geschrieben werden: %2")
-                                            .arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+                                            .arg(fileName, QString::fromStdString(systemErrorText(errno))));
     }
 }
 
@@ -104,7 +104,7 @@ void TMainForm::AutoOpen() {
     if (!in) {
         // Reading a file that is not there as empty lines would shrink the frame to nothing.
         ui::dialogs().showMessage(this, QStringLiteral("Die Datei %1 konnte nicht gelesen werden: %2")
-                                            .arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+                                            .arg(fileName, QString::fromStdString(systemErrorText(errno))));
         return;
     }
     std::stringstream bytes;

@@ -92,11 +92,14 @@ TEST_F(LayoutCommandsTest, FilesThatCannotBeWrittenOrReadAreReported) {
     frame->Speichernunter1Click();
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht geschrieben werden"));
+    // The reason is German too, whatever language the C library speaks.
+    EXPECT_TRUE(m_dialogs.messages[0].endsWith("existiert nicht")) << m_dialogs.messages[0].toStdString();
 
     frame->OpenDialog.fileName = layoutPath("nirgends.QVZ");
     frame->AutoOpen();
     ASSERT_EQ(m_dialogs.messages.size(), 2);
     EXPECT_TRUE(m_dialogs.messages[1].contains("konnte nicht gelesen werden"));
+    EXPECT_TRUE(m_dialogs.messages[1].endsWith("existiert nicht")) << m_dialogs.messages[1].toStdString();
     EXPECT_EQ(frame->size(), QSize(700, 500));
     EXPECT_EQ(frame->childForms().size(), 1);
 }
