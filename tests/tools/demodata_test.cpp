@@ -288,6 +288,32 @@ TEST(DemoSession, BeginsAtNineOrMidnightAndEndsNowOrAtTheClose) {
     EXPECT_NEAR(early.second, day + encodeTime(7, 15, 0), 0.001 / secondsPerDay);
 }
 
+TEST(DemoSession, ALaterRunOfTheSameDayOnlyAddsQuotes) {
+    const DateTime day = formats::encodeDate(2026, 12, 4);
+    const auto instruments = demodata::demoInstruments(day);
+    const auto seed = static_cast<std::uint64_t>(day);
+    const auto morning = demodata::generateMarket(instruments, day + encodeTime(11, 0, 0), seed);
+    const auto afternoon = demodata::generateMarket(instruments, day + encodeTime(15, 30, 0), seed);
+    ASSERT_FALSE(morning.quotes.empty());
+    std::size_t shared = 0;
+    for (const auto& quote : afternoon.quotes) {
+        if (quote.time <= morning.sessionEnd) {
+            ASSERT_LT(shared, morning.quotes.size());
+            const auto& early = morning.quotes[shared++];
+            EXPECT_EQ(early.instrument, quote.instrument);
+            EXPECT_DOUBLE_EQ(early.time, quote.time);
+            EXPECT_DOUBLE_EQ(early.price, quote.price);
+            EXPECT_EQ(early.volume, quote.volume);
+        }
+    }
+    EXPECT_EQ(shared, morning.quotes.size());
+    EXPECT_GT(afternoon.quotes.size(), morning.quotes.size());
+    EXPECT_EQ(afternoon.dailyPrices.size(), morning.dailyPrices.size());
+    for (std::size_t i = 0; i < morning.dailyPrices.size(); ++i) {
+        EXPECT_DOUBLE_EQ(afternoon.dailyPrices[i].price, morning.dailyPrices[i].price);
+    }
+}
+
 TEST(DemoInstruments, ExpireOnThirdFridaysAfterToday) {
     const DateTime today = formats::encodeDate(2026, 12, 4);
     for (const auto& demo : demodata::demoInstruments(today)) {

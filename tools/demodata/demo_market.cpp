@@ -44,7 +44,7 @@ class Generator {
 public:
     Generator(const std::vector<DemoInstrument>& instruments, DateTime now, std::uint64_t seed)
         : m_instruments(instruments)
-        , m_walk(seed)
+        , m_seed(seed)
         , m_today(formats::datePart(now))
         , m_days(tradingDaysBefore(m_today, historyDays)) {
         sessionBounds(now, m_market.sessionStart, m_market.sessionEnd);
@@ -69,8 +69,17 @@ public:
     }
 
 private:
+    // Each instrument draws its rhythm and its prices from walks of its own, so the quotes up to
+    // a moment are the same whenever the day is generated: a later run only adds quotes.
+    enum class Draws : std::uint64_t { Rhythm = 1, Prices = 2 };
+    market::PriceWalk walkOf(std::int64_t instrument, Draws draws) const {
+        return market::PriceWalk(m_seed ^ (static_cast<std::uint64_t>(instrument) * 0x9E3779B97F4A7C15ULL) ^
+                                 (static_cast<std::uint64_t>(draws) << 56));
+    }
+
     // The seconds of today at which an instrument is quoted.
     std::vector<int> quoteSeconds(const DemoInstrument& instrument) {
+        market::PriceWalk rhythm = walkOf(instrument.instrument.number, Draws::Rhythm);
         const int first =
             static_cast<int>(std::lround(formats::timePart(m_market.sessionStart) * secondsPerDay));
         const int last =
@@ -78,7 +87,7 @@ private:
         std::vector<int> seconds;
         for (int second = first; second <= last;
              second +=
-             static_cast<int>(m_walk.uniform(instrument.minimumPause, instrument.maximumPause + 1))) {
+             static_cast<int>(rhythm.uniform(instrument.minimumPause, instrument.maximumPause + 1))) {
             seconds.push_back(second);
         }
         return seconds;
@@ -87,13 +96,14 @@ private:
     void underlying(const DemoInstrument& demo) {
         const auto number = demo.instrument.number;
         double price = demo.instrument.referencePrice.value_or(100.0);
+        market::PriceWalk walk = walkOf(number, Draws::Prices);
         auto& closes = m_closes[number];
         for (const DateTime day : m_days) {
-            price = m_walk.nextDay(price);
+            price = walk.nextDay(price);
             closes.push_back(price);
             m_market.dailyPrices.push_back({number, day, price});
             if (demo.tradesShares) {
-                m_market.dailyVolumes.push_back({number, day, m_walk.tradedShares(price, secondsPerDay)});
+                m_market.dailyVolumes.push_back({number, day, walk.tradedShares(price, secondsPerDay)});
             }
         }
         auto& path = m_paths[number];
@@ -102,10 +112,10 @@ private:
         for (const int second : quoteSeconds(demo)) {
             const DateTime time = atSecond(m_today, second);
             const double pause = (time - previous) * secondsPerDay;
-            price = m_walk.next(price, pause);
+            price = walk.next(price, pause);
             market::Quote quote{number, time, price, std::nullopt};
             if (demo.tradesShares) {
-                shares += m_walk.tradedShares(price, path.empty() ? 60.0 : pause);
+                shares += walk.tradedShares(price, path.empty() ? 60.0 : pause);
                 quote.volume = shares;
             }
             path.push_back(quote);
@@ -136,7 +146,7 @@ private:
     }
 
     const std::vector<DemoInstrument>& m_instruments;
-    market::PriceWalk m_walk;
+    std::uint64_t m_seed;
     DateTime m_today;
     std::vector<DateTime> m_days;
     DemoMarket m_market;
