@@ -3,7 +3,8 @@
 // the current row of a master view (showing only the rows whose link fields match), can hide
 // rows through a filter callback, computes calculated fields through a callback for each row it
 // moves to, searches keys exactly (findKey) and by nearest match (findNearest), and edits rows
-// (append / edit / post / cancel / deleteRecord), each post being one atomic commit.
+// (append / edit / post / cancel / deleteRecord), each post being one atomic commit, and appends
+// several records in one atomic commit (appendRecords).
 //
 // Date-time values are the program's doubles (days since 1899-12-30); the view converts them to
 // and from the table's date, time and timestamp fields.
@@ -137,6 +138,11 @@ public:
     void append();
     void edit();
     void post();
+    // Appends `records` in one commit: every record is stored, or on any failure (a value that
+    // does not fit, a taken key, another writer's lock) none is. Values in field order as
+    // FieldRef::setValue takes them: date-times as days since 1899-12-30, Null for an empty
+    // field. The view must be browsing; afterwards it stands on the last record appended.
+    void appendRecords(const std::vector<std::vector<Value>>& records);
     void cancel();
     void deleteRecord();
     // Re-reads the table when another view or process committed since the last read.

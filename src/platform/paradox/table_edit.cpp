@@ -408,6 +408,55 @@ void Table::post() {
     relocate(written);
 }
 
+void Table::appendRecords(const std::vector<std::vector<Value>>& records) {
+    checkNotEditing("An die Tabelle {} können keine Datensätze angefügt werden");
+    if (records.empty()) {
+        return;
+    }
+    // Every record is encoded before the lock is taken, so a value that does not fit fails
+    // without touching the table.
+    const auto& fields = m_image->schema().fields;
+    std::vector<std::vector<std::uint8_t>> encoded;
+    encoded.reserve(records.size());
+    for (const auto& values : records) {
+        if (values.size() != fields.size()) {
+            throw TableError("An die Tabelle " + describe() +
+                             " können keine Datensätze angefügt werden: " + std::to_string(values.size()) +
+                             " Werte für " + std::to_string(fields.size()) + " Felder.");
+        }
+        std::vector<std::uint8_t> record(static_cast<std::size_t>(m_image->recordSize()), 0);
+        for (std::size_t index = 0; index < fields.size(); ++index) {
+            const auto& field = fields[index];
+            const std::span<std::uint8_t> bytes(record.data() + m_image->fieldOffsets()[index],
+                                                static_cast<std::size_t>(field.size));
+            encodeField(field, toStoredValue(field, values[index]), bytes);
+        }
+        encoded.push_back(std::move(record));
+    }
+    std::vector<std::uint8_t> written;
+    {
+        TableStorage::WriteLock lock(*m_storage);
+        if (m_storage->sequence() != m_sequence) {
+            load();
+            buildOrder();
+        }
+        try {
+            std::size_t row = 0;
+            for (const auto& record : encoded) {
+                row = m_image->insert(record);
+            }
+            m_record = {};
+            const auto stored = m_image->record(row);
+            written.assign(stored.begin(), stored.end());
+            commitImage();
+        } catch (...) {
+            reloadAfterFailure();
+            throw;
+        }
+    }
+    relocate(written);
+}
+
 void Table::deleteRecord() {
     checkNotEditing("Aus der Tabelle {} kann kein Datensatz gelöscht werden");
     if (m_position == kNoRow) {

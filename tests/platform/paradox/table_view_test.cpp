@@ -358,6 +358,47 @@ TEST_F(TableViews, WriteLockConflictFailsAtOnceAndChangesNothing) {
     EXPECT_EQ(table.recordCount(), 6u);
 }
 
+TEST_F(TableViews, AppendsSeveralRecordsInOneCommitInKeyOrder) {
+    Table table;
+    openView(table, "Intraday.db");
+    table.appendRecords({{Value(std::int64_t{2}), Value(at(9, 9)), Value(102.0), Value(Null{})},
+                         {Value(std::int64_t{2}), Value(at(9, 8)), Value(101.75), Value(std::int64_t{40})}});
+    EXPECT_EQ(table.field("Firma").asInteger(), 2);
+    EXPECT_DOUBLE_EQ(table.field("Kurs").asFloat(), 101.75);
+
+    Table reader;
+    openView(reader, "Intraday.db");
+    EXPECT_EQ(prices(reader), (std::vector<double>{1.00, 1.10, 1.05, 100.0, 101.5, 101.75, 102.0}));
+    ASSERT_TRUE(reader.findKey({Value(std::int64_t{2}), Value(at(9, 9))}));
+    EXPECT_TRUE(reader.field("Volumen").isNull());
+}
+
+TEST_F(TableViews, AppendedRecordsAreStoredAllOrNone) {
+    Table table;
+    openView(table, "Intraday.db");
+    const std::vector<Value> fresh{Value(std::int64_t{3}), Value(at(12, 0)), Value(5.0), Value(Null{})};
+    const std::vector<Value> taken{Value(std::int64_t{1}), Value(at(9, 5)), Value(9.0), Value(Null{})};
+    EXPECT_THROW(table.appendRecords({fresh, taken}), KeyViolationError);
+    EXPECT_THROW(table.appendRecords({fresh, {Value(std::int64_t{3})}}), TableError);
+    EXPECT_THROW(
+        table.appendRecords(
+            {fresh, {Value(std::int64_t{3}), Value(at(12, 1)), Value(std::string("x")), Value(Null{})}}),
+        TableError);
+    {
+        TableStorage other(m_directory / "Intraday.db");
+        TableStorage::WriteLock lock(other);
+        EXPECT_THROW(table.appendRecords({fresh}), LockConflictError);
+    }
+    Table reader;
+    openView(reader, "Intraday.db");
+    EXPECT_EQ(reader.recordCount(), 5u);
+    EXPECT_EQ(table.recordCount(), 5u);
+
+    table.appendRecords({fresh});
+    reader.refresh();
+    EXPECT_EQ(reader.recordCount(), 6u);
+}
+
 TEST_F(TableViews, DisabledControlsHearOfChangesOnceWhenEnabled) {
     Table table;
     int notifications = 0;
