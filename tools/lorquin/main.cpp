@@ -1,9 +1,11 @@
 // Lorquin, the quote-import program that the tracker windows start: "Lorquin /W <number> /D"
-// stores one new quote of the instrument in the data directory's Intraday.db and exits.
+// stores the instrument's new quotes in the data directory's Intraday.db and exits.
 //
-// Quotes come from a replay file "Kurse<number>.csv" in the data directory when there is one,
-// otherwise from the simulated market. Exit codes: 0 stored (or the replay file is used up),
-// 1 the import failed, 2 bad command line. Every failure is one line on stderr.
+// Quotes come from the real source configured in the data directory's Kursquellen.ini when
+// there is one (all new rows of its answer), else from a replay file "Kurse<number>.csv" (one
+// line per run), else from the simulated market (one quote per run). Exit codes: 0 stored, or
+// nothing new; 1 the import failed, nothing stored; 2 bad command line. Every failure is one
+// line on stderr.
 
 #include "lorquin/command_line.h"
 #include "lorquin/data_directory.h"
@@ -11,6 +13,7 @@
 #include "lorquin/quote_store.h"
 #include "lorquin/replay.h"
 #include "lorquin/simulation.h"
+#include "lorquin/source_import.h"
 #include "market/instrument.h"
 #include "market/price_walk.h"
 #include "platform/paths/file_names.h"
@@ -30,6 +33,17 @@ constexpr int stored = 0;
 constexpr int failed = 1;
 constexpr int badUsage = 2;
 
+// Values from a configuration file or an answer end up in messages; whatever they hold, the
+// failure stays one line.
+std::string oneLine(std::string text) {
+    for (auto& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
 void importQuote(std::int64_t number, const std::string& argv0) {
     const std::string dataDirectory =
         lorquin::dataDirectory(lorquin::programDirectory(argv0), marlovex::registry::defaultRegistryFile());
@@ -43,6 +57,11 @@ void importQuote(std::int64_t number, const std::string& argv0) {
     }
     lorquin::QuoteStore store(dataDirectory);
     const auto now = marlovex::formats::now();
+    if (const auto configFile = lorquin::findSourceConfig(dataDirectory)) {
+        lorquin::importFromSource(lorquin::readSourceConfig(*configFile), configFile->string(), number, store,
+                                  now);
+        return;
+    }
     if (const auto file = lorquin::findReplayFile(dataDirectory, number)) {
         const auto quote =
             lorquin::nextReplayQuote(lorquin::readReplayFile(*file), number, store.lastQuote(number), now);
@@ -70,7 +89,7 @@ int main(int argc, char** argv) {
         importQuote(number, argc > 0 ? argv[0] : "Lorquin");
         return stored;
     } catch (const std::exception& error) {
-        std::cerr << "Lorquin /W " << number << ": " << error.what() << "\n";
+        std::cerr << "Lorquin /W " << number << ": " << oneLine(error.what()) << "\n";
         return failed;
     }
 }

@@ -84,20 +84,41 @@ std::optional<market::Quote> QuoteStore::lastQuote(std::int64_t instrument) {
 }
 
 void QuoteStore::append(const market::Quote& quote) {
-    m_table.append();
-    m_table.field("Firma").setInteger(quote.instrument);
-    m_table.field("ZEIT").setDateTime(quote.time);
-    m_table.field("Kurs").setFloat(quote.price);
-    if (quote.volume) {
-        m_table.field("Volumen").setInteger(*quote.volume);
+    append(std::vector<market::Quote>{quote});
+}
+
+void QuoteStore::append(const std::vector<market::Quote>& quotes) {
+    // Placed by name, as a table of another installation may order its fields differently.
+    const auto index = [&](const char* name) {
+        const auto found = m_table.findField(name);
+        if (!found) {
+            throw ImportError("Der Tabelle " + m_table.tablePath().string() + " fehlt das Feld " + name +
+                              ".");
+        }
+        return *found;
+    };
+    const auto firma = index("Firma");
+    const auto time = index("ZEIT");
+    const auto price = index("Kurs");
+    const auto volume = index("Volumen");
+    std::vector<std::vector<paradox::Value>> records;
+    records.reserve(quotes.size());
+    for (const auto& quote : quotes) {
+        std::vector<paradox::Value> record(m_table.fieldCount(), paradox::Value(paradox::Null{}));
+        record[firma] = paradox::Value(quote.instrument);
+        record[time] = paradox::Value(quote.time);
+        record[price] = paradox::Value(quote.price);
+        if (quote.volume) {
+            record[volume] = paradox::Value(*quote.volume);
+        }
+        records.push_back(std::move(record));
     }
     for (int attempt = 1;; ++attempt) {
         try {
-            m_table.post();
+            m_table.appendRecords(records);
             return;
         } catch (const paradox::LockConflictError&) {
             if (attempt == lockAttempts) {
-                m_table.cancel();
                 throw paradox::LockConflictError(
                     "Die Tabelle " + m_table.tablePath().string() + " blieb bei " +
                     std::to_string(lockAttempts) +

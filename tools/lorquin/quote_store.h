@@ -1,6 +1,6 @@
 // The quote table Intraday.db as Lorquin uses it: the latest quote of an instrument, and the
-// append of one quote. An append that meets another program's write lock is retried briefly;
-// the engine commits each record whole or not at all.
+// append of quotes. An append that meets another program's write lock is retried briefly; the
+// engine commits the quotes of one append all together or not at all.
 //
 // Not thread-safe: one store per thread.
 #pragma once
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace marlovex::lorquin {
 
@@ -36,6 +37,8 @@ public:
     // taken through every attempt, KeyViolationError when the instrument already has a quote at
     // that millisecond.
     void append(const market::Quote& quote);
+    // Appends several quotes in one commit, with the same retries and errors.
+    void append(const std::vector<market::Quote>& quotes);
 
 private:
     paradox::Table m_table;
