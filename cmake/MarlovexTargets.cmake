@@ -29,3 +29,14 @@ function(marlovex_test name)
         DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# The local HTTP server that the tests and the benchmarks of Lorquin's quote sources both use;
+# defined by whichever of tests/ and bench/ asks first.
+function(marlovex_test_http_server)
+    if(NOT TARGET marlovex_test_http_server)
+        add_library(marlovex_test_http_server STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_http_server.cpp)
+        target_include_directories(marlovex_test_http_server PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+        find_package(Threads REQUIRED)
+        target_link_libraries(marlovex_test_http_server PUBLIC Threads::Threads)
+    endif()
+endfunction()
