@@ -1,16 +1,19 @@
 // One run of the quote-import program Lorquin, from start to exit, as the tracker starts it: a
 // separate process that appends one quote to a quote table of 100,000 records. Measured for an
-// index (random walk from its last quote) and for a warrant (priced from its underlying).
+// index (random walk from its last quote), for a warrant (priced from its underlying) and for an
+// index fetched from a real source, a local HTTP server answering one JSON quote.
 
 #include "market/bulk_table_writer.h"
 #include "market/market_tables.h"
 #include "platform/formats/date_time.h"
 #include "platform/registry/registry.h"
+#include "support/test_http_server.h"
 
 #include <benchmark/benchmark.h>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -102,6 +105,21 @@ void lorquinRun(benchmark::State& state, std::int64_t instrument) {
     state.counters["records"] = quoteCount;
 }
 
+// Kursquellen.ini turns the real source on for every instrument, so it lives only for the
+// benchmark that measures it.
+void LorquinSourceQuote(benchmark::State& state) {
+    const auto configFile = benchHome() / "Daten" / "Kursquellen.ini";
+    marlovex::testing_support::TestHttpServer server;
+    // Untimed, so each run's quote is new and stored.
+    server.respond("/quote",
+                   marlovex::testing_support::CannedResponse::ok(R"({"last":24012.5})", "application/json"));
+    std::ofstream(configFile) << "[Quelle]\nURL=" << server.url("/quote?s={Symbol}")
+                              << "\nFormat=json\nSpalte.Kurs=/last\n[Symbole]\n"
+                              << dax << "=^GDAXI\n";
+    lorquinRun(state, dax);
+    fs::remove(configFile);
+}
+
 void LorquinIndexQuote(benchmark::State& state) {
     lorquinRun(state, dax);
 }
@@ -112,6 +130,7 @@ void LorquinWarrantQuote(benchmark::State& state) {
 
 BENCHMARK(LorquinIndexQuote)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(LorquinWarrantQuote)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LorquinSourceQuote)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
