@@ -26,6 +26,7 @@ namespace {
 
 constexpr int turboInterval = 500;
 constexpr int normalInterval = 30000;
+constexpr double millisecondsPerDay = 86400000.0;
 
 struct SeriesRange {
     double smallest = 0;
@@ -287,6 +288,7 @@ double TOSP_Form::writeUnderlyingHeader() {
     Label44->setText(grouped(price, 1, 9));
     Label36->setText(time);
     Label43->setText(time);
+    markStaleQuote(Label43, quotes.field("ZEIT").asDateTime());
     if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit8)) {
         Label46->setText(grouped(price - *purchase, 2));
         if (*purchase != 0) {
@@ -326,6 +328,7 @@ double TOSP_Form::writeWarrantHeader() {
     Label41->setText(grouped(price, 3));
     Label35->setText(time);
     Label42->setText(time);
+    markStaleQuote(Label42, quotes.field("ZEIT").asDateTime());
     if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit3)) {
         Label48->setText(grouped(price - *purchase, 2));
         if (*purchase != 0) {
@@ -333,6 +336,13 @@ double TOSP_Form::writeWarrantHeader() {
         }
     }
     return price;
+}
+
+void TOSP_Form::markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime) {
+    // Only a running cycle expects new quotes; three ticks without one mean the import is stuck.
+    const double staleAfter = 3.0 * tickInterval() / millisecondsPerDay;
+    const bool stale = isRunning() && m_environment.now() - quoteTime > staleAfter;
+    setTextColour(timeLabel, stale ? lossRed : plainBlack);
 }
 
 TOSP_Form::ProfitFigures TOSP_Form::writeProfitPanel(double price) {
@@ -480,9 +490,11 @@ void TOSP_Form::announceCrossings() {
 
 void TOSP_Form::Timer2Timer() {
     Label65->clear();
-    companion::THttpGetForm* download = companion::HttpGetForm();
-    if (download != nullptr) {
-        Label65->setText(download->statusPanelText(0) + QLatin1Char(' ') + download->statusPanelText(1));
+    // The window's own download form carries its own imports' status; the shared current form
+    // would show another tracker's imports in this window.
+    if (m_downloadForm != nullptr) {
+        Label65->setText(m_downloadForm->statusPanelText(0) + QLatin1Char(' ') +
+                         m_downloadForm->statusPanelText(1));
     }
     Timer2->setInterval(1000);
     Timer2->start();

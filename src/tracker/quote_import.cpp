@@ -1,5 +1,6 @@
-// Starting the quote-import program for the warrant and the underlying, and the two switches
-// that turn those starts off.
+// Starting the quote-import program for the warrant and the underlying, the two switches that
+// turn those starts off, and the status line that tells how the imports went.
+#include "companion/http_get_form.h"
 #include "tracker/tosp_form.h"
 
 #include <QToolButton>
@@ -21,17 +22,32 @@ void TOSP_Form::Laden(QObject*) {
         return quotes.active() && instruments.active() && !instruments.isEmpty();
     };
     if (SpeedButton3->isEnabled() && chosen(tables.Table3, tables.Table1)) {
-        startImport(tables.Table3.field("Firma").asInteger());
+        startImport(tables.Table3);
     }
     if (SpeedButton4->isEnabled() && chosen(tables.Table5, tables.Table2)) {
-        startImport(tables.Table5.field("Firma").asInteger());
+        startImport(tables.Table5);
     }
 }
 
-void TOSP_Form::startImport(std::int64_t instrument) {
-    // The program runs on its own and unwatched: a start that fails is not reported, the next
-    // tick simply finds no new quote.
-    m_environment.startProgram(AppDir + "Lorquin", {"/W", std::to_string(instrument), "/D"});
+void TOSP_Form::startImport(paradox::Table& instrument) {
+    const std::int64_t number = instrument.field("Firma").asInteger();
+    const std::string name = instrument.field("FirmenName").asString();
+    m_importStatus.started(number, name);
+    showImportStatus();
+    // The tick never waits for the program: its quotes reach a later tick, and how it ended
+    // reaches the status line when it is done.
+    m_environment.startProgram(this, AppDir + "Lorquin", {"/W", std::to_string(number), "/D"},
+                               [this, number, name](const ProgramOutcome& outcome) {
+                                   m_importStatus.finished(number, name, outcome.exitCode, outcome.output,
+                                                           outcome.error);
+                                   showImportStatus();
+                               });
+}
+
+void TOSP_Form::showImportStatus() {
+    const ImportStatusLine line = m_importStatus.line();
+    m_downloadForm->setStatusPanelText(0, QString::fromStdString(line.state));
+    m_downloadForm->setStatusPanelText(1, QString::fromStdString(line.detail));
 }
 
 } // namespace marlovex::tracker

@@ -7,9 +7,11 @@
 #pragma once
 
 #include "platform/registry/registry.h"
+#include "tracker/import_status.h"
 #include "tracker/level_crossing.h"
 #include "tracker/messenger_record.h"
 #include "tracker/quote_tables.h"
+#include "tracker/watched_program.h"
 #include "ui/mdi_child_form.h"
 
 #include <QString>
@@ -71,8 +73,11 @@ struct TrackerEnvironment {
     std::filesystem::path registryFile;
     // Directory of the program file; AppDir is derived from it.
     std::string programDir;
-    // Starts a program detached; the window never waits for it or looks at the result.
-    std::function<bool(const std::string& program, const std::vector<std::string>& arguments)> startProgram;
+    // Starts a program without waiting for it; `finished` reports how it ended (see
+    // startWatchedProgram). A program still running when `owner` goes is stopped.
+    std::function<void(QObject* owner, const std::string& program, const std::vector<std::string>& arguments,
+                       ProgramFinished finished)>
+        startProgram;
     // The local date and time.
     std::function<formats::DateTime()> now;
 
@@ -310,7 +315,10 @@ private:
     void followChosenWarrant();
     void followChosenUnderlying();
     void updateWindowTitle();
-    void startImport(std::int64_t instrument);
+    void startImport(paradox::Table& instrument);
+    void showImportStatus();
+    // The newest quote's time in red when the imports have not brought a quote for three ticks.
+    void markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime);
     enum class StatisticsReset { BeforeScan, Keep };
     // Visits every quote of Table1 (each runs the calculation) and gives the rows to the list.
     void scanWarrantQuotes(StatisticsReset reset);
@@ -403,6 +411,7 @@ private:
     companion::THttpGetForm* m_downloadForm = nullptr;
     CrossingNotifier* m_crossingNotifier = nullptr;
     bool m_formShown = false;
+    ImportStatus m_importStatus;
     LevelWatch m_warrantLevels;
     LevelWatch m_underlyingLevels;
 };

@@ -4,7 +4,6 @@
 #include "companion/http_get_form.h"
 #include "platform/paradox/session.h"
 #include "platform/paths/file_names.h"
-#include "platform/process/detached_process.h"
 #include "tracker/chart_editor.h"
 #include "tracker/day_change.h"
 #include "tracker/tosp_form.h"
@@ -64,7 +63,7 @@ TrackerEnvironment TrackerEnvironment::ofProcess() {
     TrackerEnvironment environment;
     environment.registryFile = registry::defaultRegistryFile();
     environment.programDir = QCoreApplication::applicationDirPath().toStdString();
-    environment.startProgram = process::startDetached;
+    environment.startProgram = startWatchedProgram;
     environment.now = formats::now;
     return environment;
 }

@@ -9,11 +9,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <sys/stat.h>
 
 namespace marlovex::tracker {
 namespace {
@@ -356,17 +359,109 @@ TEST_F(LiveUpdateTest, AlarmLevelsColourThePricesAndPlaceTheLines) {
     EXPECT_EQ(textColour(window->Label33), black);
 }
 
-TEST_F(LiveUpdateTest, StatusLineMirrorsTheDownloadForm) {
+TEST_F(LiveUpdateTest, StatusLineMirrorsTheWindowsOwnDownloadForm) {
     auto window = createWindow();
-    companion::HttpGetForm()->setStatusPanelText(0, "Verbunden");
-    companion::HttpGetForm()->setStatusPanelText(1, "DAX geladen");
+    window->findChild<companion::THttpGetForm*>()->setStatusPanelText(0, "Verbunden");
+    window->findChild<companion::THttpGetForm*>()->setStatusPanelText(1, "DAX geladen");
     QMetaObject::invokeMethod(window->Timer2, "timeout");
     EXPECT_EQ(window->Label65->text(), "Verbunden DAX geladen");
     EXPECT_TRUE(window->Timer2->isActive());
 
-    companion::setHttpGetForm(nullptr);
+    // A second tracker's form becomes the current one; each window still tells of its own.
+    auto second = createWindow();
+    companion::HttpGetForm()->setStatusPanelText(0, "Anderes");
     window->Timer2Timer();
-    EXPECT_EQ(window->Label65->text(), "");
+    second->Timer2Timer();
+    EXPECT_EQ(window->Label65->text(), "Verbunden DAX geladen");
+    EXPECT_EQ(second->Label65->text(), "Anderes ");
+}
+
+// Ticks with the real import program's place taken by a script: the window watches how each
+// start ends.
+class ImportHealthTest : public LiveUpdateTest {
+protected:
+    ImportHealthTest() {
+        m_startProgram = [this](QObject* owner, const std::string& program,
+                                const std::vector<std::string>& arguments, ProgramFinished finished) {
+            ++m_running;
+            startWatchedProgram(owner, program, arguments, [this, finished](const ProgramOutcome& outcome) {
+                --m_running;
+                finished(outcome);
+            });
+        };
+    }
+
+    void installImportProgram(const std::string& body) {
+        const std::filesystem::path program = m_home.writeFile("Marlovex/Lorquin", "#!/bin/sh\n" + body);
+        ::chmod(program.c_str(), 0755);
+    }
+
+    // One tick, then the event loop until the imports it started have ended (ten seconds at most),
+    // then the status mirror.
+    void tickAndWaitForTheImports(std::unique_ptr<TOSP_Form>& window) {
+        QMetaObject::invokeMethod(window->Timer1, "timeout");
+        const QDeadlineTimer deadline(10000);
+        while (m_running > 0 && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        window->Timer2Timer();
+    }
+
+    // Imports started and not yet ended.
+    int m_running = 0;
+};
+
+TEST_F(ImportHealthTest, AFailingImportShowsInTheStatusLineWithinTwoTicks) {
+    // The underlying's import fails, the warrant's succeeds, whichever ends last.
+    installImportProgram(
+        "if [ \"$2\" = 846900 ]; then\n"
+        "  echo \"Lorquin /W $2: Die Quelle https://kurse.example/q?key=*** antwortet nicht.\" >&2\n"
+        "  exit 1\n"
+        "fi\n"
+        "echo 'letzter Kurs 09:06:00'\n");
+    auto window = createWindow();
+    window->SpeedButton2->click();
+    tickAndWaitForTheImports(window);
+    tickAndWaitForTheImports(window);
+    EXPECT_TRUE(
+        window->Label65->text().startsWith("DAX: Import fehlgeschlagen Lorquin /W 846900: Die Quelle"))
+        << window->Label65->text().toStdString();
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+    EXPECT_TRUE(window->isRunning());
+}
+
+TEST_F(ImportHealthTest, ASuccessfulImportTellsTheTimeOfTheLastStoredQuote) {
+    installImportProgram("echo \"letzter Kurs 09:05:0$(($2 % 10))\"\n");
+    auto window = createWindow();
+    window->SpeedButton3Click(window.get());
+    window->SpeedButton2->click();
+    tickAndWaitForTheImports(window);
+    EXPECT_EQ(window->Label65->text(), "DAX: Import fertig letzter Kurs 09:05:00");
+}
+
+TEST_F(LiveUpdateTest, TheTimeOfAQuoteThatNoImportRenewedForThreeTicksTurnsRed) {
+    auto window = createWindow();
+    // Stopped, nothing is expected to come.
+    tick(window);
+    EXPECT_EQ(textColour(window->Label42), black);
+    EXPECT_EQ(textColour(window->Label43), black);
+
+    // Running every 30 seconds, the quotes of 09:05 and 09:06 are hours old at 15:00.
+    window->SpeedButton2->click();
+    tick(window);
+    EXPECT_EQ(textColour(window->Label42), red);
+    EXPECT_EQ(textColour(window->Label43), red);
+
+    // A warrant quote of 14:58:31 is 89 seconds old: still within three ticks.
+    m_day.addQuote(warrantNumber, 14, 58, 31, 1.70);
+    tick(window);
+    EXPECT_EQ(textColour(window->Label42), black);
+    EXPECT_EQ(textColour(window->Label43), red);
+
+    // In Turbo three ticks are a second and a half.
+    window->Turbo->setChecked(true);
+    tick(window);
+    EXPECT_EQ(textColour(window->Label42), red);
 }
 
 } // namespace

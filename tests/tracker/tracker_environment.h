@@ -23,12 +23,13 @@ inline tracker::TrackerEnvironment trackerEnvironment(const TempDirectory& home,
     tracker::TrackerEnvironment environment;
     environment.registryFile = home.path() / "config" / "Marlovex.reg";
     environment.programDir = (home.path() / "Marlovex" / "bin").string();
-    environment.startProgram = [started](const std::string& program,
-                                         const std::vector<std::string>& arguments) {
+    // The recorded programs never end: a test that wants an outcome uses the real starter.
+    environment.startProgram = [started](QObject*, const std::string& program,
+                                         const std::vector<std::string>& arguments,
+                                         tracker::ProgramFinished) {
         if (started != nullptr) {
             started->push_back({program, arguments});
         }
-        return true;
     };
     environment.now = formats::now;
     return environment;

@@ -71,14 +71,14 @@ protected:
         }
         TrackerEnvironment environment = testing_support::trackerEnvironment(m_home, &m_started);
         environment.now = [this] { return m_now; };
-        environment.startProgram =
-            [this, record = environment.startProgram](const std::string& program,
-                                                      const std::vector<std::string>& arguments) {
-                if (m_onStart) {
-                    m_onStart();
-                }
-                return record(program, arguments);
-            };
+        environment.startProgram = [this, record = environment.startProgram](
+                                       QObject* owner, const std::string& program,
+                                       const std::vector<std::string>& arguments, ProgramFinished finished) {
+            if (m_onStart) {
+                m_onStart();
+            }
+            (m_startProgram ? m_startProgram : record)(owner, program, arguments, std::move(finished));
+        };
         auto window = std::make_unique<TOSP_Form>(environment);
         window->show();
         return window;
@@ -110,6 +110,8 @@ protected:
     std::vector<StartedProgram> m_started;
     // Runs whenever the window starts a program.
     std::function<void()> m_onStart;
+    // Starts the programs in place of the recorder when set.
+    decltype(TrackerEnvironment::startProgram) m_startProgram;
     // The clock the window reads: the trading day's afternoon unless a test sets another time.
     formats::DateTime m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(15, 0, 0);
 };

@@ -1,0 +1,59 @@
+#include "tracker/import_status.h"
+
+#include <gtest/gtest.h>
+
+namespace marlovex::tracker {
+namespace {
+
+constexpr std::int64_t call = 17;
+constexpr std::int64_t dax = 846900;
+
+TEST(ImportStatusTest, FollowsAnImportFromItsStartToItsEnd) {
+    ImportStatus status;
+    EXPECT_EQ(status.line().state, "");
+    status.started(call, "DAX Call");
+    EXPECT_EQ(status.line().state, "DAX Call: Import läuft");
+    status.finished(call, "DAX Call", 0, "letzter Kurs 09:06:00", "");
+    EXPECT_EQ(status.line().state, "DAX Call: Import fertig");
+    EXPECT_EQ(status.line().detail, "letzter Kurs 09:06:00");
+    // The next start keeps the last stored quote in view while it runs.
+    status.started(call, "DAX Call");
+    EXPECT_EQ(status.line().state, "DAX Call: Import läuft");
+    EXPECT_EQ(status.line().detail, "letzter Kurs 09:06:00");
+}
+
+TEST(ImportStatusTest, AFailureStaysInViewUntilTheSameInstrumentSucceeds) {
+    ImportStatus status;
+    status.started(call, "DAX Call");
+    status.started(dax, "DAX");
+    status.finished(call, "DAX Call", 1, "", "Lorquin /W 17: Die Quelle antwortet nicht.");
+    status.finished(dax, "DAX", 0, "letzter Kurs 09:05:00", "");
+    EXPECT_EQ(status.line().state, "DAX Call: Import fehlgeschlagen");
+    EXPECT_EQ(status.line().detail, "Lorquin /W 17: Die Quelle antwortet nicht.");
+
+    // Starting again is no success yet.
+    status.started(call, "DAX Call");
+    status.started(dax, "DAX");
+    EXPECT_EQ(status.line().state, "DAX Call: Import fehlgeschlagen");
+
+    status.finished(call, "DAX Call", 0, "letzter Kurs 09:07:00", "");
+    EXPECT_EQ(status.line().state, "DAX Call: Import fertig");
+    EXPECT_EQ(status.line().detail, "letzter Kurs 09:07:00");
+    status.finished(dax, "DAX", 0, "letzter Kurs 09:08:00", "");
+    EXPECT_EQ(status.line().state, "DAX: Import fertig");
+    EXPECT_EQ(status.line().detail, "letzter Kurs 09:08:00");
+}
+
+TEST(ImportStatusTest, TheNewestOfSeveralFailuresIsShownAndEveryFailureHasAReason) {
+    ImportStatus status;
+    status.finished(dax, "DAX", 1, "", "Lorquin /W 846900: HTTP-Status 500.");
+    status.finished(call, "DAX Call", -1, "", "");
+    EXPECT_EQ(status.line().state, "DAX Call: Import fehlgeschlagen");
+    EXPECT_EQ(status.line().detail, "Das Importprogramm wurde abgebrochen.");
+    status.finished(dax, "DAX", 2, "", "");
+    EXPECT_EQ(status.line().state, "DAX: Import fehlgeschlagen");
+    EXPECT_EQ(status.line().detail, "Das Importprogramm endete mit dem Code 2.");
+}
+
+} // namespace
+} // namespace marlovex::tracker
