@@ -111,9 +111,12 @@ TEST_F(LorquinProcess, ReplaysTheQuoteFileOneLinePerRunAndStopsAtItsEnd) {
     home().writeFile("Daten/Kurse846900.csv", "09:00:00;20100,5\n09:00:30;20101.25;1200\n09:01:00;20099\n");
     const DateTime today = formats::datePart(formats::now());
     addQuote({dax, today - 1 + formats::encodeTime(17, 30, 0), 19000.0, std::nullopt});
-    for (int run = 0; run < 4; ++run) {
+    // Each run tells the tracker the time of the newest stored quote; the used-up file adds none.
+    const char* const reported[] = {"09:00:00", "09:00:30", "09:01:00", "09:01:00"};
+    for (const char* time : reported) {
         const auto result = lorquin(dax);
         ASSERT_EQ(result.exitCode, 0) << result.standardError;
+        EXPECT_EQ(result.standardOutput, std::string("letzter Kurs ") + time + "\n");
     }
     const auto stored = quotes(dax);
     ASSERT_EQ(stored.size(), 4u);

@@ -5,7 +5,7 @@
 // there is one (all new rows of its answer), else from a replay file "Kurse<number>.csv" (one
 // line per run), else from the simulated market (one quote per run). Exit codes: 0 stored, or
 // nothing new; 1 the import failed, nothing stored; 2 bad command line. Every failure is one
-// line on stderr.
+// line on stderr; a success prints the time of the newest stored quote, which the tracker shows.
 
 #include "lorquin/command_line.h"
 #include "lorquin/data_directory.h"
@@ -44,6 +44,19 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+// What the tracker shows of a successful run: the time of the instrument's newest stored quote,
+// with its date when it is not today's; nothing when it has none.
+void reportLastQuote(lorquin::QuoteStore& store, std::int64_t number, marlovex::formats::DateTime now) {
+    const auto last = store.lastQuote(number);
+    if (!last) {
+        return;
+    }
+    const bool today = marlovex::formats::datePart(last->time) == marlovex::formats::datePart(now);
+    std::cout << "letzter Kurs "
+              << marlovex::formats::formatDateTime(last->time, today ? "hh:mm:ss" : "dd.mm.yyyy hh:mm:ss")
+              << "\n";
+}
+
 void importQuote(std::int64_t number, const std::string& argv0) {
     const std::string dataDirectory =
         lorquin::dataDirectory(lorquin::programDirectory(argv0), marlovex::registry::defaultRegistryFile());
@@ -60,18 +73,17 @@ void importQuote(std::int64_t number, const std::string& argv0) {
     if (const auto configFile = lorquin::findSourceConfig(dataDirectory)) {
         lorquin::importFromSource(lorquin::readSourceConfig(*configFile), configFile->string(), number, store,
                                   now);
-        return;
-    }
-    if (const auto file = lorquin::findReplayFile(dataDirectory, number)) {
+    } else if (const auto file = lorquin::findReplayFile(dataDirectory, number)) {
         const auto quote =
             lorquin::nextReplayQuote(lorquin::readReplayFile(*file), number, store.lastQuote(number), now);
         if (quote) {
             store.append(*quote);
         }
-        return;
+    } else {
+        market::PriceWalk walk(market::processSeed(number));
+        store.append(lorquin::simulateQuote(*instrument, store, dataDirectory, now, walk));
     }
-    market::PriceWalk walk(market::processSeed(number));
-    store.append(lorquin::simulateQuote(*instrument, store, dataDirectory, now, walk));
+    reportLastQuote(store, number, now);
 }
 
 } // namespace
