@@ -24,4 +24,9 @@ public:
 // that share a sentence's ending pass its beginning as a pattern.
 std::string withName(std::string_view pattern, std::string_view name);
 
+// A user's text or a stored value as a message quotes it: in single quotes, cut to a length a
+// message box can show ("'AAAA…'"), since a setting or a typed field may hold megabytes. The cut
+// never splits a UTF-8 character.
+std::string quotedValue(std::string_view text);
+
 } // namespace marlovex

@@ -1,5 +1,7 @@
 #include "platform/formats/colour_text.h"
 
+#include "platform/common/error.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -74,7 +76,7 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 [[noreturn]] void notAnInteger(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Integerwert");
+    throw ConversionError(quotedValue(text) + " ist kein gültiger Integerwert");
 }
 
 // Integers as the framework reads them: optional blanks and sign, then decimal digits or a hex

@@ -1,5 +1,7 @@
 #include "platform/formats/date_time.h"
 
+#include "platform/common/error.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -349,7 +351,7 @@ DateTime parseDate(std::string_view text, const DateTimeLocale& locale) {
     if (const auto date = tryParseDate(text, locale)) {
         return *date;
     }
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiges Datum");
+    throw ConversionError(quotedValue(text) + " ist kein gültiges Datum");
 }
 
 } // namespace marlovex::formats

@@ -1,3 +1,4 @@
+#include "platform/common/error.h"
 #include "platform/formats/number_format.h"
 
 #include <algorithm>
@@ -141,7 +142,7 @@ double parseDecimal(std::string_view text, const NumberLocale& locale) {
     if (const auto value = tryParseDecimal(text, locale)) {
         return *value;
     }
-    throw ConversionError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+    throw ConversionError(quotedValue(text) + " ist kein gültiger Gleitkommawert");
 }
 
 } // namespace marlovex::formats

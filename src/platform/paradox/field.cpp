@@ -1,5 +1,6 @@
 #include "platform/paradox/field.h"
 
+#include "platform/common/error.h"
 #include "platform/paradox/errors.h"
 
 #include <array>
@@ -277,7 +278,7 @@ void encodeField(const FieldDef& field, const Value& value, std::span<std::uint8
         }
         const auto bytes = utf8ToWindows1252(*text);
         if (bytes.size() > out.size()) {
-            throw TableError("Der Text '" + *text + "' ist zu lang für das Feld '" + field.name +
+            throw TableError("Der Text " + quotedValue(*text) + " ist zu lang für das Feld '" + field.name +
                              "' (höchstens " + std::to_string(out.size()) + " Zeichen).");
         }
         std::memset(out.data(), 0, out.size());
@@ -417,10 +418,10 @@ std::string utf8ToWindows1252(std::string_view text) {
             codePoint = lead & 0x07;
             length = 4;
         } else {
-            throw TableError("Der Text '" + std::string(text) + "' ist kein gültiges UTF-8.");
+            throw TableError("Der Text " + quotedValue(text) + " ist kein gültiges UTF-8.");
         }
         if (i + length > text.size()) {
-            throw TableError("Der Text '" + std::string(text) + "' ist kein gültiges UTF-8.");
+            throw TableError("Der Text " + quotedValue(text) + " ist kein gültiges UTF-8.");
         }
         for (std::size_t k = 1; k < length; ++k) {
             codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);

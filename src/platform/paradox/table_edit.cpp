@@ -1,6 +1,7 @@
 // The editing half of Table: field access, append / edit / post / cancel / delete, refresh, and
 // creating, renaming and deleting table files.
 
+#include "platform/common/error.h"
 #include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
@@ -58,7 +59,7 @@ std::int64_t FieldRef::asInteger() const {
         std::int64_t parsed = 0;
         const auto result = std::from_chars(text->data(), text->data() + text->size(), parsed);
         if (result.ec != std::errc{} || result.ptr != text->data() + text->size()) {
-            throw TableError("Der Wert '" + *text + "' im Feld '" + name() + "' der Tabelle " +
+            throw TableError("Der Wert " + quotedValue(*text) + " im Feld '" + name() + "' der Tabelle " +
                              m_table.describe() + " ist keine gültige Ganzzahl.");
         }
         return parsed;
@@ -97,7 +98,7 @@ double FieldRef::asFloat() const {
         double parsed = 0;
         const auto result = std::from_chars(text->data(), text->data() + text->size(), parsed);
         if (result.ec != std::errc{} || result.ptr != text->data() + text->size()) {
-            throw TableError("Der Wert '" + *text + "' im Feld '" + name() + "' der Tabelle " +
+            throw TableError("Der Wert " + quotedValue(*text) + " im Feld '" + name() + "' der Tabelle " +
                              m_table.describe() + " ist keine gültige Zahl.");
         }
         return parsed;

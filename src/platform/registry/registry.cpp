@@ -1,5 +1,7 @@
 #include "platform/registry/registry.h"
 
+#include "platform/common/error.h"
+
 #include <bit>
 #include <cstdlib>
 #include <pwd.h>
@@ -13,7 +15,7 @@ namespace {
 constexpr char keySeparator = '\\';
 
 std::string quoted(const std::string& name) {
-    return "'" + name + "'";
+    return quotedValue(name);
 }
 
 RegistryError wrongType(const std::string& name) {
