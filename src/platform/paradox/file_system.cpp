@@ -4,8 +4,11 @@
 #include "platform/paradox/errors.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -13,6 +16,22 @@
 namespace marlovex::paradox {
 
 namespace {
+
+// Enough attempts to get past entries that vanish or appear between two system calls.
+constexpr int kOpenAttempts = 8;
+constexpr int kUniqueNameAttempts = 32;
+constexpr unsigned kReadWriteBits = 0666;
+
+FileIdentity toIdentity(const struct statx& info) {
+    FileIdentity identity;
+    identity.device = (static_cast<std::uint64_t>(info.stx_dev_major) << 32) | info.stx_dev_minor;
+    identity.inode = info.stx_ino;
+    if ((info.stx_mask & STATX_BTIME) != 0) {
+        identity.birthSeconds = info.stx_btime.tv_sec;
+        identity.birthNanoseconds = info.stx_btime.tv_nsec;
+    }
+    return identity;
+}
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -63,24 +82,89 @@ void syncDirectory(const std::filesystem::path& directory) {
     }
 }
 
-File::File(const std::filesystem::path& path, Mode mode)
+std::optional<FileIdentity> identityAt(const std::filesystem::path& path, bool followLink) {
+    struct statx info {};
+    const int flags = followLink ? 0 : AT_SYMLINK_NOFOLLOW;
+    if (::statx(AT_FDCWD, path.c_str(), flags, STATX_INO | STATX_BTIME, &info) != 0) {
+        return std::nullopt;
+    }
+    return toIdentity(info);
+}
+
+File::File(const std::filesystem::path& path, Mode mode, Links links)
     : m_path(path) {
-    int flags = O_CLOEXEC;
+    // O_NONBLOCK keeps a planted FIFO from blocking the open; regular files ignore it.
+    const int common = O_CLOEXEC | (links == Links::Refuse ? O_NOFOLLOW | O_NONBLOCK : 0);
     switch (mode) {
     case Mode::ReadOnly:
-        flags |= O_RDONLY;
+        m_descriptor = ::open(path.c_str(), common | O_RDONLY);
         break;
     case Mode::ReadWrite:
-        flags |= O_RDWR;
+        m_descriptor = ::open(path.c_str(), common | O_RDWR);
         break;
     case Mode::Create:
-        flags |= O_RDWR | O_CREAT;
+        // Exclusive first, so that the handle knows whether it made the file (and may give it
+        // the table's permissions).
+        for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+            m_descriptor = ::open(path.c_str(), common | O_RDWR | O_CREAT | O_EXCL, 0666);
+            if (m_descriptor >= 0) {
+                m_created = true;
+                break;
+            }
+            if (errno != EEXIST) {
+                break;
+            }
+            m_descriptor = ::open(path.c_str(), common | O_RDWR);
+            if (m_descriptor >= 0 || errno != ENOENT) {
+                break;
+            }
+        }
         break;
     }
-    m_descriptor = ::open(path.c_str(), flags, 0666);
     if (m_descriptor < 0) {
+        if (errno == ELOOP && links == Links::Refuse) {
+            throw TableError(withName("Die Datei {} ist eine symbolische Verknüpfung; die Tabelle folgt "
+                                      "ihr aus Sicherheitsgründen nicht und benutzt sie nicht",
+                                      m_path.string()) +
+                             ".");
+        }
         fail("Die Datei {} kann nicht geöffnet werden");
     }
+    if (links == Links::Refuse) {
+        struct stat info {};
+        if (::fstat(m_descriptor, &info) != 0) {
+            fail("Die Datei {} kann nicht geprüft werden");
+        }
+        if (!S_ISREG(info.st_mode)) {
+            throw TableError(
+                withName("Die Datei {} ist keine gewöhnliche Datei und wird nicht benutzt", m_path.string()) +
+                ".");
+        }
+    }
+}
+
+File File::createUnique(const std::filesystem::path& base) {
+    std::random_device device;
+    std::mt19937_64 random((static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+                           static_cast<std::uint64_t>(::getpid()));
+    File file;
+    for (int attempt = 0; attempt < kUniqueNameAttempts; ++attempt) {
+        std::array<char, 17> suffix{};
+        std::snprintf(suffix.data(), suffix.size(), "%016llx", static_cast<unsigned long long>(random()));
+        file.m_path = base;
+        file.m_path += std::string(".") + suffix.data();
+        file.m_descriptor =
+            ::open(file.m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (file.m_descriptor >= 0) {
+            file.m_created = true;
+            return file;
+        }
+        if (errno != EEXIST) {
+            file.fail("Die Datei {} kann nicht angelegt werden");
+        }
+    }
+    throw TableError("Neben der Datei " + base.string() +
+                     " lässt sich keine Hilfsdatei mit eindeutigem Namen anlegen.");
 }
 
 File::~File() {
@@ -91,7 +175,8 @@ File::~File() {
 
 File::File(File&& other) noexcept
     : m_path(std::move(other.m_path))
-    , m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    , m_descriptor(std::exchange(other.m_descriptor, -1))
+    , m_created(other.m_created) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -100,8 +185,31 @@ File& File::operator=(File&& other) noexcept {
         }
         m_path = std::move(other.m_path);
         m_descriptor = std::exchange(other.m_descriptor, -1);
+        m_created = other.m_created;
     }
     return *this;
+}
+
+FileIdentity File::identity() const {
+    struct statx info {};
+    if (::statx(m_descriptor, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &info) != 0) {
+        fail("Die Datei {} kann nicht geprüft werden");
+    }
+    return toIdentity(info);
+}
+
+unsigned File::permissions() const {
+    struct stat info {};
+    if (::fstat(m_descriptor, &info) != 0) {
+        fail("Die Datei {} kann nicht geprüft werden");
+    }
+    return static_cast<unsigned>(info.st_mode) & kReadWriteBits;
+}
+
+void File::setPermissions(unsigned bits) {
+    if (::fchmod(m_descriptor, static_cast<mode_t>(bits & kReadWriteBits)) != 0) {
+        fail("Die Zugriffsrechte der Datei {} können nicht gesetzt werden");
+    }
 }
 
 std::uint64_t File::size() const {

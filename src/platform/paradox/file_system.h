@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -22,11 +23,33 @@ std::filesystem::path resolveForCreate(const std::filesystem::path& path);
 // Makes a rename, creation or removal in `directory` durable.
 void syncDirectory(const std::filesystem::path& directory);
 
+// Which file a path or handle denotes. A file that was deleted and made anew has another
+// identity, even when the system reuses the inode number, as long as it records birth times.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t birthSeconds = 0;
+    std::uint32_t birthNanoseconds = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at `path` (following a symbolic link there only with `followLink`);
+// nullopt when there is none.
+std::optional<FileIdentity> identityAt(const std::filesystem::path& path, bool followLink);
+
 class File {
 public:
     enum class Mode { ReadOnly, ReadWrite, Create };
+    // A table's side files (index, lock, journal) live in directories that several users share:
+    // a symbolic link planted there must not redirect a write to another file, so side files
+    // refuse links and anything but a regular file.
+    enum class Links { Follow, Refuse };
 
-    File(const std::filesystem::path& path, Mode mode);
+    File(const std::filesystem::path& path, Mode mode, Links links = Links::Follow);
+    // A new file beside `base` with a unique name "<base>.<random>", created exclusively: never
+    // an existing entry, never through a link.
+    static File createUnique(const std::filesystem::path& base);
     ~File();
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -34,6 +57,12 @@ public:
     File& operator=(const File&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
+    // Whether this handle created the file (Mode::Create only).
+    bool created() const { return m_created; }
+    FileIdentity identity() const;
+    // The file's read and write permission bits, and setting them (for files this process owns).
+    unsigned permissions() const;
+    void setPermissions(unsigned bits);
     std::uint64_t size() const;
     // Reads up to out.size() bytes at `offset`; returns the count read (short at the end).
     std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
@@ -54,8 +83,11 @@ private:
     // than a built text, so that nothing runs between the failed call and the reading of errno.
     [[noreturn]] void fail(const char* pattern) const;
 
+    File() = default;
+
     std::filesystem::path m_path;
     int m_descriptor = -1;
+    bool m_created = false;
 };
 
 } // namespace marlovex::paradox

@@ -572,14 +572,6 @@ void Table::createTable(const std::filesystem::path& path, const std::vector<Fie
     std::optional<std::vector<std::uint8_t>> px;
     if (schema.keyFieldCount > 0) {
         px = TableImage(db, target.string()).buildPrimaryIndex();
-    } else if (const auto stale = resolveExisting(TableStorage::indexPathFor(target))) {
-        std::error_code error;
-        std::filesystem::remove(*stale, error);
-        if (error) {
-            throw TableError("Die Tabelle " + target.string() +
-                             " kann nicht angelegt werden: der alte Index " + stale->string() +
-                             " lässt sich nicht löschen (" + systemErrorText(error) + ").");
-        }
     }
     TableStorage::createFiles(target, db, px);
 }

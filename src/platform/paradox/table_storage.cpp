@@ -12,17 +12,22 @@ namespace marlovex::paradox {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kJournalMagic{'M', 'X', 'P', 'X', 'J', 'N', 'L', '1'};
+constexpr std::array<std::uint8_t, 8> kJournalMagic{'M', 'X', 'P', 'X', 'J', 'N', 'L', '2'};
 constexpr std::uint8_t kTargetDb = 0;
 constexpr std::uint8_t kTargetPx = 1;
-constexpr std::uint64_t kLockOffset = 0;
-constexpr std::uint64_t kLockLength = 1;
+// The write lock's byte in the table file: beyond the largest table the format can describe
+// (65535 blocks of 32 KiB), and within 31 bits for file systems with 32-bit lock ranges.
+constexpr std::uint64_t kWriteLockOffset = 0x7FFFFF00;
+constexpr std::uint64_t kWriteLockLength = 1;
 constexpr std::size_t kSequenceOffset = 8;
 // Granularity at which the primary index is compared and journaled.
 constexpr std::size_t kIndexPage = 1024;
-// A reader re-reads while a live writer is inside a commit; a commit takes milliseconds.
+// A reader re-reads while a live writer is inside a commit; a commit takes milliseconds, so a
+// writer still inside after the deadline is stuck (or very slow storage), and the reader gives up.
 constexpr auto kRetryPause = std::chrono::microseconds(200);
-constexpr auto kReadDeadline = std::chrono::seconds(30);
+constexpr auto kReadDeadline = std::chrono::seconds(2);
+// Opening and locking the table file is retried this often while the table is being replaced.
+constexpr int kLockAttempts = 8;
 
 std::uint64_t fnv1a(std::span<const std::uint8_t> data) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
@@ -58,6 +63,16 @@ struct JournalEntry {
     std::vector<std::uint8_t> before;
 };
 
+// Side files are looked at without following links: a link there is refused when opened.
+bool sideFileExists(const std::filesystem::path& path) {
+    return identityAt(path, false).has_value();
+}
+
+std::string busyMessage(const std::filesystem::path& dbPath) {
+    return "Die Tabelle " + dbPath.string() +
+           " wird gerade von einem anderen Programm geändert und ist belegt; bitte später erneut versuchen.";
+}
+
 } // namespace
 
 std::filesystem::path TableStorage::indexPathFor(const std::filesystem::path& dbPath) {
@@ -88,35 +103,72 @@ TableStorage::TableStorage(const std::filesystem::path& dbPath)
     , m_journalPath(journalPathFor(m_dbPath))
     , m_lockPath(lockPathFor(m_dbPath)) {}
 
-File* TableStorage::lockFile(bool create) {
+File* TableStorage::sequenceFile(bool create) {
+    if (m_lockFile && identityAt(m_lockPath, false) != m_lockFile->identity()) {
+        // Someone deleted or replaced the counter file: a counter nobody else sees is useless.
+        m_lockFile.reset();
+    }
+    if (create && m_lockFile && !m_lockFileWritable) {
+        m_lockFile.reset();
+    }
     if (!m_lockFile) {
-        std::error_code error;
         if (create) {
-            m_lockFile.emplace(m_lockPath, File::Mode::Create);
-        } else if (std::filesystem::exists(m_lockPath, error)) {
-            m_lockFile.emplace(m_lockPath, File::Mode::ReadOnly);
+            m_lockFile.emplace(openSideFile(m_lockPath));
+            m_lockFileWritable = true;
+            if (m_lockFile->created()) {
+                // A fresh counter starts from the clock rather than zero, so that a view that
+                // remembers the counter of a deleted lock file does not mistake the new one's
+                // values for its own state.
+                const auto now = std::chrono::system_clock::now().time_since_epoch();
+                std::vector<std::uint8_t> bytes;
+                put64(bytes, static_cast<std::uint64_t>(
+                                 std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()) &
+                                 ~std::uint64_t{1});
+                m_lockFile->writeAt(kSequenceOffset, bytes);
+            }
+        } else if (sideFileExists(m_lockPath)) {
+            m_lockFile.emplace(m_lockPath, File::Mode::ReadOnly, File::Links::Refuse);
+            m_lockFileWritable = false;
         }
     }
     return m_lockFile ? &*m_lockFile : nullptr;
 }
 
-bool TableStorage::tryLock() {
-    // A lock file first opened for reading is reopened for writing before locking.
-    if (m_lockFile) {
-        m_lockFile.reset();
+File TableStorage::openSideFile(const std::filesystem::path& path) const {
+    File file(path, File::Mode::Create, File::Links::Refuse);
+    if (file.created() && m_writeLock) {
+        file.setPermissions(m_writeLock->permissions());
     }
-    return lockFile(true)->tryLockExclusive(kLockOffset, kLockLength);
+    return file;
+}
+
+bool TableStorage::tryLock() {
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        File table(m_dbPath, File::Mode::ReadWrite);
+        if (!table.tryLockExclusive(kWriteLockOffset, kWriteLockLength)) {
+            return false;
+        }
+        if (identityAt(m_dbPath, true) == table.identity()) {
+            m_writeLock.emplace(std::move(table));
+            return true;
+        }
+        // The table was replaced between opening and locking: the lock guards a file that
+        // nobody opens any more.
+    }
+    throw TableError("Die Tabelle " + m_dbPath.string() +
+                     " wird fortwährend ersetzt und lässt sich nicht sperren.");
 }
 
 void TableStorage::unlock() {
-    if (m_lockFile) {
-        m_lockFile->unlock(kLockOffset, kLockLength);
+    if (m_writeLock) {
+        m_writeLock->unlock(kWriteLockOffset, kWriteLockLength);
+        m_writeLock.reset();
     }
 }
 
 std::uint64_t TableStorage::sequence() {
     std::array<std::uint8_t, 8> bytes{};
-    auto* file = lockFile(false);
+    auto* file = sequenceFile(m_locked);
     if (file == nullptr || file->readAt(kSequenceOffset, bytes) != bytes.size()) {
         return 0;
     }
@@ -126,41 +178,82 @@ std::uint64_t TableStorage::sequence() {
 void TableStorage::writeSequence(std::uint64_t value) {
     std::vector<std::uint8_t> bytes;
     put64(bytes, value);
-    lockFile(true)->writeAt(kSequenceOffset, bytes);
+    sequenceFile(true)->writeAt(kSequenceOffset, bytes);
 }
 
 struct TableStorage::Journal {
+    FileIdentity table;
     std::uint64_t dbSize = 0;
     std::uint64_t pxSize = 0;
     bool pxExisted = false;
     std::vector<JournalEntry> entries;
+
+    std::vector<std::uint8_t> serialize() const {
+        std::vector<std::uint8_t> out(kJournalMagic.begin(), kJournalMagic.end());
+        put64(out, table.device);
+        put64(out, table.inode);
+        put64(out, static_cast<std::uint64_t>(table.birthSeconds));
+        put64(out, table.birthNanoseconds);
+        put64(out, dbSize);
+        put64(out, pxSize);
+        out.push_back(pxExisted ? 1 : 0);
+        put64(out, entries.size());
+        for (const auto& entry : entries) {
+            out.push_back(entry.target);
+            put64(out, entry.offset);
+            const auto length = static_cast<std::uint32_t>(entry.before.size());
+            for (int i = 0; i < 4; ++i) {
+                out.push_back(static_cast<std::uint8_t>((length >> (8 * i)) & 0xFF));
+            }
+            out.insert(out.end(), entry.before.begin(), entry.before.end());
+        }
+        put64(out, fnv1a(out));
+        return out;
+    }
 };
 
-std::optional<TableStorage::Journal> TableStorage::pendingJournal() const {
-    // Layout: magic, db size, px size, px existed, entry count, entries, checksum.
-    constexpr std::size_t kFixed = 8 + 8 + 8 + 1 + 8;
-    std::error_code error;
-    if (!std::filesystem::exists(m_journalPath, error)) {
-        return std::nullopt;
+struct TableStorage::JournalRead {
+    std::optional<Journal> journal;
+    bool foreign = false;
+};
+
+TableStorage::JournalRead TableStorage::pendingJournal(const std::optional<FileIdentity>& table) const {
+    // Layout: magic, table identity (device, inode, birth seconds, birth nanoseconds), db size,
+    // px size, px existed, entry count, entries, checksum.
+    constexpr std::size_t kIdentity = 8;
+    constexpr std::size_t kDbSize = kIdentity + 32;
+    constexpr std::size_t kPxExisted = kDbSize + 16;
+    constexpr std::size_t kFixed = kPxExisted + 1 + 8;
+    if (!sideFileExists(m_journalPath)) {
+        return {};
     }
-    const auto bytes = File(m_journalPath, File::Mode::ReadOnly).readAll();
+    const auto bytes = File(m_journalPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
     if (bytes.size() < kFixed + 8 || !std::equal(kJournalMagic.begin(), kJournalMagic.end(), bytes.begin())) {
-        return std::nullopt;
+        return {};
     }
     const auto body = std::span<const std::uint8_t>(bytes).first(bytes.size() - 8);
     if (fnv1a(body) != get64(bytes, bytes.size() - 8)) {
         // Torn: the writer died while writing the journal, before touching the table.
-        return std::nullopt;
+        return {};
     }
     Journal journal;
-    journal.dbSize = get64(bytes, 8);
-    journal.pxSize = get64(bytes, 16);
-    journal.pxExisted = bytes[24] != 0;
-    const auto count = get64(bytes, 25);
+    journal.table.device = get64(bytes, kIdentity);
+    journal.table.inode = get64(bytes, kIdentity + 8);
+    journal.table.birthSeconds = static_cast<std::int64_t>(get64(bytes, kIdentity + 16));
+    journal.table.birthNanoseconds = static_cast<std::uint32_t>(get64(bytes, kIdentity + 24));
+    if (!table || journal.table != *table) {
+        // Left by a writer of a table that was since deleted and made anew: its pages belong
+        // to another file.
+        return {std::nullopt, true};
+    }
+    journal.dbSize = get64(bytes, kDbSize);
+    journal.pxSize = get64(bytes, kDbSize + 8);
+    journal.pxExisted = bytes[kPxExisted] != 0;
+    const auto count = get64(bytes, kPxExisted + 1);
     std::size_t position = kFixed;
     for (std::uint64_t i = 0; i < count; ++i) {
         if (position + 13 > body.size()) {
-            return std::nullopt;
+            return {};
         }
         JournalEntry entry;
         entry.target = bytes[position];
@@ -168,47 +261,50 @@ std::optional<TableStorage::Journal> TableStorage::pendingJournal() const {
         const auto length = static_cast<std::size_t>(readU32(bytes, position + 9));
         position += 13;
         if (position + length > body.size()) {
-            return std::nullopt;
+            return {};
         }
         entry.before.assign(bytes.begin() + static_cast<std::ptrdiff_t>(position),
                             bytes.begin() + static_cast<std::ptrdiff_t>(position + length));
         position += length;
         journal.entries.push_back(std::move(entry));
     }
-    return journal;
+    return {std::move(journal), false};
 }
 
-bool TableStorage::lockedByAnotherWriter() {
-    auto* file = lockFile(false);
-    return file != nullptr && file->isLockedByOther(kLockOffset, kLockLength);
+bool TableStorage::lockedByAnotherWriter() const {
+    return File(m_dbPath, File::Mode::ReadOnly).isLockedByOther(kWriteLockOffset, kWriteLockLength);
+}
+
+bool TableStorage::repairDue() {
+    return pendingJournal(identityAt(m_dbPath, true)).journal.has_value() && !lockedByAnotherWriter();
 }
 
 TableStorage::Snapshot TableStorage::read() {
     const auto deadline = std::chrono::steady_clock::now() + kReadDeadline;
     for (;;) {
         const auto before = sequence();
-        auto journal = m_locked ? std::nullopt : pendingJournal();
-        const bool unfinished = !m_locked && (before % 2 != 0 || journal.has_value());
-        if (unfinished && lockedByAnotherWriter()) {
+        // Under our own write lock a pending journal is our own commit that failed and could not
+        // be rolled back; its previous contents are the committed state all the same.
+        const auto journal = pendingJournal(identityAt(m_dbPath, true)).journal;
+        const bool unfinished = before % 2 != 0 || journal.has_value();
+        if (!m_locked && unfinished && lockedByAnotherWriter()) {
             // A live writer is inside its commit, which takes milliseconds.
             if (std::chrono::steady_clock::now() > deadline) {
-                throw TableError("Die Tabelle " + m_dbPath.string() +
-                                 " wird zu lange von einem anderen Programm beschrieben.");
+                throw LockConflictError(busyMessage(m_dbPath));
             }
             std::this_thread::sleep_for(kRetryPause);
             continue;
         }
         Snapshot snapshot;
         snapshot.db = File(m_dbPath, File::Mode::ReadOnly).readAll();
-        std::error_code error;
-        if (std::filesystem::exists(m_pxPath, error)) {
-            snapshot.px = File(m_pxPath, File::Mode::ReadOnly).readAll();
+        if (sideFileExists(m_pxPath)) {
+            snapshot.px = File(m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
         }
         snapshot.sequence = sequence();
         if (snapshot.sequence != before) {
             continue;
         }
-        if (unfinished && journal) {
+        if (journal) {
             // A writer died inside its commit: read the table as it was before.
             for (const auto& entry : journal->entries) {
                 if (entry.target != kTargetDb && !snapshot.px) {
@@ -240,7 +336,9 @@ TableStorage::WriteLock::WriteLock(TableStorage& storage)
     }
     storage.m_locked = true;
     try {
-        storage.recover();
+        // Opened now, so that a side file that cannot be used fails the lock, not a commit.
+        storage.sequenceFile(true);
+        m_recovered = storage.recover();
     } catch (...) {
         storage.m_locked = false;
         storage.unlock();
@@ -253,21 +351,25 @@ TableStorage::WriteLock::~WriteLock() {
     m_storage.unlock();
 }
 
-void TableStorage::recover() {
-    if (const auto journal = pendingJournal()) {
-        rollBack(*journal);
+bool TableStorage::recover() {
+    const auto pending = pendingJournal(m_writeLock->identity());
+    if (pending.journal) {
+        rollBack(*pending.journal);
+    } else if (pending.foreign) {
+        invalidateJournal();
     }
     const auto current = sequence();
     if (current % 2 != 0) {
         writeSequence(current + 1);
     }
+    return pending.journal.has_value();
 }
 
 void TableStorage::rollBack(const Journal& journal) {
-    File db(m_dbPath, File::Mode::ReadWrite);
+    File& db = *m_writeLock;
     std::optional<File> px;
     if (journal.pxExisted) {
-        px.emplace(m_pxPath, File::Mode::Create);
+        px.emplace(openSideFile(m_pxPath));
     }
     for (const auto& entry : journal.entries) {
         if (entry.target == kTargetDb) {
@@ -289,7 +391,7 @@ void TableStorage::rollBack(const Journal& journal) {
 }
 
 void TableStorage::invalidateJournal() {
-    File journal(m_journalPath, File::Mode::ReadWrite);
+    File journal(m_journalPath, File::Mode::ReadWrite, File::Links::Refuse);
     const std::array<std::uint8_t, kJournalMagic.size()> cleared{};
     journal.writeAt(0, cleared);
     journal.sync();
@@ -297,12 +399,12 @@ void TableStorage::invalidateJournal() {
 
 void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& newPx,
                           const std::optional<std::vector<std::uint8_t>>& oldPx) {
-    std::vector<JournalEntry> entries;
+    Journal journal;
     std::vector<std::pair<std::uint64_t, std::span<const std::uint8_t>>> dbWrites;
     const auto& dbBytes = image.bytes();
     for (const auto& page : image.changedPages()) {
         if (!page.before.empty()) {
-            entries.push_back({kTargetDb, page.offset, page.before});
+            journal.entries.push_back({kTargetDb, page.offset, page.before});
         }
         dbWrites.emplace_back(page.offset,
                               std::span<const std::uint8_t>(dbBytes.data() + page.offset, page.length));
@@ -318,7 +420,7 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
         }
         if (offset < previous.size()) {
             const auto keep = std::min(length, previous.size() - offset);
-            entries.push_back(
+            journal.entries.push_back(
                 {kTargetPx, offset,
                  std::vector<std::uint8_t>(previous.begin() + static_cast<std::ptrdiff_t>(offset),
                                            previous.begin() + static_cast<std::ptrdiff_t>(offset + keep))});
@@ -329,38 +431,25 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
     if (dbWrites.empty() && !pxChanged) {
         return;
     }
+    journal.table = m_writeLock->identity();
+    journal.dbSize = image.sizeBeforeChanges();
+    journal.pxSize = previous.size();
+    journal.pxExisted = oldPx.has_value();
 
-    std::vector<std::uint8_t> journal(kJournalMagic.begin(), kJournalMagic.end());
-    put64(journal, image.sizeBeforeChanges());
-    put64(journal, previous.size());
-    journal.push_back(oldPx ? 1 : 0);
-    put64(journal, entries.size());
-    for (const auto& entry : entries) {
-        journal.push_back(entry.target);
-        put64(journal, entry.offset);
-        const auto length = static_cast<std::uint32_t>(entry.before.size());
-        for (int i = 0; i < 4; ++i) {
-            journal.push_back(static_cast<std::uint8_t>((length >> (8 * i)) & 0xFF));
-        }
-        journal.insert(journal.end(), entry.before.begin(), entry.before.end());
-    }
-    put64(journal, fnv1a(journal));
-
-    std::error_code error;
-    const bool journalIsNew = !std::filesystem::exists(m_journalPath, error);
     {
-        File journalFile(m_journalPath, File::Mode::Create);
+        File journalFile = openSideFile(m_journalPath);
         journalFile.truncate(0);
-        journalFile.writeAt(0, journal);
+        journalFile.writeAt(0, journal.serialize());
         journalFile.sync();
-    }
-    if (journalIsNew) {
-        syncDirectory(m_journalPath.parent_path());
+        if (journalFile.created()) {
+            syncDirectory(m_journalPath.parent_path());
+        }
     }
 
-    writeSequence(sequence() | 1);
-    {
-        File db(m_dbPath, File::Mode::ReadWrite);
+    const auto odd = sequence() | 1;
+    try {
+        writeSequence(odd);
+        File& db = *m_writeLock;
         for (const auto& [offset, bytes] : dbWrites) {
             db.writeAt(offset, bytes);
         }
@@ -368,47 +457,96 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
             db.truncate(dbBytes.size());
         }
         db.sync();
-    }
-    if (pxChanged) {
-        File px(m_pxPath, File::Mode::Create);
-        for (const auto& [offset, bytes] : pxWrites) {
-            px.writeAt(offset, bytes);
+        if (pxChanged) {
+            File px = openSideFile(m_pxPath);
+            for (const auto& [offset, bytes] : pxWrites) {
+                px.writeAt(offset, bytes);
+            }
+            px.truncate(newPx.size());
+            px.sync();
+            if (px.created()) {
+                syncDirectory(m_pxPath.parent_path());
+            }
         }
-        px.truncate(newPx.size());
-        px.sync();
-        if (!oldPx) {
-            syncDirectory(m_pxPath.parent_path());
+        invalidateJournal();
+    } catch (const TableError&) {
+        // Undone at once, so that the table stays readable and the caller learns the cause (a
+        // full disk, say) instead of meeting the half-written table on its next read. If the
+        // undo fails as well, the journal stays for the next writer or reader.
+        try {
+            rollBack(journal);
+            writeSequence(odd + 1);
+        } catch (const TableError&) {
         }
+        throw;
     }
-    invalidateJournal();
-    writeSequence(sequence() + 1);
+    writeSequence(odd + 1);
     image.markClean();
 }
 
 void TableStorage::createFiles(const std::filesystem::path& dbPath, const std::vector<std::uint8_t>& db,
                                const std::optional<std::vector<std::uint8_t>>& px) {
-    // Written under temporary names and renamed, so a crash never leaves half a table behind.
-    const auto writeWhole = [](const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-        auto temporary = path;
-        temporary += ".tmp";
-        {
-            File file(temporary, File::Mode::Create);
-            file.truncate(0);
+    std::optional<TableStorage> previous;
+    if (resolveExisting(dbPath)) {
+        previous.emplace(dbPath);
+        if (!previous->tryLock()) {
+            throw LockConflictError("Die Tabelle " + dbPath.string() +
+                                    " ist von einem anderen Benutzer gesperrt.");
+        }
+        previous->m_locked = true;
+    }
+    // A journal beside the name belongs to the file being replaced (or long gone).
+    std::error_code error;
+    const auto journal = journalPathFor(dbPath);
+    std::filesystem::remove(journal, error);
+    if (error) {
+        throw TableError("Die Tabelle " + dbPath.string() + " kann nicht angelegt werden: das alte Journal " +
+                         journal.string() + " lässt sich nicht löschen (" + systemErrorText(error) + ").");
+    }
+    const auto permissions = previous ? std::optional(previous->m_writeLock->permissions()) : std::nullopt;
+    // Written under unique temporary names and renamed, so a crash never leaves half a table
+    // behind, and a name planted in the directory cannot redirect the write.
+    const auto writeWhole = [&](const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+        auto file = File::createUnique(path);
+        try {
+            if (permissions) {
+                file.setPermissions(*permissions);
+            }
             file.writeAt(0, bytes);
             file.sync();
+        } catch (const TableError&) {
+            std::error_code ignored;
+            std::filesystem::remove(file.path(), ignored);
+            throw;
         }
-        std::error_code error;
-        std::filesystem::rename(temporary, path, error);
-        if (error) {
+        std::error_code renameError;
+        std::filesystem::rename(file.path(), path, renameError);
+        if (renameError) {
+            std::error_code ignored;
+            std::filesystem::remove(file.path(), ignored);
             throw TableError("Die Datei " + path.string() +
-                             " kann nicht angelegt werden: " + systemErrorText(error) + ".");
+                             " kann nicht angelegt werden: " + systemErrorText(renameError) + ".");
         }
     };
     if (px) {
         writeWhole(indexPathFor(dbPath), *px);
     }
     writeWhole(dbPath, db);
+    if (!px) {
+        if (const auto stale = resolveExisting(indexPathFor(dbPath))) {
+            std::filesystem::remove(*stale, error);
+            if (error) {
+                throw TableError("Die Tabelle " + dbPath.string() +
+                                 " kann nicht angelegt werden: der alte Index " + stale->string() +
+                                 " lässt sich nicht löschen (" + systemErrorText(error) + ").");
+            }
+        }
+    }
     syncDirectory(dbPath.parent_path());
+    if (previous) {
+        // Views of the replaced table reload.
+        previous->writeSequence((previous->sequence() | 1) + 1);
+    }
 }
 
 } // namespace marlovex::paradox

@@ -1,15 +1,23 @@
 // The files of one table on disk (.DB, .PX and two side files) and the protocol that lets
 // several processes share them:
 //
-// - Writers take an open-file-description lock on "<table>.lck"; a conflict fails at once.
+// - Writers take an open-file-description lock on one byte of the table file itself, beyond any
+//   data a table can hold; a conflict fails at once. A lock on a side file would not survive
+//   someone deleting that file while writers run. After locking, the writer checks that the
+//   locked file is still the one at the path (a re-created table replaces it).
 // - A commit first writes the changed pages' previous contents to "<table>.jnl" and syncs it,
 //   then changes the table in place, syncs, and invalidates the journal: a crash at any moment
 //   leaves the table as it was before or after the commit (the next writer or reader rolls an
-//   unfinished commit back).
-// - A commit counter in the lock file is odd while pages change; readers never lock: they re-read
-//   when the counter moved, wait out a live writer's commit, and undo a dead writer's unfinished
-//   commit in their copy through the journal, so they always see one whole committed state. The
-//   files themselves are repaired by the next writer.
+//   unfinished commit back). A commit that fails (a full disk) rolls itself back at once. The
+//   journal names the table file it belongs to (device, inode, birth time): a journal left
+//   beside a table that was deleted and made anew is discarded, never applied.
+// - A commit counter in "<table>.lck" is odd while pages change; readers never lock: they
+//   re-read when the counter moved, wait out a live writer's commit (for a bounded time), and
+//   undo a dead writer's unfinished commit in their copy through the journal, so they always see
+//   one whole committed state. The files themselves are repaired by the next writer.
+// - Side files (.PX, .lck, .jnl, temporaries) never follow symbolic links, and the ones a
+//   writer creates take the table file's permission bits, so that everyone who may write the
+//   table may also lock and journal it.
 //
 // One TableStorage per view; not thread-safe. Different objects (threads, processes) share the
 // files safely.
@@ -43,6 +51,10 @@ public:
     // The commit counter; a change means another writer committed.
     std::uint64_t sequence();
 
+    // Whether a writer died inside a commit and the table files still hold its partial changes
+    // (readers undo them in their copy; the next writer, or a repair, rolls them back).
+    bool repairDue();
+
     // Holds the table's write lock; recovers an unfinished commit on acquisition.
     class WriteLock {
     public:
@@ -51,8 +63,12 @@ public:
         WriteLock(const WriteLock&) = delete;
         WriteLock& operator=(const WriteLock&) = delete;
 
+        // Whether taking the lock rolled back a dead writer's unfinished commit.
+        bool recovered() const { return m_recovered; }
+
     private:
         TableStorage& m_storage;
+        bool m_recovered = false;
     };
 
     // Writes the image's changed pages and the new primary index atomically and durably. The
@@ -60,7 +76,8 @@ public:
     void commit(TableImage& image, const std::vector<std::uint8_t>& newPx,
                 const std::optional<std::vector<std::uint8_t>>& oldPx);
 
-    // Writes a new table's files (no other process can know the table yet).
+    // Writes a new table's files, replacing a table of that name under its write lock (and with
+    // its permissions); the old table's journal and, for a table without key, its index go.
     static void createFiles(const std::filesystem::path& dbPath, const std::vector<std::uint8_t>& db,
                             const std::optional<std::vector<std::uint8_t>>& px);
     // The .PX, lock and journal names that belong to a .DB path.
@@ -69,17 +86,21 @@ public:
     static std::filesystem::path journalPathFor(const std::filesystem::path& dbPath);
 
 private:
-    // The lock file is created by the first writer only, so readers leave no trace and work on
-    // read-only media.
-    File* lockFile(bool create);
+    // The counter file is created by the first writer only, so readers leave no trace and work
+    // on read-only media. It is re-opened when the file at its path is no longer the open one.
+    File* sequenceFile(bool create);
     bool tryLock();
     void unlock();
     void writeSequence(std::uint64_t value);
+    // Opens (creating) a side file; a new one takes the locked table's permission bits.
+    File openSideFile(const std::filesystem::path& path) const;
     struct Journal;
-    // The journal of an unfinished commit, if the file holds a complete one.
-    std::optional<Journal> pendingJournal() const;
-    bool lockedByAnotherWriter();
-    void recover();
+    struct JournalRead;
+    // The journal of an unfinished commit of the table file `table`, if the file holds a
+    // complete one; a complete journal of another file is reported as foreign.
+    JournalRead pendingJournal(const std::optional<FileIdentity>& table) const;
+    bool lockedByAnotherWriter() const;
+    bool recover();
     void rollBack(const Journal& journal);
     void invalidateJournal();
 
@@ -88,6 +109,9 @@ private:
     std::filesystem::path m_journalPath;
     std::filesystem::path m_lockPath;
     std::optional<File> m_lockFile;
+    bool m_lockFileWritable = false;
+    // The table file, open for writing, that carries the write lock while it is held.
+    std::optional<File> m_writeLock;
     bool m_locked = false;
 };
 

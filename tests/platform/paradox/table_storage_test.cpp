@@ -1,7 +1,9 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
+#include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
+#include "support/pxlib_table.h"
 #include "support/temp_directory.h"
 
 #include <algorithm>
@@ -31,7 +33,7 @@ void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 // recreates the state of a writer that died after changing the table, before finishing.
 void reviveJournal(const fs::path& journal) {
     File file(journal, File::Mode::ReadWrite);
-    const std::string marker = "MXPXJNL1";
+    const std::string marker = "MXPXJNL2";
     file.writeAt(0, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(marker.data()),
                                                   marker.size()));
 }
@@ -78,6 +80,34 @@ protected:
         table.setTableName(m_db.string());
         table.open();
         return table.recordCount();
+    }
+
+    void recreate() const {
+        Table::createTable(m_db,
+                           {FieldDef::of("Firma", FieldType::Long),
+                            FieldDef::of("ZEIT", FieldType::Timestamp),
+                            FieldDef::of("Kurs", FieldType::Money)},
+                           {{"INTRADAY", "FIRMA;ZEIT", true}});
+    }
+
+    // Appends `count` quotes through a view, then proves the table sound three ways: our own
+    // view, our own structural check of the table and its index, and pxlib.
+    void appendAndExpectSound(int count) const {
+        {
+            Table table;
+            table.setTableName(m_db.string());
+            table.open();
+            for (int i = 0; i < count; ++i) {
+                append(table, 2000 + i);
+            }
+        }
+        EXPECT_EQ(rowsSeenByAView(), static_cast<std::size_t>(count));
+        TableStorage storage(m_db);
+        auto snapshot = storage.read();
+        ASSERT_TRUE(snapshot.px.has_value());
+        const TableImage image(std::move(snapshot.db), m_db.string());
+        EXPECT_EQ(image.primaryIndexFault(*snapshot.px), std::nullopt);
+        EXPECT_EQ(testing_support::readWithPxlib(m_db).rows.size(), static_cast<std::size_t>(count));
     }
 
     marlovex::testing_support::TempDirectory m_temporary;
@@ -143,6 +173,49 @@ TEST_F(StorageRecovery, ReadersNeitherTakeNorNeedTheWriteLock) {
     const auto snapshot = reader.read();
     EXPECT_EQ(snapshot.db, readFile(m_db));
     EXPECT_THROW(TableStorage::WriteLock second(reader), LockConflictError);
+}
+
+// A writer killed inside a commit leaves its journal; the table made anew under the same name is
+// another file, and the old journal's pages must never be written into it.
+TEST_F(StorageRecovery, AStaleJournalNeverAppliesToATableMadeAnew) {
+    const auto journal = TableStorage::journalPathFor(m_db);
+    {
+        SCOPED_TRACE("re-created through createTable");
+        commitOneMore();
+        reviveJournal(journal);
+        recreate();
+        EXPECT_FALSE(fs::exists(journal));
+        appendAndExpectSound(5);
+    }
+    {
+        SCOPED_TRACE("deleted by hand and copied in from elsewhere");
+        commitOneMore();
+        reviveJournal(journal);
+        const auto elsewhere = m_directory / "elsewhere";
+        fs::create_directory(elsewhere);
+        const auto fresh = elsewhere / "Intraday.db";
+        Table::createTable(fresh,
+                           {FieldDef::of("Firma", FieldType::Long),
+                            FieldDef::of("ZEIT", FieldType::Timestamp),
+                            FieldDef::of("Kurs", FieldType::Money)},
+                           {{"INTRADAY", "FIRMA;ZEIT", true}});
+        fs::remove(m_db);
+        fs::remove(m_directory / "Intraday.px");
+        fs::copy_file(fresh, m_db);
+        fs::copy_file(elsewhere / "Intraday.px", m_directory / "Intraday.px");
+        // The journal is still there and complete, but it belongs to the deleted file.
+        TableStorage storage(m_db);
+        EXPECT_FALSE(storage.repairDue());
+        EXPECT_EQ(rowsSeenByAView(), 0u);
+        appendAndExpectSound(7);
+    }
+}
+
+TEST_F(StorageRecovery, ATableIsOnlyMadeAnewUnderItsWriteLock) {
+    TableStorage writer(m_db);
+    TableStorage::WriteLock lock(writer);
+    EXPECT_THROW(recreate(), LockConflictError);
+    EXPECT_EQ(rowsSeenByAView(), kRows);
 }
 
 } // namespace

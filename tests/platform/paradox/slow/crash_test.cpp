@@ -28,7 +28,7 @@ bool journalIsPending(const fs::path& journal) {
     std::ifstream stream(journal, std::ios::binary);
     std::string marker(8, '\0');
     stream.read(marker.data(), static_cast<std::streamsize>(marker.size()));
-    return stream && marker == "MXPXJNL1";
+    return stream && marker == "MXPXJNL2";
 }
 
 int runPxtoolCheck(const fs::path& table) {
