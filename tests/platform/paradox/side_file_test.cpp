@@ -1,0 +1,131 @@
+// A table's side files (index, lock, journal, temporaries) in a data directory that several
+// users share: links planted there never redirect a write.
+
+#include "platform/paradox/errors.h"
+#include "platform/paradox/file_system.h"
+#include "platform/paradox/table.h"
+#include "platform/paradox/table_storage.h"
+#include "support/temp_directory.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+
+namespace marlovex::paradox {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kVictimText = "Depotauszug, nicht überschreiben\n";
+
+std::string contents(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return text.str();
+}
+
+void createQuotes(const fs::path& path) {
+    Table::createTable(path, {FieldDef::of("Firma", FieldType::Long), FieldDef::of("Kurs", FieldType::Money)},
+                       {{"", "Firma", true}});
+}
+
+// Opens the table and appends one quote; the message of the engine's error, empty on success.
+std::string tryAppend(const fs::path& path, int firm) {
+    try {
+        Table table;
+        table.setTableName(path.string());
+        table.open();
+        table.append();
+        table.field("Firma").setInteger(firm);
+        table.field("Kurs").setFloat(firm * 1.5);
+        table.post();
+        return {};
+    } catch (const TableError& error) {
+        return error.what();
+    }
+}
+
+class SideFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_directory = m_temporary.path();
+        m_db = m_directory / "Kurse.db";
+        m_victim = m_directory / "Depot.txt";
+        std::ofstream(m_victim, std::ios::binary) << kVictimText;
+        createQuotes(m_db);
+        ASSERT_EQ(tryAppend(m_db, 1), "");
+    }
+
+    marlovex::testing_support::TempDirectory m_temporary;
+    fs::path m_directory;
+    fs::path m_db;
+    fs::path m_victim;
+};
+
+TEST_F(SideFiles, LinksInPlaceOfSideFilesFailWithAGermanMessageAndSpareTheirTargets) {
+    const auto missing = m_directory / "Neu.txt";
+    for (const auto& side : {TableStorage::lockPathFor(m_db), TableStorage::journalPathFor(m_db),
+                             TableStorage::indexPathFor(m_db)}) {
+        for (const auto& target : {m_victim, missing}) {
+            SCOPED_TRACE(side.filename().string() + " -> " + target.filename().string());
+            const auto saved = m_directory / "gerettet";
+            fs::rename(side, saved);
+            fs::create_symlink(target, side);
+
+            const auto message = tryAppend(m_db, 2);
+            EXPECT_NE(message.find("Die Datei " + side.string() + " ist eine symbolische Verknüpfung"),
+                      std::string::npos)
+                << message;
+            EXPECT_EQ(contents(m_victim), kVictimText);
+            // A link to nowhere must not bring its target into being either.
+            EXPECT_FALSE(fs::exists(missing));
+
+            fs::remove(side);
+            fs::rename(saved, side);
+        }
+    }
+    EXPECT_EQ(tryAppend(m_db, 2), "");
+    Table table;
+    table.setTableName(m_db.string());
+    table.open();
+    EXPECT_EQ(table.recordCount(), 2u);
+}
+
+TEST_F(SideFiles, SideFilesThatAreNoRegularFilesAreRefused) {
+    const auto journal = TableStorage::journalPathFor(m_db);
+    fs::remove(journal);
+    fs::create_directory(journal);
+    const auto message = tryAppend(m_db, 2);
+    EXPECT_EQ(message,
+              "Die Datei " + journal.string() + " ist keine gewöhnliche Datei und wird nicht benutzt.");
+}
+
+TEST_F(SideFiles, TablesAreWrittenUnderFreshTemporaryNamesNeverThroughPlantedOnes) {
+    // Names a careless writer would predict for its temporaries.
+    for (const auto* name : {"Kurse.db.tmp", "Kurse.px.tmp", "Kurse.db.0000000000000000"}) {
+        fs::create_symlink(m_victim, m_directory / name);
+    }
+    createQuotes(m_db);
+    EXPECT_EQ(contents(m_victim), kVictimText);
+    EXPECT_EQ(tryAppend(m_db, 5), "");
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_directory)) {
+        names.insert(entry.path().filename().string());
+    }
+    // Nothing is left behind but the table's own files and what was there before.
+    EXPECT_EQ(names,
+              (std::set<std::string>{"Depot.txt", "Kurse.db", "Kurse.px", "Kurse.db.lck", "Kurse.db.jnl",
+                                     "Kurse.db.tmp", "Kurse.px.tmp", "Kurse.db.0000000000000000"}));
+
+    const auto first = File::createUnique(m_directory / "Kurse.db");
+    const auto second = File::createUnique(m_directory / "Kurse.db");
+    EXPECT_NE(first.path(), second.path());
+    EXPECT_TRUE(first.created());
+    EXPECT_EQ(first.path().parent_path(), m_directory);
+}
+
+} // namespace
+} // namespace marlovex::paradox
