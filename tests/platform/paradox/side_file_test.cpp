@@ -1,5 +1,6 @@
 // A table's side files (index, lock, journal, temporaries) in a data directory that several
-// users share: links planted there never redirect a write.
+// users share: links planted there never redirect a write, and the files a writer creates let
+// every user who may write the table also lock and journal it.
 
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace marlovex::paradox {
 namespace {
@@ -25,6 +27,12 @@ std::string contents(const fs::path& path) {
     std::ostringstream text;
     text << stream.rdbuf();
     return text.str();
+}
+
+unsigned permissionsOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return static_cast<unsigned>(info.st_mode) & 0777;
 }
 
 void createQuotes(const fs::path& path) {
@@ -125,6 +133,42 @@ TEST_F(SideFiles, TablesAreWrittenUnderFreshTemporaryNamesNeverThroughPlantedOne
     EXPECT_NE(first.path(), second.path());
     EXPECT_TRUE(first.created());
     EXPECT_EQ(first.path().parent_path(), m_directory);
+}
+
+// Restores the process's file creation mask when the test ends.
+class Umask {
+public:
+    explicit Umask(mode_t mask)
+        : m_previous(::umask(mask)) {}
+    ~Umask() { ::umask(m_previous); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t m_previous;
+};
+
+TEST(SharedDirectory, LockJournalAndIndexTakeTheTablesPermissionsWhateverTheUmask) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        SCOPED_TRACE("umask " + std::to_string(mask));
+        marlovex::testing_support::TempDirectory temporary;
+        const auto db = temporary.path() / "Kurse.db";
+        const Umask umask(mask);
+        createQuotes(db);
+        EXPECT_EQ(permissionsOf(db), 0666u & ~static_cast<unsigned>(mask));
+        // The data directory's group shares the table.
+        fs::permissions(db, static_cast<fs::perms>(0664));
+        ASSERT_EQ(tryAppend(db, 1), "");
+        EXPECT_EQ(permissionsOf(TableStorage::lockPathFor(db)), 0664u);
+        EXPECT_EQ(permissionsOf(TableStorage::journalPathFor(db)), 0664u);
+
+        // A table made anew keeps the permissions of the one it replaces, index included.
+        fs::permissions(db, static_cast<fs::perms>(0660));
+        createQuotes(db);
+        EXPECT_EQ(permissionsOf(db), 0660u);
+        EXPECT_EQ(permissionsOf(TableStorage::indexPathFor(db)), 0660u);
+        EXPECT_EQ(tryAppend(db, 2), "");
+    }
 }
 
 } // namespace
