@@ -1,5 +1,7 @@
 #include "tracker/import_status.h"
 
+#include <algorithm>
+
 namespace marlovex::tracker {
 
 ImportStatus::Import& ImportStatus::record(std::int64_t instrument, const std::string& name) {
@@ -33,6 +35,12 @@ void ImportStatus::finished(std::int64_t instrument, const std::string& name, in
     } else {
         import.detail = "Das Importprogramm endete mit dem Code " + std::to_string(exitCode) + ".";
     }
+}
+
+void ImportStatus::forgetAllBut(const std::vector<std::int64_t>& instruments) {
+    std::erase_if(m_imports, [&](const auto& entry) {
+        return std::find(instruments.begin(), instruments.end(), entry.first) == instruments.end();
+    });
 }
 
 ImportStatusLine ImportStatus::line() const {

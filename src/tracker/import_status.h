@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace marlovex::tracker {
 
@@ -26,6 +27,10 @@ public:
     // `error` its first error line; a code other than 0 is a failure.
     void finished(std::int64_t instrument, const std::string& name, int exitCode, const std::string& output,
                   const std::string& error);
+
+    // Drops what is known of every instrument but `instruments`: one the window no longer
+    // imports must not keep its old failure in view.
+    void forgetAllBut(const std::vector<std::int64_t>& instruments);
 
     // The line to show; empty before the first start.
     ImportStatusLine line() const;

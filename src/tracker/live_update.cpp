@@ -288,7 +288,7 @@ double TOSP_Form::writeUnderlyingHeader() {
     Label44->setText(grouped(price, 1, 9));
     Label36->setText(time);
     Label43->setText(time);
-    markStaleQuote(Label43, quotes.field("ZEIT").asDateTime());
+    markStaleQuote(Label43, quotes.field("ZEIT").asDateTime(), SpeedButton4->isEnabled());
     if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit8)) {
         Label46->setText(grouped(price - *purchase, 2));
         if (*purchase != 0) {
@@ -328,7 +328,7 @@ double TOSP_Form::writeWarrantHeader() {
     Label41->setText(grouped(price, 3));
     Label35->setText(time);
     Label42->setText(time);
-    markStaleQuote(Label42, quotes.field("ZEIT").asDateTime());
+    markStaleQuote(Label42, quotes.field("ZEIT").asDateTime(), SpeedButton3->isEnabled());
     if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit3)) {
         Label48->setText(grouped(price - *purchase, 2));
         if (*purchase != 0) {
@@ -338,10 +338,12 @@ double TOSP_Form::writeWarrantHeader() {
     return price;
 }
 
-void TOSP_Form::markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime) {
-    // Only a running cycle expects new quotes; three ticks without one mean the import is stuck.
+void TOSP_Form::markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime, bool importing) {
+    // Only a running import expects new quotes, and only the unbounded list shows the newest one;
+    // three ticks without one mean the import is stuck.
     const double staleAfter = 3.0 * tickInterval() / millisecondsPerDay;
-    const bool stale = isRunning() && m_environment.now() - quoteTime > staleAfter;
+    const bool expected = isRunning() && importing && !CheckBox3->isChecked();
+    const bool stale = expected && m_environment.now() - quoteTime > staleAfter;
     setTextColour(timeLabel, stale ? lossRed : plainBlack);
 }
 

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -317,8 +318,9 @@ private:
     void updateWindowTitle();
     void startImport(paradox::Table& instrument);
     void showImportStatus();
-    // The newest quote's time in red when the imports have not brought a quote for three ticks.
-    void markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime);
+    // The newest quote's time in red when the running import has not brought a quote for three
+    // ticks.
+    void markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime, bool importing);
     enum class StatisticsReset { BeforeScan, Keep };
     // Visits every quote of Table1 (each runs the calculation) and gives the rows to the list.
     void scanWarrantQuotes(StatisticsReset reset);
@@ -412,6 +414,8 @@ private:
     CrossingNotifier* m_crossingNotifier = nullptr;
     bool m_formShown = false;
     ImportStatus m_importStatus;
+    // Instruments whose import program has not ended yet.
+    std::set<std::int64_t> m_importsRunning;
     LevelWatch m_warrantLevels;
     LevelWatch m_underlyingLevels;
 };

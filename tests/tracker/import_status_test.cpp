@@ -55,5 +55,16 @@ TEST(ImportStatusTest, TheNewestOfSeveralFailuresIsShownAndEveryFailureHasAReaso
     EXPECT_EQ(status.line().detail, "Das Importprogramm endete mit dem Code 2.");
 }
 
+TEST(ImportStatusTest, AnInstrumentNoLongerImportedTakesItsFailureWithIt) {
+    ImportStatus status;
+    status.finished(call, "DAX Call", 1, "",
+                    "Lorquin /W 17: Das Instrument 17 hat keine Zeile im Abschnitt [Symbole].");
+    status.finished(dax, "DAX", 0, "letzter Kurs 09:05:00", "");
+    status.forgetAllBut({dax});
+    EXPECT_EQ(status.line().state, "DAX: Import fertig");
+    status.forgetAllBut({});
+    EXPECT_EQ(status.line().state, "");
+}
+
 } // namespace
 } // namespace marlovex::tracker

@@ -439,6 +439,35 @@ TEST_F(ImportHealthTest, ASuccessfulImportTellsTheTimeOfTheLastStoredQuote) {
     EXPECT_EQ(window->Label65->text(), "DAX: Import fertig letzter Kurs 09:05:00");
 }
 
+TEST_F(LiveUpdateTest, AnInstrumentsNextImportWaitsUntilItsLastOneHasEnded) {
+    std::vector<ProgramFinished> running;
+    m_startProgram = [&](QObject*, const std::string& program, const std::vector<std::string>& arguments,
+                         ProgramFinished finished) {
+        m_started.push_back({program, arguments});
+        running.push_back(std::move(finished));
+    };
+    auto window = createWindow();
+    window->Turbo->setChecked(true);
+    window->SpeedButton2->click();
+    tick(window);
+    tick(window);
+    EXPECT_EQ(m_started.size(), 2u);
+    EXPECT_EQ(window->findChild<companion::THttpGetForm*>()->statusPanelText(0), "DAX: Import läuft");
+
+    // The warrant's run ends with a failure; only the warrant is started again.
+    running[0](ProgramOutcome{1, "", "Lorquin /W 17: Die Quelle antwortet nicht."});
+    tick(window);
+    ASSERT_EQ(m_started.size(), 3u);
+    EXPECT_EQ(m_started[2].arguments[1], "17");
+    EXPECT_EQ(window->findChild<companion::THttpGetForm*>()->statusPanelText(0),
+              "DAX Call 20000: Import fehlgeschlagen");
+
+    // Switching the warrant's import off takes its failure off the status line.
+    window->SpeedButton3Click(window.get());
+    tick(window);
+    EXPECT_EQ(window->findChild<companion::THttpGetForm*>()->statusPanelText(0), "DAX: Import läuft");
+}
+
 TEST_F(LiveUpdateTest, TheTimeOfAQuoteThatNoImportRenewedForThreeTicksTurnsRed) {
     auto window = createWindow();
     // Stopped, nothing is expected to come.
@@ -462,6 +491,15 @@ TEST_F(LiveUpdateTest, TheTimeOfAQuoteThatNoImportRenewedForThreeTicksTurnsRed) 
     window->Turbo->setChecked(true);
     tick(window);
     EXPECT_EQ(textColour(window->Label42), red);
+
+    // No new quote is expected where the import is off or the list ends at a chosen time.
+    window->SpeedButton3Click(window.get());
+    tick(window);
+    EXPECT_EQ(textColour(window->Label42), black);
+    EXPECT_EQ(textColour(window->Label43), red);
+    window->CheckBox3->setChecked(true);
+    tick(window);
+    EXPECT_EQ(textColour(window->Label43), black);
 }
 
 } // namespace

@@ -23,13 +23,14 @@ inline tracker::TrackerEnvironment trackerEnvironment(const TempDirectory& home,
     tracker::TrackerEnvironment environment;
     environment.registryFile = home.path() / "config" / "Marlovex.reg";
     environment.programDir = (home.path() / "Marlovex" / "bin").string();
-    // The recorded programs never end: a test that wants an outcome uses the real starter.
+    // A recorded program ends at once, successfully and silently.
     environment.startProgram = [started](QObject*, const std::string& program,
                                          const std::vector<std::string>& arguments,
-                                         tracker::ProgramFinished) {
+                                         const tracker::ProgramFinished& finished) {
         if (started != nullptr) {
             started->push_back({program, arguments});
         }
+        finished(tracker::ProgramOutcome{0, "", ""});
     };
     environment.now = formats::now;
     return environment;
