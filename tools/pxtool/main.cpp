@@ -1,6 +1,7 @@
 // pxtool: inspection and small edits of Paradox tables from the command line, for users and
 // scripts. Exit codes: 0 success, 1 the table is unsound or the operation was refused (key
-// violation, lock conflict), 2 bad arguments or unreadable files.
+// violation, lock conflict), 2 bad arguments or unreadable files, 3 (check only) the table reads
+// sound but a writer died inside a commit and `pxtool repair` should roll its changes back.
 
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr int kSuccess = 0;
 constexpr int kRefused = 1;
 constexpr int kBadUsage = 2;
+constexpr int kRepairDue = 3;
 
 // Raised for wrong command lines; reported with exit code 2.
 class UsageError : public std::runtime_error {
@@ -32,6 +34,7 @@ const char* const kUsage =
     "Aufruf: pxtool schema DATEI\n"
     "        pxtool dump DATEI\n"
     "        pxtool check DATEI\n"
+    "        pxtool repair DATEI\n"
     "        pxtool append DATEI FELD=WERT...\n"
     "        pxtool create DATEI --field NAME:TYP[:GRÖSSE]... [--key N] [--level 4|5|7]\n";
 
@@ -100,11 +103,31 @@ int checkCommand(const std::string& file) {
             }
         }
         std::cout << "Die Tabelle " << dbPath << " ist in Ordnung: " << image.size() << " Datensätze.\n";
+        if (storage.repairDue()) {
+            // Programs of the family that know no journal would read the half-written files.
+            std::cout << "Die Tabelle " << dbPath
+                      << " muss repariert werden: ein abgebrochenes Programm hat einen Schreibvorgang "
+                         "nicht beendet (pxtool repair "
+                      << dbPath << ").\n";
+            return kRepairDue;
+        }
         return kSuccess;
     } catch (const px::CorruptTableError& error) {
         std::cout << error.what() << "\n";
         return kRefused;
     }
+}
+
+int repairCommand(const std::string& file) {
+    px::TableStorage storage(file);
+    const px::TableStorage::WriteLock lock(storage);
+    if (lock.recovered()) {
+        std::cout << "Die Tabelle " << storage.dbPath().string()
+                  << " ist repariert: der unterbrochene Schreibvorgang ist zurückgenommen.\n";
+    } else {
+        std::cout << "Die Tabelle " << storage.dbPath().string() << " braucht keine Reparatur.\n";
+    }
+    return kSuccess;
 }
 
 int appendCommand(const std::string& file, const std::vector<std::string>& assignments) {
@@ -223,6 +246,9 @@ int run(const std::vector<std::string>& arguments) {
     }
     if (command == "check" && rest.empty()) {
         return checkCommand(file);
+    }
+    if (command == "repair" && rest.empty()) {
+        return repairCommand(file);
     }
     if (command == "append") {
         return appendCommand(file, rest);

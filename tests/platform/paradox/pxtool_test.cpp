@@ -47,6 +47,13 @@ protected:
                   0);
     }
 
+    // A commit invalidates its journal by clearing the leading marker; putting it back recreates
+    // the files of a writer killed after changing the table, before finishing.
+    void reviveJournal() const {
+        std::fstream file(m_directory / "Intraday.db.jnl", std::ios::in | std::ios::out | std::ios::binary);
+        file.write("MXPXJNL2", 8);
+    }
+
     marlovex::testing_support::TempDirectory m_temporary;
     fs::path m_directory;
 };
@@ -154,6 +161,47 @@ TEST_F(Pxtool, CheckNamesTheFaultOfADamagedTable) {
     EXPECT_EQ(truncated.exitCode, 1);
     EXPECT_NE(truncated.output.find("abgeschnitten"), std::string::npos) << truncated.output;
     EXPECT_EQ(run("dump Intraday.db").exitCode, 2);
+}
+
+TEST_F(Pxtool, CheckAsksForARepairThatRollsAKilledWritersCommitBack) {
+    createQuotes();
+    ASSERT_EQ(run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=1").exitCode, 0);
+    ASSERT_EQ(run("append Intraday.db Firma=2 'ZEIT=2026-12-06 09:00:00' Kurs=2").exitCode, 0);
+    const auto oneQuote = "Firma;ZEIT;Kurs;Volumen\n1;2026-12-06 09:00:00;1;\n";
+    EXPECT_EQ(run("repair Intraday.db").output, "Die Tabelle Intraday.db braucht keine Reparatur.\n");
+    reviveJournal();
+
+    // Our readers already see the state before the unfinished commit; the files still hold it.
+    EXPECT_EQ(run("dump Intraday.db").output, oneQuote);
+    const auto due = run("check Intraday.db");
+    EXPECT_EQ(due.exitCode, 3);
+    EXPECT_NE(due.output.find("Die Tabelle Intraday.db muss repariert werden"), std::string::npos)
+        << due.output;
+    EXPECT_NE(due.output.find("pxtool repair Intraday.db"), std::string::npos) << due.output;
+
+    const auto repair = run("repair Intraday.db");
+    EXPECT_EQ(repair.exitCode, 0);
+    EXPECT_EQ(
+        repair.output,
+        "Die Tabelle Intraday.db ist repariert: der unterbrochene Schreibvorgang ist zurückgenommen.\n");
+    const auto after = run("check Intraday.db");
+    EXPECT_EQ(after.exitCode, 0) << after.output;
+    EXPECT_EQ(after.output, "Die Tabelle Intraday.db ist in Ordnung: 1 Datensätze.\n");
+    EXPECT_EQ(run("dump Intraday.db").output, oneQuote);
+    EXPECT_EQ(run("repair Intraday.db").output, "Die Tabelle Intraday.db braucht keine Reparatur.\n");
+    EXPECT_EQ(run("repair Fehlt.db").output, "pxtool: Die Tabelle Fehlt.db existiert nicht.\n");
+}
+
+TEST_F(Pxtool, CreateDiscardsTheJournalOfTheTableItReplaces) {
+    createQuotes();
+    ASSERT_EQ(run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=1").exitCode, 0);
+    reviveJournal();
+    createQuotes();
+    EXPECT_FALSE(fs::exists(m_directory / "Intraday.db.jnl"));
+    EXPECT_EQ(run("append Intraday.db Firma=3 'ZEIT=2026-12-06 10:00:00' Kurs=3").exitCode, 0);
+    const auto check = run("check Intraday.db");
+    EXPECT_EQ(check.exitCode, 0) << check.output;
+    EXPECT_EQ(run("dump Intraday.db").output, "Firma;ZEIT;Kurs;Volumen\n3;2026-12-06 10:00:00;3;\n");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
@@ -7,9 +8,13 @@
 #include "support/temp_directory.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace marlovex::paradox {
@@ -216,6 +221,120 @@ TEST_F(StorageRecovery, ATableIsOnlyMadeAnewUnderItsWriteLock) {
     TableStorage::WriteLock lock(writer);
     EXPECT_THROW(recreate(), LockConflictError);
     EXPECT_EQ(rowsSeenByAView(), kRows);
+}
+
+TEST_F(StorageRecovery, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
+    TableStorage writer(m_db);
+    TableStorage::WriteLock lock(writer);
+    // The live writer is inside a commit for as long as its counter stays odd.
+    const auto setCounter = [&](bool odd) {
+        File counter(TableStorage::lockPathFor(m_db), File::Mode::ReadWrite);
+        std::array<std::uint8_t, 8> bytes{};
+        ASSERT_EQ(counter.readAt(8, bytes), bytes.size());
+        bytes[0] = static_cast<std::uint8_t>(odd ? bytes[0] | 1 : (bytes[0] | 1) + 1);
+        counter.writeAt(8, bytes);
+    };
+    setCounter(true);
+    TableStorage reader(m_db);
+    try {
+        reader.read();
+        ADD_FAILURE() << "the reader read a table in the middle of a commit";
+    } catch (const LockConflictError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Die Tabelle " + m_db.string() +
+                      " wird gerade von einem anderen Programm geändert und ist belegt; bitte später erneut "
+                      "versuchen.");
+    }
+    setCounter(false);
+    EXPECT_EQ(reader.read().db, readFile(m_db));
+}
+
+// A tmpfs of 64 KiB of its own, unmounted with the object; mounting needs privileges that a
+// test may lack, in which case reason() says why.
+class SmallFileSystem {
+public:
+    SmallFileSystem() {
+        std::string pattern = (fs::temp_directory_path() / "marlovex-full-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            m_reason = std::strerror(errno);
+            return;
+        }
+        m_path = pattern;
+        if (::mount("tmpfs", m_path.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            m_reason = std::string("mount: ") + std::strerror(errno);
+            return;
+        }
+        m_mounted = true;
+    }
+    ~SmallFileSystem() {
+        if (m_mounted) {
+            ::umount2(m_path.c_str(), MNT_DETACH);
+        }
+        if (!m_path.empty()) {
+            ::rmdir(m_path.c_str());
+        }
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    const std::string& reason() const { return m_reason; }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+    bool m_mounted = false;
+    std::string m_reason;
+};
+
+TEST(FullDisk, ACommitOnAFullDiskSaysSoAndLeavesTheTableAsItWas) {
+    SmallFileSystem small;
+    if (!small.mounted()) {
+        GTEST_SKIP() << "no size-limited file system to fill: " << small.reason();
+    }
+    const auto db = small.path() / "Intraday.db";
+    Table::createTable(db,
+                       {FieldDef::of("Firma", FieldType::Long), FieldDef::of("ZEIT", FieldType::Timestamp),
+                        FieldDef::of("Kurs", FieldType::Money)},
+                       {{"INTRADAY", "FIRMA;ZEIT", true}});
+    Table table;
+    table.setTableName(db.string());
+    table.open();
+    // Far more quotes than 64 KiB can hold; the loop ends at the first failure.
+    constexpr int kMoreThanFits = 20000;
+    std::size_t stored = 0;
+    std::string message;
+    for (int i = 0; i < kMoreThanFits && message.empty(); ++i) {
+        try {
+            table.append();
+            table.field("Firma").setInteger(i % 5);
+            table.field("ZEIT").setDateTime(46362.0 + i / 86400.0);
+            table.field("Kurs").setFloat(i);
+            table.post();
+            ++stored;
+        } catch (const CorruptTableError& error) {
+            message = error.what();
+            ADD_FAILURE() << "a full disk reported as damage: " << message;
+        } catch (const TableError& error) {
+            message = error.what();
+        }
+    }
+    ASSERT_FALSE(message.empty()) << "64 KiB held " << stored << " quotes";
+    EXPECT_NE(message.find(systemErrorText(ENOSPC)), std::string::npos) << message;
+    EXPECT_NE(message.find(small.path().string()), std::string::npos) << message;
+    table.cancel();
+    EXPECT_EQ(table.recordCount(), stored);
+
+    // The failed commit was rolled back at once: nothing is left to repair, and every program
+    // reads the quotes stored before.
+    TableStorage storage(db);
+    EXPECT_FALSE(storage.repairDue());
+    auto snapshot = storage.read();
+    ASSERT_TRUE(snapshot.px.has_value());
+    const TableImage image(std::move(snapshot.db), db.string());
+    EXPECT_EQ(image.size(), stored);
+    EXPECT_EQ(image.primaryIndexFault(*snapshot.px), std::nullopt);
+    EXPECT_EQ(testing_support::readWithPxlib(db).rows.size(), stored);
 }
 
 } // namespace

@@ -31,8 +31,12 @@ bool journalIsPending(const fs::path& journal) {
     return stream && marker == "MXPXJNL2";
 }
 
-int runPxtoolCheck(const fs::path& table) {
-    const std::string command = std::string("'") + PXTOOL_PATH + "' check '" + table.string() + "' 2>&1";
+// Exit code 3 of check: sound as read, but a killed writer's partial commit awaits a repair.
+constexpr int kRepairDue = 3;
+
+int runPxtool(const std::string& action, const fs::path& table) {
+    const std::string command =
+        std::string("'") + PXTOOL_PATH + "' " + action + " '" + table.string() + "' 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return -1;
@@ -82,10 +86,18 @@ TEST(CrashSafety, KilledWritersNeverTearTheTableNorLoseCommittedQuotes) {
         }
         ::close(pipe[0]);
 
+        const int check = runPxtool("check", path);
         if (journalIsPending(journal)) {
             ++interruptedCommits;
+            // The family's other programs know no journal: check asks for the repair, and the
+            // repair leaves a table that needs none.
+            ASSERT_EQ(check, kRepairDue) << "round " << round;
+            ASSERT_EQ(runPxtool("repair", path), 0) << "round " << round;
+            ASSERT_FALSE(journalIsPending(journal)) << "round " << round;
+            ASSERT_EQ(runPxtool("check", path), 0) << "round " << round;
+        } else {
+            ASSERT_EQ(check, 0) << "round " << round;
         }
-        ASSERT_EQ(runPxtoolCheck(path), 0) << "round " << round;
         Table table;
         table.setTableName(path.string());
         ASSERT_NO_THROW(table.open()) << "round " << round;
