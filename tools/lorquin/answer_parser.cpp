@@ -363,6 +363,9 @@ std::vector<SourceRow> parseJson(std::string_view answer, const SourceConfig& co
     } catch (const json::parse_error& error) {
         throw ImportError("die Antwort ist kein gültiges JSON (Fehler bei Zeichen " +
                           std::to_string(error.byte) + ")");
+    } catch (const json::exception&) {
+        // Valid syntax the parser cannot hold, such as a number beyond any double.
+        throw ImportError("die Antwort enthält JSON, das nicht gelesen werden kann");
     }
     if (!config.rowsPointer) {
         return {jsonRow(document, config, reader, "die Antwort")};
@@ -383,8 +386,14 @@ std::vector<SourceRow> parseJson(std::string_view answer, const SourceConfig& co
 
 std::vector<SourceRow> parseAnswer(std::string_view answer, const SourceConfig& config, DateTime now) {
     const RowReader reader(config, now);
-    return config.format == AnswerFormat::Csv ? parseCsv(answer, config, reader)
-                                              : parseJson(answer, config, reader);
+    std::vector<SourceRow> rows = config.format == AnswerFormat::Csv ? parseCsv(answer, config, reader)
+                                                                     : parseJson(answer, config, reader);
+    // Without times every row would be timed now and the first one stored; a series lists its
+    // rows oldest first, so its last row is the current price.
+    if (!config.timeColumn && rows.size() > 1) {
+        rows.erase(rows.begin(), rows.end() - 1);
+    }
+    return rows;
 }
 
 } // namespace marlovex::lorquin

@@ -61,6 +61,8 @@ QuoteStore::QuoteStore(const std::filesystem::path& directory) {
 }
 
 std::optional<market::Quote> QuoteStore::lastQuote(std::int64_t instrument) {
+    // A fetch takes time, and another run may have stored quotes meanwhile.
+    m_table.refresh();
     if (m_table.isEmpty()) {
         return std::nullopt;
     }

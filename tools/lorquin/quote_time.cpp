@@ -13,6 +13,8 @@ namespace {
 constexpr double secondsPerDay = 86400;
 // About the year 5000: far beyond any quote, and well inside what time_t and the date type hold.
 constexpr double latestUnixSeconds = 1e11;
+// 9 September 2001: no quote source sends an older moment as Unix seconds.
+constexpr double earliestUnixSeconds = 1e9;
 
 std::optional<int> number(std::string_view text, std::size_t at, std::size_t count) {
     if (at + count > text.size()) {
@@ -119,6 +121,11 @@ std::optional<DateTime> unixSeconds(std::string_view text) {
     double seconds = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), seconds);
     if (result.ec != std::errc{} || result.ptr != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    // Digits such as "093000" or "20261204" are times or dates in a form we do not read, not
+    // moments of 1970: taken as seconds they would be dropped as old without a word.
+    if (seconds < earliestUnixSeconds) {
         return std::nullopt;
     }
     return localTimeOfUnixSeconds(seconds);

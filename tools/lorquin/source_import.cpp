@@ -3,6 +3,7 @@
 #include "lorquin/import_error.h"
 #include "lorquin/quote_source.h"
 #include "lorquin/url_text.h"
+#include "platform/paradox/errors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,16 +54,26 @@ std::size_t importFromSource(const SourceConfig& config, const std::string& conf
                           " keine Zeile im Abschnitt [Symbole]; ohne sie wird kein Kurs geholt.");
     }
     const auto url = expandSourceUrl(config.url, symbol->second, instrument);
-    std::vector<market::Quote> quotes;
+    std::vector<SourceRow> rows;
     try {
-        const auto rows = parseAnswer(fetchAnswer(url, config.timeout), config, now);
-        quotes = newQuotes(rows, instrument, store.lastQuote(instrument), now);
+        rows = parseAnswer(fetchAnswer(url, config.timeout), config, now);
     } catch (const ImportError& error) {
         throw ImportError("Kein Kurs für " + symbol->second + " von " + maskedUrl(url) + ": " + error.what() +
                           ".");
     }
-    if (!quotes.empty()) {
+    auto quotes = newQuotes(rows, instrument, store.lastQuote(instrument), now);
+    if (quotes.empty()) {
+        return 0;
+    }
+    try {
         store.append(quotes);
+    } catch (const paradox::KeyViolationError&) {
+        // Another run stored some of these rows between our look at the table and our commit:
+        // what is left is new once more.
+        quotes = newQuotes(rows, instrument, store.lastQuote(instrument), now);
+        if (!quotes.empty()) {
+            store.append(quotes);
+        }
     }
     return quotes.size();
 }

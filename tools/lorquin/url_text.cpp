@@ -39,7 +39,7 @@ bool isSecretName(std::string_view name) {
             plain += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
         }
     }
-    if (plain == "sig" || plain == "auth") {
+    if (plain == "sig" || plain == "auth" || plain == "appid" || plain == "pass" || plain == "pwd") {
         return true;
     }
     static constexpr std::array<std::string_view, 6> endings{"key",      "token",  "secret",
@@ -125,10 +125,9 @@ std::string maskedUrl(std::string_view url) {
         url.substr(authorityStart, authorityEnd == std::string_view::npos ? std::string_view::npos
                                                                           : authorityEnd - authorityStart);
     result += url.substr(0, authorityStart);
+    // Whatever stands before "@" is a credential: a user name alone is often a token.
     const auto at = authority.rfind('@');
-    const auto colon = at == std::string_view::npos ? std::string_view::npos : authority.find(':');
-    if (colon != std::string_view::npos && colon < at) {
-        result += authority.substr(0, colon + 1);
+    if (at != std::string_view::npos) {
         result += masked;
         result += authority.substr(at);
     } else {
