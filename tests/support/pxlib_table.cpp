@@ -71,6 +71,20 @@ std::vector<std::vector<OracleValue>> PxlibDocument::readAll() {
                 value.integer = flag;
                 break;
             }
+            case pxfMemoBLOb:
+            case pxfFmtMemoBLOb:
+            case pxfBLOb: {
+                char* blob = nullptr;
+                int modification = 0;
+                int size = 0;
+                const int result = PX_get_data_blob(m_doc, data, field->px_flen, &modification, &size, &blob);
+                value.null = result <= 0 || blob == nullptr;
+                if (blob != nullptr) {
+                    value.text.assign(blob, static_cast<std::size_t>(size));
+                    m_doc->free(m_doc, blob);
+                }
+                break;
+            }
             case pxfNumber:
             case pxfCurrency:
             case pxfTimestamp:
@@ -105,6 +119,16 @@ PxlibTable readWithPxlib(const std::filesystem::path& path) {
         throw std::runtime_error("pxlib cannot open " + path.string());
     }
     document.markOpen();
+    for (const auto* extension : {".MB", ".mb"}) {
+        auto blobPath = path;
+        blobPath.replace_extension(extension);
+        if (std::filesystem::exists(blobPath)) {
+            if (PX_set_blob_file(document.get(), blobPath.c_str()) != 0) {
+                throw std::runtime_error("pxlib cannot open the blob file " + blobPath.string());
+            }
+            break;
+        }
+    }
     PxlibDocument index;
     std::filesystem::path indexPath = path;
     indexPath.replace_extension(".PX");

@@ -15,7 +15,8 @@ extern "C" {
 
 namespace marlovex::testing_support {
 
-// One value as pxlib reports it. Alpha fields fill `text`; short, long, date, time and logical
+// One value as pxlib reports it. Alpha fields and blob fields (memo, formatted memo, binary: the
+// bytes as stored) fill `text`; short, long, date, time and logical
 // fields `integer`; number, currency and timestamp fields `number`.
 struct OracleValue {
     bool null = true;
@@ -53,7 +54,8 @@ struct PxlibTable {
     const OracleValue& at(std::size_t row, const std::string& name) const;
 };
 
-// Reads the table at `path` (and its primary index beside it, when there is one) through pxlib.
+// Reads the table at `path` (and its primary index and blob file beside it, when there are
+// some) through pxlib.
 // Throws std::runtime_error when pxlib cannot open it.
 PxlibTable readWithPxlib(const std::filesystem::path& path);
 

@@ -3,6 +3,7 @@
 // violation, lock conflict), 2 bad arguments or unreadable files, 3 (check only) the table reads
 // sound but a writer died inside a commit and `pxtool repair` should roll its changes back.
 
+#include "platform/paradox/blob_file.h"
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_image.h"
@@ -32,7 +33,7 @@ public:
 
 const char* const kUsage =
     "Aufruf: pxtool schema DATEI\n"
-    "        pxtool dump DATEI\n"
+    "        pxtool dump DATEI   (Memos: Zeilenumbruch als \\n)\n"
     "        pxtool check DATEI\n"
     "        pxtool repair DATEI\n"
     "        pxtool append DATEI FELD=WERT...\n"
@@ -61,8 +62,31 @@ int schemaCommand(const std::string& file) {
     return kSuccess;
 }
 
+// A memo's text on one dump line: line breaks and backslashes are escaped.
+std::string memoLine(const std::vector<std::uint8_t>& blob) {
+    const auto text =
+        px::windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(blob.data()), blob.size()));
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        if (text[i] == '\r' || text[i] == '\n') {
+            line += "\\n";
+        } else if (text[i] == '\\') {
+            line += "\\\\";
+        } else {
+            line += text[i];
+        }
+    }
+    return line;
+}
+
 int dumpCommand(const std::string& file) {
-    const auto image = readTable(file);
+    px::TableStorage storage(file);
+    auto snapshot = storage.read();
+    const px::TableImage image(std::move(snapshot.db), storage.dbPath().string());
+    const auto* blobs = snapshot.blobs ? &*snapshot.blobs : nullptr;
     const auto& fields = image.schema().fields;
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -77,6 +101,15 @@ int dumpCommand(const std::string& file) {
                                               static_cast<std::size_t>(fields[i].size));
             if (i > 0) {
                 line += ';';
+            }
+            if (px::isBlobType(fields[i].typeCode)) {
+                const auto blob = px::readBlob(bytes, blobs, storage.blobPath().string());
+                if (px::isMemoType(fields[i].typeCode)) {
+                    line += memoLine(blob);
+                } else if (!blob.empty()) {
+                    line += "<" + std::to_string(blob.size()) + " Bytes>";
+                }
+                continue;
             }
             line += px::formatText(fields[i], px::decodeField(fields[i], bytes));
         }

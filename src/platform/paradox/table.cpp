@@ -216,6 +216,7 @@ void Table::load() {
     auto snapshot = m_storage->read();
     m_image = std::make_unique<TableImage>(std::move(snapshot.db), m_storage->dbPath().string());
     m_px = std::move(snapshot.px);
+    m_blobs = std::move(snapshot.blobs);
     m_sequence = snapshot.sequence;
     m_record = {};
 }

@@ -225,6 +225,8 @@ private:
     std::unique_ptr<TableStorage> m_storage;
     std::unique_ptr<TableImage> m_image;
     std::optional<std::vector<std::uint8_t>> m_px;
+    // The blob file, read with the table so that memo texts match the records.
+    std::optional<std::vector<std::uint8_t>> m_blobs;
     std::uint64_t m_sequence = 0;
 
     std::vector<std::size_t> m_orderFields;

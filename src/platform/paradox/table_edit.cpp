@@ -3,6 +3,7 @@
 
 #include "platform/common/error.h"
 #include "platform/common/system_error_text.h"
+#include "platform/paradox/blob_file.h"
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
@@ -14,6 +15,8 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace marlovex::paradox {
 
@@ -226,8 +229,16 @@ Value Table::readValue(std::size_t index) const {
         return Null{};
     }
     const auto& field = m_image->schema().fields[index];
-    return decodeField(field, record.subspan(static_cast<std::size_t>(m_image->fieldOffsets()[index]),
-                                             static_cast<std::size_t>(field.size)));
+    const auto bytes = record.subspan(static_cast<std::size_t>(m_image->fieldOffsets()[index]),
+                                      static_cast<std::size_t>(field.size));
+    if (isMemoType(field.typeCode)) {
+        const auto text = readBlob(bytes, m_blobs ? &*m_blobs : nullptr, m_storage->blobPath().string());
+        if (text.empty()) {
+            return Null{};
+        }
+        return windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    }
+    return decodeField(field, bytes);
 }
 
 void Table::writeValue(std::size_t index, const Value& value) {
@@ -587,26 +598,28 @@ void Table::renameTable(const std::filesystem::path& path, const std::filesystem
     }
     TableStorage storage(*source);
     TableStorage::WriteLock lock(storage);
-    const auto sourceIndex = resolveExisting(TableStorage::indexPathFor(*source));
-    // The table and its index move together or not at all: a table whose index stayed behind
-    // (or went ahead) would no longer open.
-    std::optional<std::filesystem::path> movedIndex;
-    std::error_code error;
-    if (sourceIndex) {
-        auto targetIndex = newPath;
-        targetIndex.replace_extension(sourceIndex->extension());
-        std::filesystem::rename(*sourceIndex, targetIndex, error);
-        if (!error) {
-            movedIndex = targetIndex;
+    // The table, its index and its blob file move together or not at all: a table whose
+    // companions stayed behind (or went ahead) would no longer open or lose its memos.
+    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> moves;
+    for (const auto& companion : {resolveExisting(TableStorage::indexPathFor(*source)),
+                                  resolveExisting(TableStorage::blobPathFor(*source))}) {
+        if (companion) {
+            auto target = newPath;
+            target.replace_extension(companion->extension());
+            moves.emplace_back(*companion, target);
         }
     }
-    if (!error) {
-        std::filesystem::rename(*source, newPath, error);
+    moves.emplace_back(*source, newPath);
+    std::error_code error;
+    std::size_t moved = 0;
+    for (; moved < moves.size() && !error; ++moved) {
+        std::filesystem::rename(moves[moved].first, moves[moved].second, error);
     }
     if (error) {
-        if (movedIndex) {
+        // The failed move is the last counted; the ones before it go back.
+        for (std::size_t i = moved - 1; i-- > 0;) {
             std::error_code ignored;
-            std::filesystem::rename(*movedIndex, *sourceIndex, ignored);
+            std::filesystem::rename(moves[i].second, moves[i].first, ignored);
         }
         throw TableError("Die Tabelle " + source->string() + " kann nicht in " + newPath.string() +
                          " umbenannt werden: " + systemErrorText(error) + ".");
@@ -625,8 +638,11 @@ void Table::deleteTable(const std::filesystem::path& path) {
         TableStorage storage(*source);
         TableStorage::WriteLock lock(storage);
         std::error_code error;
-        if (const auto index = resolveExisting(TableStorage::indexPathFor(*source))) {
-            std::filesystem::remove(*index, error);
+        for (const auto& companion : {resolveExisting(TableStorage::indexPathFor(*source)),
+                                      resolveExisting(TableStorage::blobPathFor(*source))}) {
+            if (companion && !error) {
+                std::filesystem::remove(*companion, error);
+            }
         }
         if (!error) {
             std::filesystem::remove(*source, error);

@@ -75,12 +75,32 @@ std::string busyMessage(const std::filesystem::path& dbPath) {
 
 } // namespace
 
-std::filesystem::path TableStorage::indexPathFor(const std::filesystem::path& dbPath) {
+namespace {
+
+// The companion file with `extension` (upper case) of the table, in the letter case of the
+// table's own extension unless a file of another case exists.
+std::filesystem::path companionPath(const std::filesystem::path& dbPath, const std::string& extension) {
     auto candidate = dbPath;
-    const auto extension = dbPath.extension().string();
-    const bool lower = !extension.empty() && std::islower(static_cast<unsigned char>(extension.back()));
-    candidate.replace_extension(lower ? ".px" : ".PX");
+    const auto own = dbPath.extension().string();
+    const bool lower = !own.empty() && std::islower(static_cast<unsigned char>(own.back()));
+    std::string wanted = extension;
+    if (lower) {
+        for (auto& c : wanted) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    candidate.replace_extension(wanted);
     return resolveForCreate(candidate);
+}
+
+} // namespace
+
+std::filesystem::path TableStorage::indexPathFor(const std::filesystem::path& dbPath) {
+    return companionPath(dbPath, ".PX");
+}
+
+std::filesystem::path TableStorage::blobPathFor(const std::filesystem::path& dbPath) {
+    return companionPath(dbPath, ".MB");
 }
 
 std::filesystem::path TableStorage::lockPathFor(const std::filesystem::path& dbPath) {
@@ -100,6 +120,7 @@ TableStorage::TableStorage(const std::filesystem::path& dbPath)
         return *resolved;
     }())
     , m_pxPath(indexPathFor(m_dbPath))
+    , m_blobPath(blobPathFor(m_dbPath))
     , m_journalPath(journalPathFor(m_dbPath))
     , m_lockPath(lockPathFor(m_dbPath)) {}
 
@@ -299,6 +320,9 @@ TableStorage::Snapshot TableStorage::read() {
         snapshot.db = File(m_dbPath, File::Mode::ReadOnly).readAll();
         if (sideFileExists(m_pxPath)) {
             snapshot.px = File(m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+        }
+        if (sideFileExists(m_blobPath)) {
+            snapshot.blobs = File(m_blobPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
         }
         snapshot.sequence = sequence();
         if (snapshot.sequence != before) {

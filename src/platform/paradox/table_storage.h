@@ -40,10 +40,13 @@ public:
 
     const std::filesystem::path& dbPath() const { return m_dbPath; }
     const std::filesystem::path& pxPath() const { return m_pxPath; }
+    const std::filesystem::path& blobPath() const { return m_blobPath; }
 
     struct Snapshot {
         std::vector<std::uint8_t> db;
         std::optional<std::vector<std::uint8_t>> px;
+        // The blob file of a table with memo or blob fields; the engine only reads it.
+        std::optional<std::vector<std::uint8_t>> blobs;
         std::uint64_t sequence = 0;
     };
     // One whole committed state of the table.
@@ -80,8 +83,9 @@ public:
     // its permissions); the old table's journal and, for a table without key, its index go.
     static void createFiles(const std::filesystem::path& dbPath, const std::vector<std::uint8_t>& db,
                             const std::optional<std::vector<std::uint8_t>>& px);
-    // The .PX, lock and journal names that belong to a .DB path.
+    // The .PX, .MB, lock and journal names that belong to a .DB path.
     static std::filesystem::path indexPathFor(const std::filesystem::path& dbPath);
+    static std::filesystem::path blobPathFor(const std::filesystem::path& dbPath);
     static std::filesystem::path lockPathFor(const std::filesystem::path& dbPath);
     static std::filesystem::path journalPathFor(const std::filesystem::path& dbPath);
 
@@ -106,6 +110,7 @@ private:
 
     std::filesystem::path m_dbPath;
     std::filesystem::path m_pxPath;
+    std::filesystem::path m_blobPath;
     std::filesystem::path m_journalPath;
     std::filesystem::path m_lockPath;
     std::optional<File> m_lockFile;

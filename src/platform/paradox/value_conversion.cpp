@@ -227,6 +227,10 @@ int compareStoredField(const FieldDef& field, const std::uint8_t* a, const std::
 }
 
 std::string formatText(const FieldDef& field, const Value& storedValue) {
+    if (const auto* text = std::get_if<std::string>(&storedValue); text != nullptr && !field.isKnownType()) {
+        // Memo fields, read from the blob file, are the only text of a type outside FieldType.
+        return *text;
+    }
     if (isNull(storedValue) || !field.isKnownType()) {
         return {};
     }
