@@ -1,9 +1,11 @@
 // Carrying the latest intraday quote of every instrument into the daily history tables: the
 // day's price into Aktien.db, the day's volume into Volumen.db, one record per instrument and day.
 #include "tracker/tosp_form.h"
+#include "ui/dialogs.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QStringList>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -109,6 +111,9 @@ void TOSP_Form::EintragenClick() {
     };
     showProgress(QStringLiteral("Übertrage die letzten Intraday-Kurse"));
 
+    // Each instrument is guarded on its own; what failed is said once the walk is over.
+    QStringList failed;
+    QString firstReason;
     for (views.instruments.first(); !views.instruments.eof(); views.instruments.next()) {
         views.quotes.last();
         LatestQuote latest;
@@ -125,12 +130,29 @@ void TOSP_Form::EintragenClick() {
                              QString::fromStdString(views.instruments.field("FirmenName").asString()));
             });
             recordVolume(views.volumes, latest);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A locked table or a clashing key costs this instrument its day, not the walk.
             views.prices.cancel();
             views.volumes.cancel();
+            failed << QString::fromStdString(views.instruments.field("FirmenName").asString());
+            if (firstReason.isEmpty()) {
+                firstReason = QString::fromUtf8(error.what());
+            }
         }
     }
+    if (!failed.isEmpty()) {
+        reportUnrecordedInstruments(failed, firstReason);
+    }
+}
+
+void TOSP_Form::reportUnrecordedInstruments(const QStringList& instruments, const QString& reason) {
+    constexpr int namesShown = 10;
+    QString names = instruments.mid(0, namesShown).join(QStringLiteral(", "));
+    if (instruments.size() > namesShown) {
+        names += QStringLiteral(" und %1 weitere").arg(instruments.size() - namesShown);
+    }
+    ui::dialogs().showMessage(
+        this, QStringLiteral("Die Tageskurse von %1 wurden nicht eingetragen.\n\n%2").arg(names, reason));
 }
 
 } // namespace marlovex::tracker

@@ -15,6 +15,7 @@
 #include "ui/mdi_child_form.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -142,6 +143,8 @@ public:
 
     // Daily recording of every instrument's latest quote into Aktien.db and Volumen.db.
     void EintragenClick();
+    // Names the instruments whose day could not be recorded, and the first reason.
+    void reportUnrecordedInstruments(const QStringList& instruments, const QString& reason);
 
     // Hand-over to the price messenger and entries in the intraday analysis table.
     void KursinMessagereintragen1Click(QObject* sender);

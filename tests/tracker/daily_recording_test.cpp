@@ -226,7 +226,12 @@ TEST_F(DailyRecordingTest, AClashingKeyCostsOnlyThatInstrumentItsDay) {
     addVolume(daxNumber, december(3), 800000);
 
     press();
-    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+    // One message at the end names both instruments that missed their day.
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith(
+        "Die Tageskurse von DAX Call 20000, Bayer wurden nicht eingetragen."))
+        << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].contains("Schlüssel")) << m_dialogs.messages[0].toStdString();
     EXPECT_EQ(m_window->Label65->text(), "Übertrage Kurse von DAX");
     EXPECT_EQ(prices(), (Rows{"17 2026-12-04 1.2", "17 2026-12-05 1.4", "575200 2026-12-04 45.2",
                               "846900 2026-12-04 20100"}));
@@ -234,7 +239,7 @@ TEST_F(DailyRecordingTest, AClashingKeyCostsOnlyThatInstrumentItsDay) {
                                "846900 2026-12-03 800000", "846900 2026-12-04 950000"}));
 }
 
-TEST_F(DailyRecordingTest, TablesLockedByAnotherWriterAreLeftAloneWithoutAMessage) {
+TEST_F(DailyRecordingTest, TablesLockedByAnotherWriterAreLeftAloneAndTheMissedDaysReported) {
     m_day.addQuote(bayerNumber, 10, 0, 0, 45.2, 30000);
     addVolume(bayerNumber, december(3), 25000);
     m_day.addQuote(daxNumber, 9, 10, 0, 20100.0, 950000);
@@ -246,6 +251,11 @@ TEST_F(DailyRecordingTest, TablesLockedByAnotherWriterAreLeftAloneWithoutAMessag
     }
     EXPECT_EQ(prices(), (Rows{"17 2026-12-04 1.6", "575200 2026-12-04 45.2", "846900 2026-12-04 20100"}));
     EXPECT_EQ(volumes(), (Rows{"575200 2026-12-03 25000", "846900 2026-12-03 800000"}));
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Die Tageskurse von Bayer, DAX wurden nicht eingetragen."))
+        << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].contains("Volumen.db")) << m_dialogs.messages[0].toStdString();
+    m_dialogs.messages.clear();
 
     // A price that cannot be written holds back the instrument's volume too, while Bayer, whose
     // price stands, gets its volume.
@@ -258,11 +268,16 @@ TEST_F(DailyRecordingTest, TablesLockedByAnotherWriterAreLeftAloneWithoutAMessag
     EXPECT_EQ(prices(), (Rows{"17 2026-12-04 1.6", "575200 2026-12-04 45.2", "846900 2026-12-04 20100"}));
     EXPECT_EQ(volumes(),
               (Rows{"575200 2026-12-03 25000", "575200 2026-12-04 30000", "846900 2026-12-03 800000"}));
-    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Die Tageskurse von DAX wurden nicht eingetragen."))
+        << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].contains("Aktien.db")) << m_dialogs.messages[0].toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    // Nothing was left pending: with the locks gone the next press catches up.
+    // Nothing was left pending: with the locks gone the next press catches up, without a word.
+    m_dialogs.messages.clear();
     press();
+    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
     EXPECT_EQ(prices(), (Rows{"17 2026-12-04 1.6", "575200 2026-12-04 45.2", "846900 2026-12-04 20200"}));
     EXPECT_EQ(volumes(), (Rows{"575200 2026-12-03 25000", "575200 2026-12-04 30000",
                                "846900 2026-12-03 800000", "846900 2026-12-04 1000000"}));
