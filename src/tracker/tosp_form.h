@@ -101,6 +101,8 @@ public:
     void FormCreate();
     // Applies the stored settings; runs when the window is shown for the first time.
     void FormShow();
+    // Names, in one message, the settings that could not be read and were left at their default.
+    void reportSettingProblems(const QStringList& problems);
     void FormResize();
     void MDIClose(ui::CloseAction& action);
     void DiagrammEigenschaften1Click();

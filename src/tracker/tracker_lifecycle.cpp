@@ -20,15 +20,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStringList>
 #include <QTableView>
 #include <QToolButton>
+#include <optional>
 
 namespace marlovex::tracker {
 namespace {
 
 const std::string registryKey = "\\SOFTWARE\\Brelmund\\Marlovex";
 
-// Reads each value only when it is there; a value of another type is the registry's error.
+// Reads each value only when it is there. A value of another type spoils only itself: it is
+// noted for one message, and its default applies.
 class SettingsReader {
 public:
     explicit SettingsReader(registry::Registry& registry)
@@ -36,25 +39,46 @@ public:
 
     bool has(const std::string& name) const { return m_registry.valueExists(name); }
 
-    template <typename Apply> void integer(const std::string& name, Apply&& apply) const {
-        if (has(name)) {
-            apply(m_registry.readInteger(name));
+    template <typename Apply> void integer(const std::string& name, Apply&& apply) {
+        if (const auto value = read(name, &registry::Registry::readInteger)) {
+            apply(*value);
         }
     }
-    template <typename Apply> void boolean(const std::string& name, Apply&& apply) const {
-        if (has(name)) {
-            apply(m_registry.readBool(name));
+    template <typename Apply> void boolean(const std::string& name, Apply&& apply) {
+        if (const auto value = read(name, &registry::Registry::readBool)) {
+            apply(*value);
         }
     }
-    std::string text(const std::string& name, const std::string& fallback) const {
-        return has(name) ? m_registry.readString(name) : fallback;
+    std::string text(const std::string& name, const std::string& fallback) {
+        return read(name, &registry::Registry::readString).value_or(fallback);
     }
-    double floating(const std::string& name, double fallback) const {
-        return has(name) ? m_registry.readFloat(name) : fallback;
+    std::optional<std::string> text(const std::string& name) {
+        return read(name, &registry::Registry::readString);
+    }
+    double floating(const std::string& name, double fallback) {
+        return read(name, &registry::Registry::readFloat).value_or(fallback);
     }
 
+    // The messages of the values that could not be read, one line each.
+    const QStringList& problems() const { return m_problems; }
+
 private:
+    template <typename Value>
+    std::optional<Value> read(const std::string& name,
+                              Value (registry::Registry::*reader)(const std::string&) const) {
+        if (!has(name)) {
+            return std::nullopt;
+        }
+        try {
+            return (m_registry.*reader)(name);
+        } catch (const registry::RegistryError& error) {
+            m_problems << QString::fromUtf8(error.what());
+            return std::nullopt;
+        }
+    }
+
     registry::Registry& m_registry;
+    QStringList m_problems;
 };
 
 } // namespace
@@ -80,7 +104,7 @@ void TOSP_Form::FormCreate() {
 
     registry::Registry registry(m_environment.registryFile);
     registry.openKey(registryKey, true);
-    const SettingsReader settings(registry);
+    SettingsReader settings(registry);
     DatenPath = paths::withTrailingSeparator(settings.text("Datenpath", AppDir + "Daten/"));
     session.setNetFileDir(DatenPath);
 
@@ -115,18 +139,19 @@ void TOSP_Form::FormCreate() {
     tables.Table4.close();
     tables.linkTable4();
 
-    if (settings.has("OS_Option")) {
+    if (const auto warrant = settings.text("OS_Option")) {
         tables.Table3.open();
-        tables.Table3.findKey({paradox::Value(registry.readString("OS_Option"))});
+        tables.Table3.findKey({paradox::Value(*warrant)});
         Button1->setText(QString::fromStdString(tables.Table3.field("FirmenName").asString()));
         tables.Table1.open();
     }
-    if (settings.has("OS_Basis")) {
+    if (const auto underlying = settings.text("OS_Basis")) {
         tables.Table5.open();
-        tables.Table5.findKey({paradox::Value(registry.readString("OS_Basis"))});
+        tables.Table5.findKey({paradox::Value(*underlying)});
         Button2->setText(QString::fromStdString(tables.Table5.field("FirmenName").asString()));
         tables.Table2.open();
     }
+    reportSettingProblems(settings.problems());
     // The restored pair's quotes are there already: list and chart show them at once, not only
     // after the first tick.
     refreshQuoteViews();
@@ -139,7 +164,7 @@ void TOSP_Form::FormShow() {
         return;
     }
     registry.openKey(registryKey, false);
-    const SettingsReader settings(registry);
+    SettingsReader settings(registry);
 
     settings.integer("OS_Width", [this](int value) { setWidth(value); });
     settings.integer("OS_Height", [this](int value) { setHeight(value); });
@@ -176,12 +201,21 @@ void TOSP_Form::FormShow() {
     }
     DBChart1->setWarrantAxisInverted(OSAchseinvertiert1->isChecked());
     registry.closeKey();
+    reportSettingProblems(settings.problems());
 
     if (tables.Table1.active()) {
         Edit1->setText(fieldText(tables.Table1, "Kurs"));
     }
     if (tables.Table2.active()) {
         Edit2->setText(fieldText(tables.Table2, "Kurs"));
+    }
+}
+
+void TOSP_Form::reportSettingProblems(const QStringList& problems) {
+    if (!problems.isEmpty()) {
+        ui::dialogs().showMessage(this, QStringLiteral("Diese Einstellungen wurden übergangen; es gilt ihre "
+                                                       "Vorgabe:\n\n") +
+                                            problems.join(QLatin1Char('\n')));
     }
 }
 

@@ -216,11 +216,25 @@ TEST_F(TrackerWindowTest, ShowingAppliesTheStoredSettingsInOrder) {
     EXPECT_EQ(window->DBChart1->Series1->pen().width(), 2);
 }
 
-TEST_F(TrackerWindowTest, AStoredValueOfTheWrongTypeIsReported) {
-    settings().writeString("OS_Width", "breit");
+TEST_F(TrackerWindowTest, AStoredValueOfTheWrongTypeSpoilsOnlyItself) {
+    rememberCallOnDax();
+    registry::Registry stored = settings();
+    stored.writeInteger("Bank", 1);
+    stored.writeFloat("Makler", 0.8);
+    stored.writeString("OS_Width", "breit");
+    stored.writeInteger("OS_Height", 400);
     auto window = createWindow();
-    ASSERT_EQ(m_dialogs.messages.size(), 1);
-    EXPECT_TRUE(m_dialogs.messages[0].contains("OS_Width")) << m_dialogs.messages[0].toStdString();
+
+    // Each phase says once which values it passed over; nothing else is held up by them.
+    ASSERT_EQ(m_dialogs.messages.size(), 2);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("'Bank'")) << m_dialogs.messages[0].toStdString();
+    EXPECT_FALSE(m_dialogs.messages[0].contains("Makler")) << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[1].contains("'OS_Width'")) << m_dialogs.messages[1].toStdString();
+    EXPECT_DOUBLE_EQ(window->BankFee, 0.0);
+    EXPECT_DOUBLE_EQ(window->MaklerFee, 0.8);
+    EXPECT_EQ(window->Button1->text(), "DAX Call 20000");
+    EXPECT_TRUE(window->tables.Table1.active());
+    EXPECT_EQ(window->height(), 400);
 }
 
 TEST_F(TrackerWindowTest, ResizingLaysTheButtonBarOutAroundItsMiddle) {
