@@ -5,6 +5,7 @@
 #include "platform/registry/registry.h"
 #include "tracker/tosp_form.h"
 #include "tracker/tracker_chart.h"
+#include "ui/dialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
 #include <array>
 
 namespace marlovex::frame {
@@ -122,6 +124,8 @@ void TMainForm::FileSaveItemClick() {
     if (!settings.openKey(workspaceKey, true)) {
         return;
     }
+    // One commit: another instance saving at the same moment must not mix its windows in.
+    settings.beginBatch();
     const QList<QWidget*> forms = childForms();
     int index = 0;
     for (QWidget* form : forms) {
@@ -137,6 +141,7 @@ void TMainForm::FileSaveItemClick() {
         settings.writeInteger("ShowWinWidth", width());
         settings.writeInteger("ShowWinHeight", height());
     }
+    settings.commitBatch();
     settings.closeKey();
 }
 
@@ -146,18 +151,23 @@ void TMainForm::FileOpenItemClick() {
         return;
     }
     settings.openKey(workspaceKey, false);
-    const int count = settings.valueExists("ManageCount") ? settings.readInteger("ManageCount") : 0;
+    const int storedCount = settings.valueExists("ManageCount") ? settings.readInteger("ManageCount") : 0;
+    const int count = std::clamp(storedCount, 0, maximumRestoredWindows);
+    if (storedCount > count) {
+        ui::dialogs().showMessage(
+            this, tooManyWindows(QStringLiteral("Der gespeicherte Arbeitsbereich"), storedCount));
+    }
     if (settings.valueExists("ShowWinWidth")) {
-        resize(settings.readInteger("ShowWinWidth"), height());
+        setFrameWidth(settings.readInteger("ShowWinWidth"));
     }
     if (settings.valueExists("ShowWinHeight")) {
-        resize(width(), settings.readInteger("ShowWinHeight"));
+        setFrameHeight(settings.readInteger("ShowWinHeight"));
     }
     if (settings.valueExists("ShowWinTop")) {
-        move(x(), settings.readInteger("ShowWinTop"));
+        setFrameTop(settings.readInteger("ShowWinTop"));
     }
     if (settings.valueExists("ShowWinLeft")) {
-        move(settings.readInteger("ShowWinLeft"), y());
+        setFrameLeft(settings.readInteger("ShowWinLeft"));
     }
     if (settings.valueExists("ManageMax") && settings.readBool("ManageMax")) {
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -170,6 +180,10 @@ void TMainForm::FileOpenItemClick() {
     // Back-most first, so that the window saved in front is opened last and ends in front.
     for (int index = count - 1; index >= 0; --index) {
         const WindowValues values(settings, index);
+        // A window of which nothing was saved is no window to restore.
+        if (!values.has("ManageOT") && !values.has("ManageTitle")) {
+            continue;
+        }
         const QString title =
             values.has("ManageTitle") ? QString::fromStdString(values.text("ManageTitle")) : QString();
         ChartInterval = (60000 / count) * (index + 1);

@@ -104,7 +104,7 @@ bool Registry::openKey(const std::string& key, bool create) {
     if (!normalized.empty() && !committedDocument().containsKey(keyPath)) {
         if (!create)
             return false;
-        commitChange([&](RegDocument& document) {
+        commitChange([keyPath](RegDocument& document) {
             if (document.containsKey(keyPath))
                 return false;
             document.sectionFor(keyPath);
@@ -196,13 +196,11 @@ bool Registry::deleteValue(const std::string& name) {
     if (!valueExists(name))
         return false;
     const std::string keyPath = currentKeyPath();
-    bool deleted = false;
-    commitChange([&](RegDocument& document) {
+    commitChange([keyPath, name](RegDocument& document) {
         RegSection* section = document.findSection(keyPath);
-        deleted = section != nullptr && section->eraseValue(name);
-        return deleted;
+        return section != nullptr && section->eraseValue(name);
     });
-    return deleted;
+    return true;
 }
 
 const RegDocument& Registry::committedDocument() const {
@@ -244,7 +242,30 @@ std::string Registry::currentKeyPath() const {
     return keyPathOf(m_currentKey);
 }
 
-void Registry::commitChange(const std::function<bool(RegDocument&)>& change) {
+void Registry::beginBatch() {
+    m_batch.emplace();
+}
+
+void Registry::commitBatch() {
+    if (!m_batch) {
+        return;
+    }
+    const std::vector<Change> changes = std::move(*m_batch);
+    m_batch.reset();
+    commitChange([&changes](RegDocument& document) {
+        bool changed = false;
+        for (const Change& change : changes) {
+            changed = change(document) || changed;
+        }
+        return changed;
+    });
+}
+
+void Registry::commitChange(const Change& change) {
+    if (m_batch) {
+        m_batch->push_back(change);
+        return;
+    }
     createParentDirectories(m_file);
     const ExclusiveFileLock lock(lockFileOf(m_file));
     // Always re-read under the lock, even when the cached stamp matches: a freed inode can be
@@ -264,7 +285,9 @@ void Registry::writeValue(const std::string& name, ValueData data) {
     if (hasLineBreak(name))
         throw RegistryError("Der Wertname " + quoted(name) + " enthält einen Zeilenumbruch.");
     const std::string keyPath = currentKeyPath();
-    commitChange([&](RegDocument& document) { return document.sectionFor(keyPath).setValue(name, data); });
+    commitChange([keyPath, name, data = std::move(data)](RegDocument& document) {
+        return document.sectionFor(keyPath).setValue(name, data);
+    });
 }
 
 } // namespace marlovex::registry

@@ -69,9 +69,19 @@ public:
     void writeBool(const std::string& name, bool value);
     void writeFloat(const std::string& name, double value);
     void writeBinaryData(const std::string& name, const std::vector<std::uint8_t>& value);
+    // Returns false when the value does not exist.
     bool deleteValue(const std::string& name);
 
+    // Collects the writes and deletions that follow until commitBatch(), which applies them in
+    // one replacement of the file: another process sees all of them or none, so two instances
+    // saving a workspace at once never mix their values. Reads meanwhile see the file without
+    // them; a batch not committed when the object goes is dropped.
+    void beginBatch();
+    void commitBatch();
+
 private:
+    using Change = std::function<bool(RegDocument&)>;
+
     // The parsed file and the stamp of the version it came from; no stamp while there is no file.
     struct CachedDocument {
         std::optional<FileStamp> stamp;
@@ -85,13 +95,14 @@ private:
     std::string currentKeyPath() const;
     // Under the writers' lock: re-reads the file, applies `change` and, when it reports a change,
     // replaces the file.
-    void commitChange(const std::function<bool(RegDocument&)>& change);
+    void commitChange(const Change& change);
     void writeValue(const std::string& name, ValueData data);
 
     std::filesystem::path m_file;
     std::string m_currentKey;
     bool m_keyOpen = false;
     mutable CachedDocument m_cache;
+    std::optional<std::vector<Change>> m_batch;
 };
 
 } // namespace marlovex::registry

@@ -1,7 +1,10 @@
 #include "platform/registry/registry.h"
 #include "support/temp_directory.h"
 
+#include <atomic>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -87,6 +90,65 @@ TEST(RegistryConcurrency, TwoObjectsInOneProcessLoseNoValue) {
     EXPECT_TRUE(succeeded[0]);
     EXPECT_TRUE(succeeded[1]);
     expectAllValues(file, 2, count);
+}
+
+// Two instances saving their workspaces at once: whoever commits last, the file holds one
+// instance's whole workspace, never a count of one with the windows of the other.
+TEST(RegistryConcurrency, ABatchIsSeenWholeOrNotAtAll) {
+    const TempDirectory directory;
+    const std::filesystem::path file = directory.path() / "Marlovex.reg";
+    constexpr int rounds = 60;
+    const auto saveWorkspace = [&](int instance, int windows) {
+        Registry registry(file);
+        registry.openKey(settingsKey, true);
+        for (int round = 0; round < rounds; ++round) {
+            registry.beginBatch();
+            registry.writeInteger("ManageCount", windows);
+            for (int window = 0; window < windows; ++window) {
+                registry.writeString("ManageTitle" + std::to_string(window),
+                                     "Instanz" + std::to_string(instance));
+            }
+            registry.commitBatch();
+        }
+    };
+    std::atomic<bool> writing = true;
+    int mixed = 0;
+    int looks = 0;
+    {
+        std::jthread first([&] { saveWorkspace(1, 3); });
+        std::jthread second([&] { saveWorkspace(2, 5); });
+        // Looks at the committed file between the writers' commits, whole each time.
+        std::jthread reader([&] {
+            while (writing) {
+                std::ifstream in(file, std::ios::binary);
+                const std::string text((std::istreambuf_iterator<char>(in)),
+                                       std::istreambuf_iterator<char>());
+                if (text.empty()) {
+                    continue;
+                }
+                const RegDocument document = parseRegFile(text, file);
+                const RegSection* section =
+                    document.findSection("HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex");
+                if (section == nullptr || section->findValue("ManageCount") == nullptr) {
+                    continue;
+                }
+                ++looks;
+                const auto count = std::get<std::uint32_t>(section->findValue("ManageCount")->data);
+                const std::string expected = count == 3 ? "Instanz1" : "Instanz2";
+                for (std::uint32_t window = 0; window < count; ++window) {
+                    const RegValue* title = section->findValue("ManageTitle" + std::to_string(window));
+                    if (title == nullptr || std::get<std::string>(title->data) != expected) {
+                        ++mixed;
+                    }
+                }
+            }
+        });
+        first.join();
+        second.join();
+        writing = false;
+    }
+    EXPECT_GT(looks, 0);
+    EXPECT_EQ(mixed, 0);
 }
 
 } // namespace
