@@ -22,6 +22,8 @@ function(marlovex_test name)
     if(ARG_QT)
         target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/qt_test_main.cpp)
         target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Test)
+        target_compile_definitions(${name} PRIVATE
+            OFFSCREEN_SCREEN_CONFIG="${PROJECT_SOURCE_DIR}/tests/support/offscreen_screen.json")
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()

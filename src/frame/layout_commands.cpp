@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <cerrno>
 #include <fstream>
+#include <span>
 #include <sstream>
 
 namespace marlovex::frame {
@@ -114,14 +115,21 @@ void TMainForm::AutoOpen() {
     if (layout.header.maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
-    resize(layout.header.width, height());
-    resize(width(), layout.header.height);
-    move(x(), layout.header.top);
-    move(layout.header.left, y());
+    setFrameWidth(layout.header.width);
+    setFrameHeight(layout.header.height);
+    setFrameTop(layout.header.top);
+    setFrameLeft(layout.header.left);
 
     const int count = layout.header.count;
+    std::span<const LayoutRecord> records(layout.records);
+    if (records.size() > static_cast<std::size_t>(maximumRestoredWindows)) {
+        ui::dialogs().showMessage(
+            this, tooManyWindows(QStringLiteral("Die Layoutdatei ") + QFileInfo(fileName).fileName(),
+                                 static_cast<qint64>(records.size())));
+        records = records.first(maximumRestoredWindows);
+    }
     int position = 0;
-    for (const LayoutRecord& record : layout.records) {
+    for (const LayoutRecord& record : records) {
         ++position;
         if (const auto* saved = std::get_if<TrackerRecord>(&record)) {
             OSToolOpen(QString::fromStdString(saved->underlying), QString::fromStdString(saved->warrant));

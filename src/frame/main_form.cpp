@@ -9,6 +9,7 @@
 #include "platform/registry/registry.h"
 #include "ui/error_display.h"
 #include "ui/image_list.h"
+#include "ui/screen_bounds.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -44,6 +45,13 @@ bool intradayTableExists(const QString& directory) {
 }
 
 } // namespace
+
+QString tooManyWindows(const QString& source, qint64 count) {
+    return QStringLiteral("%1 nennt %2 Fenster; geöffnet werden nur die ersten %3.")
+        .arg(source)
+        .arg(count)
+        .arg(maximumRestoredWindows);
+}
 
 FrameEnvironment processEnvironment(const QStringList& parameters) {
     FrameEnvironment environment;
@@ -119,16 +127,16 @@ void TMainForm::FormCreate() {
                       ? fromStd(paths::withTrailingSeparator(registry.readString("Datenpath")))
                       : defaultDataDir;
         if (registry.valueExists("ShowWinWidth")) {
-            resize(registry.readInteger("ShowWinWidth"), height());
+            setFrameWidth(registry.readInteger("ShowWinWidth"));
         }
         if (registry.valueExists("ShowWinHeight")) {
-            resize(width(), registry.readInteger("ShowWinHeight"));
+            setFrameHeight(registry.readInteger("ShowWinHeight"));
         }
         if (registry.valueExists("ShowWinTop")) {
-            move(x(), registry.readInteger("ShowWinTop"));
+            setFrameTop(registry.readInteger("ShowWinTop"));
         }
         if (registry.valueExists("ShowWinLeft")) {
-            move(registry.readInteger("ShowWinLeft"), y());
+            setFrameLeft(registry.readInteger("ShowWinLeft"));
         }
         if (registry.valueExists("ShowWinMax") && registry.readBool("ShowWinMax")) {
             setWindowState(windowState() | Qt::WindowMaximized);
@@ -170,6 +178,24 @@ void TMainForm::FormCreate() {
     ChartInterval = 1000;
     m_timer1->setInterval(1000);
     m_timer1->start();
+}
+
+// Sizes and positions from settings and layout files are kept to the screen: a damaged or
+// foreign file must not ask for a window of gigabytes or one out of reach.
+void TMainForm::setFrameWidth(int width) {
+    resize(ui::extentOnScreen(width, ui::availableScreenArea(this).width()), height());
+}
+
+void TMainForm::setFrameHeight(int height) {
+    resize(width(), ui::extentOnScreen(height, ui::availableScreenArea(this).height()));
+}
+
+void TMainForm::setFrameTop(int top) {
+    move(x(), ui::positionOnScreen(top, 0, ui::availableScreenArea(this).height()));
+}
+
+void TMainForm::setFrameLeft(int left) {
+    move(ui::positionOnScreen(left, width(), ui::availableScreenArea(this).width()), y());
 }
 
 void TMainForm::Timer1Timer() {

@@ -45,6 +45,14 @@ struct FrameEnvironment {
 // directory, and the given parameters.
 FrameEnvironment processEnvironment(const QStringList& parameters);
 
+// At most this many windows come back from a layout file or the workspace: a damaged or hostile
+// file could otherwise ask for windows without end.
+inline constexpr int maximumRestoredWindows = 64;
+
+// The message for a `source` ("Die Layoutdatei Morgen.QVZ") that names `count` windows, more than
+// are restored.
+QString tooManyWindows(const QString& source, qint64 count);
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 
@@ -98,6 +106,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Frame bounds from settings and layout files, kept to the screen.
+    void setFrameWidth(int width);
+    void setFrameHeight(int height);
+    void setFrameTop(int top);
+    void setFrameLeft(int left);
+
     void createActions();
     void createMenus();
     void createToolBar();

@@ -1,5 +1,7 @@
 #include "ui/mdi_child_form.h"
 
+#include "ui/screen_bounds.h"
+
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 
@@ -22,27 +24,31 @@ QRect MdiChildForm::bounds() const {
 }
 
 void MdiChildForm::setBounds(const QRect& bounds) {
-    boundsHolder()->setGeometry(bounds);
+    setWidth(bounds.width());
+    setHeight(bounds.height());
+    setLeft(bounds.x());
+    setTop(bounds.y());
 }
 
 void MdiChildForm::setLeft(int left) {
     QWidget* holder = boundsHolder();
-    holder->move(left, holder->y());
+    holder->move(positionOnScreen(left, holder->width(), availableScreenArea(this).width()), holder->y());
 }
 
 void MdiChildForm::setTop(int top) {
     QWidget* holder = boundsHolder();
-    holder->move(holder->x(), top);
+    // The title bar stays below the top edge, where the window can be dragged back.
+    holder->move(holder->x(), positionOnScreen(top, 0, availableScreenArea(this).height()));
 }
 
 void MdiChildForm::setWidth(int width) {
     QWidget* holder = boundsHolder();
-    holder->resize(width, holder->height());
+    holder->resize(extentOnScreen(width, availableScreenArea(this).width()), holder->height());
 }
 
 void MdiChildForm::setHeight(int height) {
     QWidget* holder = boundsHolder();
-    holder->resize(holder->width(), height);
+    holder->resize(holder->width(), extentOnScreen(height, availableScreenArea(this).height()));
 }
 
 void MdiChildForm::setCaption(const QString& caption) {

@@ -31,7 +31,8 @@ public:
     // The sub-window that holds this form inside the frame, or nullptr before it is placed.
     QMdiSubWindow* subWindow() const;
 
-    // The window's bounds inside the frame (the sub-window's, once placed).
+    // The window's bounds inside the frame (the sub-window's, once placed). Set bounds are kept
+    // to the screen (see screen_bounds.h).
     QRect bounds() const;
     void setBounds(const QRect& bounds);
     void setLeft(int left);

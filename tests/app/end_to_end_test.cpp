@@ -1,5 +1,6 @@
 // The whole road of a quote: the frame opens a tracker, whose ticks start the real import
 // program, which stores quotes that the next ticks show in the list.
+#include "companion/http_get_form.h"
 #include "frame/main_form.h"
 #include "platform/paradox/table.h"
 #include "platform/registry/registry.h"
@@ -10,7 +11,6 @@
 #include "tracker/tosp_form.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -33,14 +33,19 @@ std::size_t quotesOf(const std::filesystem::path& directory, std::int64_t instru
     return count;
 }
 
-// The import program runs on its own; wait until it has stored what the tick asked for.
+// Imports started by the tracker and not yet reported back to it.
+int runningImports = 0;
+
+// The import program runs on its own; wait until it has stored what the tick asked for and the
+// tracker has heard it end, as it would between two ticks.
 bool waitForQuotes(const std::filesystem::path& directory, std::size_t warrant, std::size_t underlying) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (quotesOf(directory, warrantNumber) >= warrant && quotesOf(directory, daxNumber) >= underlying) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (runningImports == 0 && quotesOf(directory, warrantNumber) >= warrant &&
+            quotesOf(directory, daxNumber) >= underlying) {
             return true;
         }
-        QThread::msleep(20);
     }
     return false;
 }
@@ -68,6 +73,16 @@ TEST(EndToEndTest, ImportedQuotesReachTheTrackersList) {
     environment.trackerEnvironment = tracker::TrackerEnvironment::ofProcess();
     environment.trackerEnvironment.registryFile = settingsFile;
     environment.trackerEnvironment.programDir = LORQUIN_DIR;
+    environment.trackerEnvironment.startProgram = [](QObject* owner, const std::string& program,
+                                                     const std::vector<std::string>& arguments,
+                                                     const tracker::ProgramFinished& finished) {
+        ++runningImports;
+        tracker::startWatchedProgram(owner, program, arguments,
+                                     [finished](const tracker::ProgramOutcome& outcome) {
+                                         --runningImports;
+                                         finished(outcome);
+                                     });
+    };
     frame::TMainForm frame(environment);
     frame.show();
 
@@ -85,7 +100,11 @@ TEST(EndToEndTest, ImportedQuotesReachTheTrackersList) {
     EXPECT_GE(tracker->DataSource1->rowCount(), 1 + 3);
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join("|").toStdString();
     tracker->SpeedButton1Click(tracker);
-    waitForQuotes(day.directory(), 2 + 4, 2 + 4);
+    ASSERT_TRUE(waitForQuotes(day.directory(), 2 + 4, 2 + 4));
+    // The real program reports the time of what it stored.
+    const QString status = tracker->findChild<companion::THttpGetForm*>()->statusPanelText(0) + ' ' +
+                           tracker->findChild<companion::THttpGetForm*>()->statusPanelText(1);
+    EXPECT_TRUE(status.contains("Import fertig letzter Kurs ")) << status.toStdString();
 }
 
 } // namespace

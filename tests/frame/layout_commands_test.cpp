@@ -3,6 +3,8 @@
 #include "tracker/tosp_form.h"
 #include "tracker/tracker_chart.h"
 #include "ui/error_display.h"
+#include "ui/mdi_child_form.h"
+#include "ui/screen_bounds.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -267,6 +269,58 @@ TEST_F(LayoutCommandsTest, PutAndFeesFlagsComeBackAsSavedInBothStates) {
     roundTrip(false, false);
     roundTrip(true, true);
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+}
+
+TEST_F(LayoutCommandsTest, SizesAndCountsFromAFileAreKeptToTheScreen) {
+    const std::string huge = "2147483647";
+    m_home.writeFile("riesig.QVZ", "1\r\n0\r\n" + huge + "\r\n" + huge + "\r\n-" + huge + "\r\n" + huge +
+                                       "\r\nDAX\r\n" + huge + "\r\n" + huge + "\r\n" + huge + "\r\n-" + huge +
+                                       "\r\n");
+    auto frame = createFrame();
+    frame->OpenDialog.fileName = layoutPath("riesig.QVZ");
+    frame->AutoOpen();
+    const QRect screen = ui::availableScreenArea(frame.get());
+    EXPECT_LE(frame->width(), screen.width());
+    EXPECT_LE(frame->height(), screen.height());
+    EXPECT_GE(frame->y(), 0);
+    EXPECT_LT(frame->x(), screen.width());
+    ASSERT_EQ(frame->childForms().size(), 1);
+    const QRect chart = qobject_cast<ui::MdiChildForm*>(frame->childForms().front())->bounds();
+    EXPECT_LE(chart.width(), screen.width());
+    EXPECT_LE(chart.height(), screen.height());
+    EXPECT_LT(chart.x(), screen.width());
+    EXPECT_GE(chart.y(), 0);
+
+    std::string many = "100\r\n0\r\n900\r\n600\r\n0\r\n0\r\n";
+    for (int record = 0; record < 100; ++record) {
+        many += "DAX\r\n400\r\n300\r\n0\r\n0\r\n";
+    }
+    m_home.writeFile("viele.QVZ", many);
+    auto crowded = createFrame();
+    crowded->OpenDialog.fileName = layoutPath("viele.QVZ");
+    crowded->AutoOpen();
+    EXPECT_EQ(crowded->childForms().size(), maximumRestoredWindows);
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_EQ(m_dialogs.messages[0],
+              "Die Layoutdatei viele.QVZ nennt 100 Fenster; geöffnet werden nur die ersten 64.");
+}
+
+TEST_F(LayoutCommandsTest, AWorkspaceCountWithoutEndRestoresOnlyTheSavedWindows) {
+    registry::Registry settings = registryAtKey();
+    settings.writeInteger("ManageCount", 0x7fffffff);
+    settings.writeInteger("ShowWinWidth", 0x7fffffff);
+    for (int index = 0; index < 2; ++index) {
+        settings.writeBool("ManageOT" + std::to_string(index), false);
+        settings.writeString("ManageTitle" + std::to_string(index), index == 0 ? "DAX" : "Bayer");
+    }
+    auto frame = createFrame();
+    m_dialogs.messages.clear();
+    frame->FileOpenItemClick();
+    ASSERT_EQ(frame->childForms().size(), 2);
+    EXPECT_LE(frame->width(), ui::availableScreenArea(frame.get()).width());
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_EQ(m_dialogs.messages[0],
+              "Der gespeicherte Arbeitsbereich nennt 2147483647 Fenster; geöffnet werden nur die ersten 64.");
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A desktop-sized screen: windows are kept to the screen, and the offscreen platform's own
+    // is only 800 x 800.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" OFFSCREEN_SCREEN_CONFIG);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
