@@ -1,5 +1,6 @@
 // "Speichern unter..." and "Öffnen von...": the arrangement of all windows in a layout file.
 #include "companion/intraday_form.h"
+#include "frame/export_consent.h"
 #include "frame/layout_file.h"
 #include "frame/main_form.h"
 #include "platform/common/error.h"
@@ -128,6 +129,7 @@ void TMainForm::AutoOpen() {
                                  static_cast<qint64>(records.size())));
         records = records.first(maximumRestoredWindows);
     }
+    ExportConsent exportConsent(this);
     int position = 0;
     for (const LayoutRecord& record : records) {
         ++position;
@@ -187,6 +189,7 @@ void TMainForm::AutoOpen() {
         if (saved.percent) {
             chart->percentMenuItem()->setChecked(*saved.percent);
         }
+        exportConsent.confirm(*chart);
     }
 }
 

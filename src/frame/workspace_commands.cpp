@@ -1,6 +1,7 @@
 // "Speichern" and "Öffnen": the workspace of all windows in the settings, under the same key as
 // every other setting, as families of values numbered by window (ManageTitle0, ManageTitle1, ...).
 #include "companion/intraday_form.h"
+#include "frame/export_consent.h"
 #include "frame/main_form.h"
 #include "platform/registry/registry.h"
 #include "tracker/tosp_form.h"
@@ -174,6 +175,7 @@ void TMainForm::FileOpenItemClick() {
     }
     NewChartDblClick = true;
 
+    ExportConsent exportConsent(this);
     // A tracker without its names takes those of the tracker restored before it.
     QString underlying;
     QString warrant;
@@ -249,6 +251,7 @@ void TMainForm::FileOpenItemClick() {
         if (values.has("ManageDDE")) {
             chart->ddeMenuItem()->setChecked(values.boolean("ManageDDE"));
         }
+        exportConsent.confirm(*chart);
     }
     settings.closeKey();
 }

@@ -2,13 +2,16 @@
 #include "companion/quote_export.h"
 #include "platform/common/error.h"
 #include "support/qt_printers.h"
+#include "support/temp_directory.h"
 #include "support/trading_day.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <qcustomplot.h>
 #include <sstream>
 
@@ -78,6 +81,30 @@ TEST_F(QuoteSourceTest, AChartWithoutItsTablesSaysWhyInsteadOfFailing) {
     EXPECT_FALSE(form.statusLine()->isHidden());
     EXPECT_TRUE(form.statusLine()->text().contains("Firma.db")) << form.statusLine()->text().toStdString();
     EXPECT_EQ(form.chart()->graph(0)->dataCount(), 0);
+}
+
+TEST(QuoteExportTest, ReplacesOnlyAQuoteFileThatAnExportWrote) {
+    const testing_support::TempDirectory directory;
+    const std::vector<ChartQuote> quotes{{46360.375, 1.25}};
+    const std::filesystem::path earlier =
+        directory.writeFile("dax.csv", "Zeit;Kurs\r\n03.12.2026 09:00:00;1\r\n");
+    exportQuotes(earlier, quotes, {});
+    EXPECT_EQ(contentsOf(earlier), "Zeit;Kurs\r\n04.12.2026 09:00:00;1,25\r\n");
+
+    const std::filesystem::path victim = directory.writeFile(".bashrc", "export PATH=$HOME/bin:$PATH\n");
+    try {
+        exportQuotes(victim, quotes, {});
+        FAIL() << "a file that is no quote file was replaced";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Die Datei " + victim.string() +
+                      " ist keine Kursdatei dieses Programms und wird nicht überschrieben.");
+    }
+    EXPECT_EQ(contentsOf(victim), "export PATH=$HOME/bin:$PATH\n");
+    // A directory is no quote file either, and no temporary file is left behind.
+    std::filesystem::create_directory(directory.path() / "ordner.csv");
+    EXPECT_THROW(exportQuotes(directory.path() / "ordner.csv", quotes, {}), Error);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory.path()), {}), 3);
 }
 
 TEST(QuoteExportTest, WritesTheLocalesNumbersAndReportsAFileItCannotWrite) {

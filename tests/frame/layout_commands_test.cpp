@@ -15,10 +15,17 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace marlovex::frame {
 namespace {
+
+std::string contentsOf(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrder) {
     auto frame = createFrame();
@@ -269,6 +276,40 @@ TEST_F(LayoutCommandsTest, PutAndFeesFlagsComeBackAsSavedInBothStates) {
     roundTrip(false, false);
     roundTrip(true, true);
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+}
+
+TEST_F(LayoutCommandsTest, ALayoutThatSwitchesExportOnAsksOncePerFile) {
+    const std::filesystem::path victim = m_home.writeFile("Dokumente/brief.txt", "Lieber Robin,\n");
+    const std::string chart = "DIAGRAMM\r\nDAX\r\n400\r\n300\r\n0\r\n0\r\n5\r\nclWhite\r\n" +
+                              victim.string() + "\r\nTrue\r\nFalse\r\nFalse\r\n";
+    m_home.writeFile("fremd.QVZ", "2\r\n0\r\n900\r\n600\r\n0\r\n0\r\n" + chart + chart);
+
+    auto frame = createFrame();
+    m_dialogs.yesNoAnswers = {false};
+    frame->OpenDialog.fileName = layoutPath("fremd.QVZ");
+    frame->AutoOpen();
+    ASSERT_EQ(frame->childForms().size(), 2);
+    EXPECT_EQ(m_dialogs.questions,
+              QStringList{QString::fromStdString("Kurse nach " + victim.string() + " exportieren?")});
+    for (QWidget* window : frame->childForms()) {
+        auto* declined = qobject_cast<companion::TIntradayForm*>(window);
+        EXPECT_FALSE(declined->exportMenuItem()->isChecked());
+        declined->SpeedButton1Click(frame.get());
+    }
+    EXPECT_EQ(contentsOf(victim), "Lieber Robin,\n");
+
+    // Agreed, the export is on; still, a file that is no quote file is never replaced.
+    auto agreeing = createFrame();
+    m_dialogs.questions.clear();
+    m_dialogs.yesNoAnswers = {true};
+    agreeing->OpenDialog.fileName = layoutPath("fremd.QVZ");
+    agreeing->AutoOpen();
+    EXPECT_EQ(m_dialogs.questions.size(), 1);
+    auto* chartWindow = qobject_cast<companion::TIntradayForm*>(agreeing->childForms().front());
+    EXPECT_TRUE(chartWindow->exportMenuItem()->isChecked());
+    m_dialogs.messages.clear();
+    ui::runHandler([&] { chartWindow->SpeedButton1Click(agreeing.get()); });
+    EXPECT_EQ(contentsOf(victim), "Lieber Robin,\n");
 }
 
 TEST_F(LayoutCommandsTest, SizesAndCountsFromAFileAreKeptToTheScreen) {
