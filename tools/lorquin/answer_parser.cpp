@@ -1,6 +1,7 @@
 #include "lorquin/answer_parser.h"
 
 #include "lorquin/import_error.h"
+#include "lorquin/text_lines.h"
 
 #include <charconv>
 #include <cmath>
@@ -28,15 +29,6 @@ std::string shown(std::string_view text) {
         result += "...";
     }
     return "'" + result + "'";
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
 }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
@@ -184,14 +176,7 @@ std::vector<SourceRow> parseCsv(std::string_view answer, const SourceConfig& con
     std::size_t priceIndex = 0;
     std::optional<std::size_t> volumeIndex;
     int lineNumber = 0;
-    std::size_t start = 0;
-    while (start < answer.size()) {
-        auto end = answer.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = answer.size();
-        }
-        const auto line = trimmed(answer.substr(start, end - start));
-        start = end + 1;
+    for (const std::string_view line : trimmedLines(answer)) {
         ++lineNumber;
         if (line.empty()) {
             continue;

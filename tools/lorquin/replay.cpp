@@ -1,6 +1,7 @@
 #include "lorquin/replay.h"
 
 #include "lorquin/import_error.h"
+#include "lorquin/text_lines.h"
 #include "platform/paths/file_names.h"
 
 #include <charconv>
@@ -12,15 +13,6 @@ namespace marlovex::lorquin {
 namespace {
 
 constexpr int millisecondsPerSecond = 1000;
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
 
 std::vector<std::string_view> splitFields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -107,14 +99,7 @@ std::optional<std::filesystem::path> findReplayFile(const std::filesystem::path&
 std::vector<ReplayLine> parseReplayText(std::string_view text, const std::string& fileName) {
     std::vector<ReplayLine> lines;
     int lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        auto end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
-        const auto line = trimmed(text.substr(start, end - start));
-        start = end + 1;
+    for (const std::string_view line : trimmedLines(text)) {
         ++lineNumber;
         if (line.empty() || line.front() == '#') {
             continue;

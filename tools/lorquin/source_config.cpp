@@ -1,6 +1,7 @@
 #include "lorquin/source_config.h"
 
 #include "lorquin/import_error.h"
+#include "lorquin/text_lines.h"
 #include "platform/paths/file_names.h"
 
 #include <algorithm>
@@ -15,15 +16,6 @@ namespace {
 
 // A configuration file is a few lines; anything far larger is not one, and is not read whole.
 constexpr std::size_t maximumFileSize = 1024 * 1024;
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
 
 std::string lowerCase(std::string_view text) {
     std::string result(text);
@@ -54,15 +46,9 @@ public:
         if (m_text.starts_with("\xEF\xBB\xBF")) {
             m_text.remove_prefix(3);
         }
-        std::size_t start = 0;
-        while (start < m_text.size()) {
-            auto end = m_text.find('\n', start);
-            if (end == std::string_view::npos) {
-                end = m_text.size();
-            }
+        for (const std::string_view line : trimmedLines(m_text)) {
             ++m_lineNumber;
-            readLine(trimmed(m_text.substr(start, end - start)));
-            start = end + 1;
+            readLine(line);
         }
         m_lineNumber = 0;
         checkComplete();
