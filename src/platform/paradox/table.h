@@ -195,6 +195,9 @@ private:
     void reloadAfterFailure();
     // Commits the image's changes with a primary index that matches them; the write lock is held.
     void commitImage();
+    // Takes the write lock, brings the image up to what is committed, applies `change` to it and
+    // commits; a failure restores the committed state before it is passed on.
+    void commitUnderWriteLock(const std::function<void()>& change);
     void relocate(std::span<const std::uint8_t> record);
     void fillMasterLink();
     std::size_t locateForWrite(const std::vector<std::uint8_t>& original) const;

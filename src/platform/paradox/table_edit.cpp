@@ -385,34 +385,39 @@ void Table::commitImage() {
     m_sequence = m_storage->sequence();
 }
 
+void Table::commitUnderWriteLock(const std::function<void()>& change) {
+    TableStorage::WriteLock lock(*m_storage);
+    // Another program may have written since this view last read the table.
+    if (m_storage->sequence() != m_sequence) {
+        load();
+        buildOrder();
+    }
+    try {
+        change();
+        commitImage();
+    } catch (...) {
+        reloadAfterFailure();
+        throw;
+    }
+}
+
 void Table::post() {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert) {
         throw TableError("In der Tabelle " + describe() +
                          " kann nichts gespeichert werden: es wird kein Datensatz bearbeitet.");
     }
     const auto record = m_buffer;
-    {
-        TableStorage::WriteLock lock(*m_storage);
-        if (m_storage->sequence() != m_sequence) {
-            load();
-            buildOrder();
+    commitUnderWriteLock([&] {
+        std::size_t row = 0;
+        if (m_state == DataSetState::Insert) {
+            row = m_image->insert(record);
+        } else {
+            row = m_image->replace(locateForWrite(m_original), record);
         }
-        try {
-            std::size_t row = 0;
-            if (m_state == DataSetState::Insert) {
-                row = m_image->insert(record);
-            } else {
-                row = m_image->replace(locateForWrite(m_original), record);
-            }
-            m_record = {};
-            const auto stored = m_image->record(row);
-            m_buffer.assign(stored.begin(), stored.end());
-            commitImage();
-        } catch (...) {
-            reloadAfterFailure();
-            throw;
-        }
-    }
+        m_record = {};
+        const auto stored = m_image->record(row);
+        m_buffer.assign(stored.begin(), stored.end());
+    });
     const auto written = m_buffer;
     m_state = DataSetState::Browse;
     m_buffer.clear();
@@ -446,26 +451,15 @@ void Table::appendRecords(const std::vector<std::vector<Value>>& records) {
         encoded.push_back(std::move(record));
     }
     std::vector<std::uint8_t> written;
-    {
-        TableStorage::WriteLock lock(*m_storage);
-        if (m_storage->sequence() != m_sequence) {
-            load();
-            buildOrder();
+    commitUnderWriteLock([&] {
+        std::size_t row = 0;
+        for (const auto& record : encoded) {
+            row = m_image->insert(record);
         }
-        try {
-            std::size_t row = 0;
-            for (const auto& record : encoded) {
-                row = m_image->insert(record);
-            }
-            m_record = {};
-            const auto stored = m_image->record(row);
-            written.assign(stored.begin(), stored.end());
-            commitImage();
-        } catch (...) {
-            reloadAfterFailure();
-            throw;
-        }
-    }
+        m_record = {};
+        const auto stored = m_image->record(row);
+        written.assign(stored.begin(), stored.end());
+    });
     relocate(written);
 }
 
@@ -478,21 +472,10 @@ void Table::deleteRecord() {
     const auto current = recordAtPosition(m_position);
     const std::vector<std::uint8_t> original(current.begin(), current.end());
     const auto oldPosition = m_position;
-    {
-        TableStorage::WriteLock lock(*m_storage);
-        if (m_storage->sequence() != m_sequence) {
-            load();
-            buildOrder();
-        }
-        try {
-            m_image->erase(locateForWrite(original));
-            m_record = {};
-            commitImage();
-        } catch (...) {
-            reloadAfterFailure();
-            throw;
-        }
-    }
+    commitUnderWriteLock([&] {
+        m_image->erase(locateForWrite(original));
+        m_record = {};
+    });
     buildOrder();
     computeRange();
     // The cursor moves to the row that followed the deleted one, or to the new last row.
