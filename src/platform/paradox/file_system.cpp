@@ -239,12 +239,6 @@ std::size_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> out) cons
     return done;
 }
 
-std::vector<std::uint8_t> File::readAll() const {
-    std::vector<std::uint8_t> data(size());
-    data.resize(readAt(0, data));
-    return data;
-}
-
 void File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
     std::size_t done = 0;
     while (done < data.size()) {

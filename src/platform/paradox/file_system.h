@@ -66,7 +66,12 @@ public:
     std::uint64_t size() const;
     // Reads up to out.size() bytes at `offset`; returns the count read (short at the end).
     std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
-    std::vector<std::uint8_t> readAll() const;
+    // The whole file, into any vector of bytes (a table file goes into FileBytes).
+    template <typename Buffer = std::vector<std::uint8_t>> Buffer readAll() const {
+        Buffer data(size());
+        data.resize(readAt(0, data));
+        return data;
+    }
     void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data);
     void truncate(std::uint64_t size);
     void sync();

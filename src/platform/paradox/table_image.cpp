@@ -13,7 +13,10 @@ constexpr std::size_t kBlockHeader = layout::kBlockHeaderSize;
 
 } // namespace
 
-TableImage::TableImage(std::vector<std::uint8_t> dbBytes, std::string fileName)
+TableImage::TableImage(std::span<const std::uint8_t> dbBytes, std::string fileName)
+    : TableImage(FileBytes(dbBytes.begin(), dbBytes.end()), std::move(fileName)) {}
+
+TableImage::TableImage(FileBytes dbBytes, std::string fileName)
     : m_fileName(std::move(fileName))
     , m_bytes(std::move(dbBytes))
     , m_header(parseDbHeader(m_bytes, m_fileName)) {

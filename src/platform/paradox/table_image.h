@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/paradox/errors.h"
+#include "platform/paradox/file_bytes.h"
 #include "platform/paradox/table_format.h"
 
 #include <cstdint>
@@ -26,7 +27,8 @@ class TableImage {
 public:
     // Parses and validates a whole .DB file. Throws CorruptTableError naming `fileName` when the
     // header, the block chain, the record count or the key order is unsound.
-    TableImage(std::vector<std::uint8_t> dbBytes, std::string fileName);
+    TableImage(FileBytes dbBytes, std::string fileName);
+    TableImage(std::span<const std::uint8_t> dbBytes, std::string fileName);
 
     // The bytes of a new, empty table.
     static std::vector<std::uint8_t> emptyTable(const TableSchema& schema, const std::string& tableName);
@@ -60,7 +62,7 @@ public:
     // The fault is a German clause that can follow "Die Tabelle … ist beschädigt: ".
     std::optional<std::string> primaryIndexFault(std::span<const std::uint8_t> pxBytes) const;
 
-    const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
+    const FileBytes& bytes() const { return m_bytes; }
     // The pages changed since the last markClean(), each with its bytes before the change (empty
     // for pages beyond the file's former end).
     struct PageChange {
@@ -102,7 +104,7 @@ private:
     TableError missingRecord(std::size_t row) const;
 
     std::string m_fileName;
-    std::vector<std::uint8_t> m_bytes;
+    FileBytes m_bytes;
     DbHeader m_header;
     std::vector<int> m_fieldOffsets;
     int m_keySize = 0;

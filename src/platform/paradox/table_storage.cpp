@@ -317,7 +317,7 @@ TableStorage::Snapshot TableStorage::read() {
             continue;
         }
         Snapshot snapshot;
-        snapshot.db = File(m_dbPath, File::Mode::ReadOnly).readAll();
+        snapshot.db = File(m_dbPath, File::Mode::ReadOnly).readAll<FileBytes>();
         if (sideFileExists(m_pxPath)) {
             snapshot.px = File(m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
         }
@@ -330,16 +330,19 @@ TableStorage::Snapshot TableStorage::read() {
         }
         if (journal) {
             // A writer died inside its commit: read the table as it was before.
-            for (const auto& entry : journal->entries) {
-                if (entry.target != kTargetDb && !snapshot.px) {
-                    continue;
-                }
-                auto& target = entry.target == kTargetDb ? snapshot.db : *snapshot.px;
+            const auto restore = [](auto& target, const auto& entry) {
                 if (target.size() < entry.offset + entry.before.size()) {
                     target.resize(entry.offset + entry.before.size());
                 }
                 std::copy(entry.before.begin(), entry.before.end(),
                           target.begin() + static_cast<std::ptrdiff_t>(entry.offset));
+            };
+            for (const auto& entry : journal->entries) {
+                if (entry.target == kTargetDb) {
+                    restore(snapshot.db, entry);
+                } else if (snapshot.px) {
+                    restore(*snapshot.px, entry);
+                }
             }
             snapshot.db.resize(journal->dbSize);
             if (!journal->pxExisted) {
@@ -508,7 +511,7 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
     image.markClean();
 }
 
-void TableStorage::createFiles(const std::filesystem::path& dbPath, const std::vector<std::uint8_t>& db,
+void TableStorage::createFiles(const std::filesystem::path& dbPath, std::span<const std::uint8_t> db,
                                const std::optional<std::vector<std::uint8_t>>& px) {
     std::optional<TableStorage> previous;
     if (resolveExisting(dbPath)) {
@@ -530,7 +533,7 @@ void TableStorage::createFiles(const std::filesystem::path& dbPath, const std::v
     const auto permissions = previous ? std::optional(previous->m_writeLock->permissions()) : std::nullopt;
     // Written under unique temporary names and renamed, so a crash never leaves half a table
     // behind, and a name planted in the directory cannot redirect the write.
-    const auto writeWhole = [&](const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    const auto writeWhole = [&](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
         auto file = File::createUnique(path);
         try {
             if (permissions) {

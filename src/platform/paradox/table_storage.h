@@ -28,6 +28,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace marlovex::paradox {
@@ -43,7 +44,7 @@ public:
     const std::filesystem::path& blobPath() const { return m_blobPath; }
 
     struct Snapshot {
-        std::vector<std::uint8_t> db;
+        FileBytes db;
         std::optional<std::vector<std::uint8_t>> px;
         // The blob file of a table with memo or blob fields; the engine only reads it.
         std::optional<std::vector<std::uint8_t>> blobs;
@@ -81,7 +82,7 @@ public:
 
     // Writes a new table's files, replacing a table of that name under its write lock (and with
     // its permissions); the old table's journal and, for a table without key, its index go.
-    static void createFiles(const std::filesystem::path& dbPath, const std::vector<std::uint8_t>& db,
+    static void createFiles(const std::filesystem::path& dbPath, std::span<const std::uint8_t> db,
                             const std::optional<std::vector<std::uint8_t>>& px);
     // The .PX, .MB, lock and journal names that belong to a .DB path.
     static std::filesystem::path indexPathFor(const std::filesystem::path& dbPath);

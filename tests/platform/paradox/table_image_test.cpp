@@ -167,7 +167,7 @@ protected:
         for (int i = 0; i < 600; ++i) {
             image.insert(quote(image, i % 3, i * 1.0, i));
         }
-        m_bytes = image.bytes();
+        m_bytes.assign(image.bytes().begin(), image.bytes().end());
         m_index = image.buildPrimaryIndex();
     }
 
