@@ -10,6 +10,7 @@
 #include "lorquin/command_line.h"
 #include "lorquin/data_directory.h"
 #include "lorquin/import_error.h"
+#include "lorquin/quote_source.h"
 #include "lorquin/quote_store.h"
 #include "lorquin/replay.h"
 #include "lorquin/simulation.h"
@@ -21,6 +22,7 @@
 
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,13 @@ void reportLastQuote(lorquin::QuoteStore& store, std::int64_t number, marlovex::
 void importQuote(std::int64_t number, const std::string& argv0) {
     const std::string dataDirectory =
         lorquin::dataDirectory(lorquin::programDirectory(argv0), marlovex::registry::defaultRegistryFile());
+    // Read first, so that what a fetch needs is being prepared while the tables are read.
+    const auto configFile = lorquin::findSourceConfig(dataDirectory);
+    std::optional<lorquin::SourceConfig> config;
+    if (configFile) {
+        config = lorquin::readSourceConfig(*configFile);
+        lorquin::prepareFetch(config->url);
+    }
     const auto instrument = market::findInstrument(dataDirectory, number);
     if (!instrument) {
         throw lorquin::ImportError(
@@ -70,9 +79,8 @@ void importQuote(std::int64_t number, const std::string& argv0) {
     }
     lorquin::QuoteStore store(dataDirectory);
     const auto now = marlovex::formats::now();
-    if (const auto configFile = lorquin::findSourceConfig(dataDirectory)) {
-        lorquin::importFromSource(lorquin::readSourceConfig(*configFile), configFile->string(), number, store,
-                                  now);
+    if (config) {
+        lorquin::importFromSource(*config, configFile->string(), number, store, now);
     } else if (const auto file = lorquin::findReplayFile(dataDirectory, number)) {
         const auto quote =
             lorquin::nextReplayQuote(lorquin::readReplayFile(*file), number, store.lastQuote(number), now);

@@ -1,11 +1,11 @@
 #include "lorquin/quote_source.h"
 
+#include "lorquin/http_library.h"
 #include "lorquin/import_error.h"
 #include "lorquin/url_text.h"
 #include "platform/common/system_error_text.h"
 
 #include <cerrno>
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -16,24 +16,6 @@ namespace {
 
 constexpr long maximumRedirects = 5;
 constexpr const char* sizeLimitText = "die Antwort ist größer als 4 MB";
-
-// libcurl's process-wide set-up, done once before the first transfer and undone at exit.
-class CurlLibrary {
-public:
-    CurlLibrary()
-        : m_code(curl_global_init(CURL_GLOBAL_DEFAULT)) {}
-    ~CurlLibrary() {
-        if (m_code == CURLE_OK) {
-            curl_global_cleanup();
-        }
-    }
-    CurlLibrary(const CurlLibrary&) = delete;
-    CurlLibrary& operator=(const CurlLibrary&) = delete;
-    bool ready() const { return m_code == CURLE_OK; }
-
-private:
-    CURLcode m_code;
-};
 
 class FileDescriptor {
 public:
@@ -64,7 +46,8 @@ std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* 
     return length;
 }
 
-std::string transferFailure(CURLcode code, const Body& body, std::chrono::seconds timeout) {
+std::string transferFailure(const HttpLibrary& curl, CURLcode code, const Body& body,
+                            std::chrono::seconds timeout) {
     switch (code) {
     case CURLE_WRITE_ERROR:
     case CURLE_FILESIZE_EXCEEDED:
@@ -89,44 +72,42 @@ std::string transferFailure(CURLcode code, const Body& body, std::chrono::second
     case CURLE_GOT_NOTHING:
         return "der Server hat ohne Antwort geschlossen";
     default:
-        return std::string("Übertragungsfehler (") + curl_easy_strerror(code) + ")";
+        return std::string("Übertragungsfehler (") + curl.easyStrerror(code) + ")";
     }
 }
 
 std::string fetchHttp(const std::string& url, std::chrono::seconds timeout) {
-    static const CurlLibrary library;
-    if (!library.ready()) {
-        throw ImportError("die HTTP-Bibliothek lässt sich nicht einrichten");
-    }
-    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), &curl_easy_cleanup);
+    const auto& library = httpLibrary();
+    const std::unique_ptr<CURL, decltype(library.easyCleanup)> handle(library.easyInit(),
+                                                                      library.easyCleanup);
     if (!handle) {
         throw ImportError("die HTTP-Bibliothek lässt sich nicht einrichten");
     }
     CURL* curl = handle.get();
     Body body;
     const auto agent = userAgent();
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, maximumRedirects);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count() * 1000));
+    library.easySetopt(curl, CURLOPT_URL, url.c_str());
+    library.easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    library.easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    library.easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    library.easySetopt(curl, CURLOPT_MAXREDIRS, maximumRedirects);
+    library.easySetopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    library.easySetopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    library.easySetopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count() * 1000));
     // Signals would be the only way to time out name resolution without a threaded resolver;
     // they are no business of a library inside a program, so libcurl must not use them.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maximumAnswerSize));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &appendToBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    const CURLcode code = curl_easy_perform(curl);
+    library.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    library.easySetopt(curl, CURLOPT_USERAGENT, agent.c_str());
+    library.easySetopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+    library.easySetopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maximumAnswerSize));
+    library.easySetopt(curl, CURLOPT_WRITEFUNCTION, &appendToBody);
+    library.easySetopt(curl, CURLOPT_WRITEDATA, &body);
+    const CURLcode code = library.easyPerform(curl);
     if (code != CURLE_OK) {
-        throw ImportError(transferFailure(code, body, timeout));
+        throw ImportError(transferFailure(library, code, body, timeout));
     }
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    library.easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     if (status >= 400) {
         throw ImportError("der Server antwortet mit HTTP-Status " + std::to_string(status));
     }
@@ -202,6 +183,12 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 std::string userAgent() {
     return std::string("Lorquin/") + MARLOVEX_VERSION + " (Marlovex Diagramm-Manager)";
+}
+
+void prepareFetch(const std::string& url) {
+    if (!startsWithIgnoringCase(url, "file://")) {
+        startLoadingHttpLibrary();
+    }
 }
 
 std::string fetchAnswer(const std::string& url, std::chrono::seconds timeout) {
