@@ -19,7 +19,7 @@ constexpr const char* libraryFile = "libcurl.so.4";
 class LoadedLibrary {
 public:
     LoadedLibrary() {
-        void* handle = ::dlopen(libraryFile, RTLD_NOW | RTLD_LOCAL);
+        void* handle = ::dlopen(libraryFile, RTLD_LAZY | RTLD_LOCAL);
         if (handle == nullptr) {
             const char* reason = ::dlerror();
             throw ImportError(std::string("die HTTP-Bibliothek ") + libraryFile + " lässt sich nicht laden" +
