@@ -1,11 +1,12 @@
 #include "platform/paradox/errors.h"
 
+#include "platform/paradox/file_system.h"
+
 namespace marlovex::paradox {
 
-TableError missingTableError(const std::filesystem::path& dbPath) {
+TableError missingTableError(Env& env, const std::filesystem::path& dbPath) {
     const auto directory = dbPath.parent_path();
-    std::error_code error;
-    if (!directory.empty() && !std::filesystem::is_directory(directory, error)) {
+    if (!directory.empty() && !isDirectory(env, directory)) {
         return TableError("Die Tabelle " + dbPath.string() + " existiert nicht: das Verzeichnis " +
                           directory.string() + " fehlt.");
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/common/error.h"
+#include "platform/env/env.h"
 
 #include <filesystem>
 
@@ -36,6 +37,6 @@ public:
 
 // The error for a table `dbPath` that is not there. When its directory is missing too, the
 // message says so: a wrong data directory is the likelier mistake than a lost table.
-TableError missingTableError(const std::filesystem::path& dbPath);
+TableError missingTableError(Env& env, const std::filesystem::path& dbPath);
 
 } // namespace marlovex::paradox

@@ -42,17 +42,19 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-std::optional<std::filesystem::path> resolveExisting(const std::filesystem::path& path) {
-    std::error_code error;
-    if (std::filesystem::exists(path, error)) {
+std::optional<std::filesystem::path> resolveExisting(Env& env, const std::filesystem::path& path) {
+    struct statx info {};
+    if (env.statx(AT_FDCWD, path, 0, 0, info) == 0) {
         return path;
     }
     const auto directory = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     const auto wanted = path.filename().string();
+    std::vector<std::string> names;
+    if (env.listDirectory(directory, names) != 0) {
+        return std::nullopt;
+    }
     std::optional<std::filesystem::path> found;
-    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
-         it.increment(error)) {
-        const auto name = it->path().filename().string();
+    for (const auto& name : names) {
         if (equalsIgnoringCase(name, wanted) && (!found || name < found->filename().string())) {
             found = path.has_parent_path() ? directory / name : std::filesystem::path(name);
         }
@@ -60,21 +62,26 @@ std::optional<std::filesystem::path> resolveExisting(const std::filesystem::path
     return found;
 }
 
-std::filesystem::path resolveForCreate(const std::filesystem::path& path) {
-    return resolveExisting(path).value_or(path);
+std::filesystem::path resolveForCreate(Env& env, const std::filesystem::path& path) {
+    return resolveExisting(env, path).value_or(path);
 }
 
-void syncDirectory(const std::filesystem::path& directory) {
+bool isDirectory(Env& env, const std::filesystem::path& path) {
+    struct statx info {};
+    return env.statx(AT_FDCWD, path, 0, STATX_TYPE, info) == 0 && S_ISDIR(info.stx_mode);
+}
+
+void syncDirectory(Env& env, const std::filesystem::path& directory) {
     const auto name = directory.empty() ? std::filesystem::path(".") : directory;
-    const int descriptor = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int descriptor = env.open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (descriptor < 0) {
         const int error = errno;
         throw TableError("Das Verzeichnis " + name.string() +
                          " kann nicht geöffnet werden: " + systemErrorText(error) + ".");
     }
-    const int result = ::fsync(descriptor);
+    const int result = env.fsync(descriptor);
     const int savedErrno = errno;
-    ::close(descriptor);
+    env.close(descriptor);
     if (result != 0) {
         throw TableError(
             "Das Verzeichnis " + name.string() +
@@ -82,31 +89,46 @@ void syncDirectory(const std::filesystem::path& directory) {
     }
 }
 
-std::optional<FileIdentity> identityAt(const std::filesystem::path& path, bool followLink) {
+std::error_code removeFile(Env& env, const std::filesystem::path& path) {
+    if (env.unlink(path) != 0 && errno != ENOENT) {
+        return {errno, std::generic_category()};
+    }
+    return {};
+}
+
+std::error_code renameFile(Env& env, const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (env.rename(from, to) != 0) {
+        return {errno, std::generic_category()};
+    }
+    return {};
+}
+
+std::optional<FileIdentity> identityAt(Env& env, const std::filesystem::path& path, bool followLink) {
     struct statx info {};
     const int flags = followLink ? 0 : AT_SYMLINK_NOFOLLOW;
-    if (::statx(AT_FDCWD, path.c_str(), flags, STATX_INO | STATX_BTIME, &info) != 0) {
+    if (env.statx(AT_FDCWD, path, flags, STATX_INO | STATX_BTIME, info) != 0) {
         return std::nullopt;
     }
     return toIdentity(info);
 }
 
-File::File(const std::filesystem::path& path, Mode mode, Links links)
-    : m_path(path) {
+File::File(Env& env, const std::filesystem::path& path, Mode mode, Links links)
+    : m_env(&env)
+    , m_path(path) {
     // O_NONBLOCK keeps a planted FIFO from blocking the open; regular files ignore it.
     const int common = O_CLOEXEC | (links == Links::Refuse ? O_NOFOLLOW | O_NONBLOCK : 0);
     switch (mode) {
     case Mode::ReadOnly:
-        m_descriptor = ::open(path.c_str(), common | O_RDONLY);
+        m_descriptor = m_env->open(path, common | O_RDONLY, 0);
         break;
     case Mode::ReadWrite:
-        m_descriptor = ::open(path.c_str(), common | O_RDWR);
+        m_descriptor = m_env->open(path, common | O_RDWR, 0);
         break;
     case Mode::Create:
         // Exclusive first, so that the handle knows whether it made the file (and may give it
         // the table's permissions).
         for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-            m_descriptor = ::open(path.c_str(), common | O_RDWR | O_CREAT | O_EXCL, 0666);
+            m_descriptor = m_env->open(path, common | O_RDWR | O_CREAT | O_EXCL, 0666);
             if (m_descriptor >= 0) {
                 m_created = true;
                 break;
@@ -114,7 +136,7 @@ File::File(const std::filesystem::path& path, Mode mode, Links links)
             if (errno != EEXIST) {
                 break;
             }
-            m_descriptor = ::open(path.c_str(), common | O_RDWR);
+            m_descriptor = m_env->open(path, common | O_RDWR, 0);
             if (m_descriptor >= 0 || errno != ENOENT) {
                 break;
             }
@@ -132,7 +154,7 @@ File::File(const std::filesystem::path& path, Mode mode, Links links)
     }
     if (links == Links::Refuse) {
         struct stat info {};
-        if (::fstat(m_descriptor, &info) != 0) {
+        if (m_env->fstat(m_descriptor, info) != 0) {
             fail("Die Datei {} kann nicht geprüft werden");
         }
         if (!S_ISREG(info.st_mode)) {
@@ -143,18 +165,17 @@ File::File(const std::filesystem::path& path, Mode mode, Links links)
     }
 }
 
-File File::createUnique(const std::filesystem::path& base) {
+File File::createUnique(Env& env, const std::filesystem::path& base) {
     std::random_device device;
     std::mt19937_64 random((static_cast<std::uint64_t>(device()) << 32) ^ device() ^
                            static_cast<std::uint64_t>(::getpid()));
-    File file;
+    File file(env);
     for (int attempt = 0; attempt < kUniqueNameAttempts; ++attempt) {
         std::array<char, 17> suffix{};
         std::snprintf(suffix.data(), suffix.size(), "%016llx", static_cast<unsigned long long>(random()));
         file.m_path = base;
         file.m_path += std::string(".") + suffix.data();
-        file.m_descriptor =
-            ::open(file.m_path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        file.m_descriptor = env.open(file.m_path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (file.m_descriptor >= 0) {
             file.m_created = true;
             return file;
@@ -169,20 +190,22 @@ File File::createUnique(const std::filesystem::path& base) {
 
 File::~File() {
     if (m_descriptor >= 0) {
-        ::close(m_descriptor);
+        m_env->close(m_descriptor);
     }
 }
 
 File::File(File&& other) noexcept
-    : m_path(std::move(other.m_path))
+    : m_env(other.m_env)
+    , m_path(std::move(other.m_path))
     , m_descriptor(std::exchange(other.m_descriptor, -1))
     , m_created(other.m_created) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         if (m_descriptor >= 0) {
-            ::close(m_descriptor);
+            m_env->close(m_descriptor);
         }
+        m_env = other.m_env;
         m_path = std::move(other.m_path);
         m_descriptor = std::exchange(other.m_descriptor, -1);
         m_created = other.m_created;
@@ -192,7 +215,7 @@ File& File::operator=(File&& other) noexcept {
 
 FileIdentity File::identity() const {
     struct statx info {};
-    if (::statx(m_descriptor, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &info) != 0) {
+    if (m_env->statx(m_descriptor, {}, AT_EMPTY_PATH, STATX_INO | STATX_BTIME, info) != 0) {
         fail("Die Datei {} kann nicht geprüft werden");
     }
     return toIdentity(info);
@@ -200,21 +223,21 @@ FileIdentity File::identity() const {
 
 unsigned File::permissions() const {
     struct stat info {};
-    if (::fstat(m_descriptor, &info) != 0) {
+    if (m_env->fstat(m_descriptor, info) != 0) {
         fail("Die Datei {} kann nicht geprüft werden");
     }
     return static_cast<unsigned>(info.st_mode) & kReadWriteBits;
 }
 
 void File::setPermissions(unsigned bits) {
-    if (::fchmod(m_descriptor, static_cast<mode_t>(bits & kReadWriteBits)) != 0) {
+    if (m_env->fchmod(m_descriptor, static_cast<mode_t>(bits & kReadWriteBits)) != 0) {
         fail("Die Zugriffsrechte der Datei {} können nicht gesetzt werden");
     }
 }
 
 std::uint64_t File::size() const {
     struct stat info {};
-    if (::fstat(m_descriptor, &info) != 0) {
+    if (m_env->fstat(m_descriptor, info) != 0) {
         fail("Die Größe der Datei {} kann nicht ermittelt werden");
     }
     return static_cast<std::uint64_t>(info.st_size);
@@ -223,8 +246,8 @@ std::uint64_t File::size() const {
 std::size_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
     std::size_t done = 0;
     while (done < out.size()) {
-        const auto count =
-            ::pread(m_descriptor, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        const auto count = m_env->pread(m_descriptor, out.data() + done, out.size() - done,
+                                        static_cast<off_t>(offset + done));
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -242,8 +265,8 @@ std::size_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> out) cons
 void File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
     std::size_t done = 0;
     while (done < data.size()) {
-        const auto count =
-            ::pwrite(m_descriptor, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+        const auto count = m_env->pwrite(m_descriptor, data.data() + done, data.size() - done,
+                                         static_cast<off_t>(offset + done));
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -255,13 +278,13 @@ void File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
 }
 
 void File::truncate(std::uint64_t size) {
-    if (::ftruncate(m_descriptor, static_cast<off_t>(size)) != 0) {
+    if (m_env->ftruncate(m_descriptor, static_cast<off_t>(size)) != 0) {
         fail("Die Datei {} kann nicht gekürzt werden");
     }
 }
 
 void File::sync() {
-    if (::fdatasync(m_descriptor) != 0) {
+    if (m_env->fdatasync(m_descriptor) != 0) {
         fail("Die Datei {} kann nicht auf den Datenträger geschrieben werden");
     }
 }
@@ -272,7 +295,7 @@ bool File::tryLockExclusive(std::uint64_t offset, std::uint64_t length) {
     lock.l_whence = SEEK_SET;
     lock.l_start = static_cast<off_t>(offset);
     lock.l_len = static_cast<off_t>(length);
-    if (::fcntl(m_descriptor, F_OFD_SETLK, &lock) == 0) {
+    if (m_env->lock(m_descriptor, F_OFD_SETLK, lock) == 0) {
         return true;
     }
     if (errno == EACCES || errno == EAGAIN) {
@@ -287,7 +310,7 @@ void File::unlock(std::uint64_t offset, std::uint64_t length) {
     lock.l_whence = SEEK_SET;
     lock.l_start = static_cast<off_t>(offset);
     lock.l_len = static_cast<off_t>(length);
-    ::fcntl(m_descriptor, F_OFD_SETLK, &lock);
+    m_env->lock(m_descriptor, F_OFD_SETLK, lock);
 }
 
 bool File::isLockedByOther(std::uint64_t offset, std::uint64_t length) const {
@@ -296,7 +319,7 @@ bool File::isLockedByOther(std::uint64_t offset, std::uint64_t length) const {
     lock.l_whence = SEEK_SET;
     lock.l_start = static_cast<off_t>(offset);
     lock.l_len = static_cast<off_t>(length);
-    if (::fcntl(m_descriptor, F_OFD_GETLK, &lock) != 0) {
+    if (m_env->lock(m_descriptor, F_OFD_GETLK, lock) != 0) {
         fail("Die Sperre der Datei {} kann nicht geprüft werden");
     }
     return lock.l_type != F_UNLCK;

@@ -1,8 +1,11 @@
-// The engine's only access to the file system: case-insensitive name resolution, and a file
-// handle with positioned reads and writes, durable syncs and advisory locks.
+// The engine's file handling on top of its Env: case-insensitive name resolution, and a file
+// handle with positioned reads and writes, durable syncs and advisory locks. Every call that
+// reaches the file system goes through the Env passed in.
 //
 // A File is owned by one thread at a time; distinct File objects may be used concurrently.
 #pragma once
+
+#include "platform/env/env.h"
 
 #include <cstdint>
 #include <ctime>
@@ -10,18 +13,25 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace marlovex::paradox {
 
 // The existing entry of `path`'s directory whose name equals `path`'s file name without regard
 // to letter case (the exact name wins); nullopt when there is none.
-std::optional<std::filesystem::path> resolveExisting(const std::filesystem::path& path);
+std::optional<std::filesystem::path> resolveExisting(Env& env, const std::filesystem::path& path);
 // The existing entry if there is one, otherwise `path` itself (for files about to be created).
-std::filesystem::path resolveForCreate(const std::filesystem::path& path);
+std::filesystem::path resolveForCreate(Env& env, const std::filesystem::path& path);
+
+bool isDirectory(Env& env, const std::filesystem::path& path);
 
 // Makes a rename, creation or removal in `directory` durable.
-void syncDirectory(const std::filesystem::path& directory);
+void syncDirectory(Env& env, const std::filesystem::path& directory);
+
+// Removes the file at `path`; no error when there is none.
+std::error_code removeFile(Env& env, const std::filesystem::path& path);
+std::error_code renameFile(Env& env, const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Which file a path or handle denotes. A file that was deleted and made anew has another
 // identity, even when the system reuses the inode number, as long as it records birth times.
@@ -36,7 +46,7 @@ struct FileIdentity {
 
 // The identity of the file at `path` (following a symbolic link there only with `followLink`);
 // nullopt when there is none.
-std::optional<FileIdentity> identityAt(const std::filesystem::path& path, bool followLink);
+std::optional<FileIdentity> identityAt(Env& env, const std::filesystem::path& path, bool followLink);
 
 class File {
 public:
@@ -46,10 +56,10 @@ public:
     // refuse links and anything but a regular file.
     enum class Links { Follow, Refuse };
 
-    File(const std::filesystem::path& path, Mode mode, Links links = Links::Follow);
+    File(Env& env, const std::filesystem::path& path, Mode mode, Links links = Links::Follow);
     // A new file beside `base` with a unique name "<base>.<random>", created exclusively: never
     // an existing entry, never through a link.
-    static File createUnique(const std::filesystem::path& base);
+    static File createUnique(Env& env, const std::filesystem::path& base);
     ~File();
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -88,8 +98,10 @@ private:
     // than a built text, so that nothing runs between the failed call and the reading of errno.
     [[noreturn]] void fail(const char* pattern) const;
 
-    File() = default;
+    explicit File(Env& env)
+        : m_env(&env) {}
 
+    Env* m_env;
     std::filesystem::path m_path;
     int m_descriptor = -1;
     bool m_created = false;

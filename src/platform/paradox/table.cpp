@@ -86,7 +86,7 @@ std::filesystem::path Table::tablePath() const {
     if (path.is_relative()) {
         path = m_directory / path;
     }
-    return resolveForCreate(withTableExtension(path));
+    return resolveForCreate(*m_env, withTableExtension(path));
 }
 
 std::string Table::describe() const {
@@ -168,7 +168,7 @@ void Table::open() {
         throw TableError("Im Verzeichnis " + m_directory.string() +
                          " kann keine Tabelle ohne Namen geöffnet werden.");
     }
-    m_storage = std::make_unique<TableStorage>(tablePath());
+    m_storage = std::make_unique<TableStorage>(tablePath(), *m_env);
     try {
         load();
         m_state = DataSetState::Browse;

@@ -13,6 +13,7 @@
 // threads or processes may use the same table at the same time.
 #pragma once
 
+#include "platform/env/env.h"
 #include "platform/paradox/field.h"
 #include "platform/paradox/table_format.h"
 
@@ -89,6 +90,9 @@ public:
     TableType tableType() const { return m_type; }
     // The path the view resolves its table name to (case-insensitively when it exists).
     std::filesystem::path tablePath() const;
+    // The file system the view and its table files use; the real one unless set. `env` must
+    // outlive the view. Takes effect at the next open().
+    void setEnv(Env& env) { m_env = &env; }
 
     // The order: an index name ("" = primary) or field names separated by ';'.
     void setIndexName(const std::string& name);
@@ -160,9 +164,10 @@ public:
     void renameTable(const std::string& newName);
     void deleteTable();
     static void createTable(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
-                            const std::vector<IndexDef>& indexes, int level = 7);
-    static void renameTable(const std::filesystem::path& path, const std::filesystem::path& newPath);
-    static void deleteTable(const std::filesystem::path& path);
+                            const std::vector<IndexDef>& indexes, int level = 7, Env& env = Env::posix());
+    static void renameTable(const std::filesystem::path& path, const std::filesystem::path& newPath,
+                            Env& env = Env::posix());
+    static void deleteTable(const std::filesystem::path& path, Env& env = Env::posix());
 
 private:
     friend class FieldRef;
@@ -209,6 +214,7 @@ private:
     std::span<const std::uint8_t> fieldBytes(std::size_t index) const;
     void writeValue(std::size_t index, const Value& value);
 
+    Env* m_env = &Env::posix();
     std::filesystem::path m_directory;
     std::string m_tableName;
     TableType m_type = TableType::Default;

@@ -511,7 +511,7 @@ void Table::refresh() {
 
 void Table::createTable(const std::vector<FieldDef>& fields, const std::vector<IndexDef>& indexes) {
     requireInactive("Die Tabelle {} kann nicht angelegt werden");
-    createTable(tablePath(), fields, indexes);
+    createTable(tablePath(), fields, indexes, TableSchema{}.level, *m_env);
 }
 
 void Table::renameTable(const std::string& newName) {
@@ -521,17 +521,17 @@ void Table::renameTable(const std::string& newName) {
         target = m_directory / target;
     }
     target = withTableExtension(target);
-    renameTable(tablePath(), target);
+    renameTable(tablePath(), target, *m_env);
     m_tableName = target.filename().string();
 }
 
 void Table::deleteTable() {
     requireInactive("Die Tabelle {} kann nicht gelöscht werden");
-    deleteTable(tablePath());
+    deleteTable(tablePath(), *m_env);
 }
 
 void Table::createTable(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
-                        const std::vector<IndexDef>& indexes, int level) {
+                        const std::vector<IndexDef>& indexes, int level, Env& env) {
     TableSchema schema;
     schema.level = level;
     schema.fields = fields;
@@ -549,10 +549,9 @@ void Table::createTable(const std::filesystem::path& path, const std::vector<Fie
         }
         schema.keyFieldCount = static_cast<int>(names.size());
     }
-    const auto target = resolveForCreate(path);
+    const auto target = resolveForCreate(env, path);
     if (const auto directory = target.parent_path(); !directory.empty()) {
-        std::error_code error;
-        if (!std::filesystem::is_directory(directory, error)) {
+        if (!isDirectory(env, directory)) {
             throw TableError("Die Tabelle " + target.string() +
                              " kann nicht angelegt werden: das Verzeichnis " + directory.string() +
                              " fehlt.");
@@ -567,25 +566,25 @@ void Table::createTable(const std::filesystem::path& path, const std::vector<Fie
     if (schema.keyFieldCount > 0) {
         px = TableImage(db, target.string()).buildPrimaryIndex();
     }
-    TableStorage::createFiles(target, db, px);
+    TableStorage::createFiles(target, db, px, env);
 }
 
-void Table::renameTable(const std::filesystem::path& path, const std::filesystem::path& newPath) {
-    const auto source = resolveExisting(path);
+void Table::renameTable(const std::filesystem::path& path, const std::filesystem::path& newPath, Env& env) {
+    const auto source = resolveExisting(env, path);
     if (!source) {
-        throw missingTableError(path);
+        throw missingTableError(env, path);
     }
-    if (resolveExisting(newPath)) {
+    if (resolveExisting(env, newPath)) {
         throw TableError("Die Tabelle " + source->string() +
                          " kann nicht umbenannt werden: " + newPath.string() + " existiert bereits.");
     }
-    TableStorage storage(*source);
+    TableStorage storage(*source, env);
     TableStorage::WriteLock lock(storage);
     // The table, its index and its blob file move together or not at all: a table whose
     // companions stayed behind (or went ahead) would no longer open or lose its memos.
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>> moves;
-    for (const auto& companion : {resolveExisting(TableStorage::indexPathFor(*source)),
-                                  resolveExisting(TableStorage::blobPathFor(*source))}) {
+    for (const auto& companion : {resolveExisting(env, TableStorage::indexPathFor(*source, env)),
+                                  resolveExisting(env, TableStorage::blobPathFor(*source, env))}) {
         if (companion) {
             auto target = newPath;
             target.replace_extension(companion->extension());
@@ -596,48 +595,45 @@ void Table::renameTable(const std::filesystem::path& path, const std::filesystem
     std::error_code error;
     std::size_t moved = 0;
     for (; moved < moves.size() && !error; ++moved) {
-        std::filesystem::rename(moves[moved].first, moves[moved].second, error);
+        error = renameFile(env, moves[moved].first, moves[moved].second);
     }
     if (error) {
         // The failed move is the last counted; the ones before it go back.
         for (std::size_t i = moved - 1; i-- > 0;) {
-            std::error_code ignored;
-            std::filesystem::rename(moves[i].second, moves[i].first, ignored);
+            renameFile(env, moves[i].second, moves[i].first);
         }
         throw TableError("Die Tabelle " + source->string() + " kann nicht in " + newPath.string() +
                          " umbenannt werden: " + systemErrorText(error) + ".");
     }
-    std::error_code ignored;
-    std::filesystem::remove(TableStorage::journalPathFor(*source), ignored);
-    syncDirectory(newPath.parent_path());
+    removeFile(env, TableStorage::journalPathFor(*source));
+    syncDirectory(env, newPath.parent_path());
 }
 
-void Table::deleteTable(const std::filesystem::path& path) {
-    const auto source = resolveExisting(path);
+void Table::deleteTable(const std::filesystem::path& path, Env& env) {
+    const auto source = resolveExisting(env, path);
     if (!source) {
-        throw missingTableError(path);
+        throw missingTableError(env, path);
     }
     {
-        TableStorage storage(*source);
+        TableStorage storage(*source, env);
         TableStorage::WriteLock lock(storage);
         std::error_code error;
-        for (const auto& companion : {resolveExisting(TableStorage::indexPathFor(*source)),
-                                      resolveExisting(TableStorage::blobPathFor(*source))}) {
+        for (const auto& companion : {resolveExisting(env, TableStorage::indexPathFor(*source, env)),
+                                      resolveExisting(env, TableStorage::blobPathFor(*source, env))}) {
             if (companion && !error) {
-                std::filesystem::remove(*companion, error);
+                error = removeFile(env, *companion);
             }
         }
         if (!error) {
-            std::filesystem::remove(*source, error);
+            error = removeFile(env, *source);
         }
         if (error) {
             throw TableError("Die Tabelle " + source->string() +
                              " kann nicht gelöscht werden: " + systemErrorText(error) + ".");
         }
-        std::error_code ignored;
-        std::filesystem::remove(TableStorage::journalPathFor(*source), ignored);
+        removeFile(env, TableStorage::journalPathFor(*source));
     }
-    syncDirectory(source->parent_path());
+    syncDirectory(env, source->parent_path());
 }
 
 } // namespace marlovex::paradox

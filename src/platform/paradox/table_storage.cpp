@@ -64,8 +64,8 @@ struct JournalEntry {
 };
 
 // Side files are looked at without following links: a link there is refused when opened.
-bool sideFileExists(const std::filesystem::path& path) {
-    return identityAt(path, false).has_value();
+bool sideFileExists(Env& env, const std::filesystem::path& path) {
+    return identityAt(env, path, false).has_value();
 }
 
 std::string busyMessage(const std::filesystem::path& dbPath) {
@@ -79,7 +79,8 @@ namespace {
 
 // The companion file with `extension` (upper case) of the table, in the letter case of the
 // table's own extension unless a file of another case exists.
-std::filesystem::path companionPath(const std::filesystem::path& dbPath, const std::string& extension) {
+std::filesystem::path companionPath(Env& env, const std::filesystem::path& dbPath,
+                                    const std::string& extension) {
     auto candidate = dbPath;
     const auto own = dbPath.extension().string();
     const bool lower = !own.empty() && std::islower(static_cast<unsigned char>(own.back()));
@@ -90,17 +91,17 @@ std::filesystem::path companionPath(const std::filesystem::path& dbPath, const s
         }
     }
     candidate.replace_extension(wanted);
-    return resolveForCreate(candidate);
+    return resolveForCreate(env, candidate);
 }
 
 } // namespace
 
-std::filesystem::path TableStorage::indexPathFor(const std::filesystem::path& dbPath) {
-    return companionPath(dbPath, ".PX");
+std::filesystem::path TableStorage::indexPathFor(const std::filesystem::path& dbPath, Env& env) {
+    return companionPath(env, dbPath, ".PX");
 }
 
-std::filesystem::path TableStorage::blobPathFor(const std::filesystem::path& dbPath) {
-    return companionPath(dbPath, ".MB");
+std::filesystem::path TableStorage::blobPathFor(const std::filesystem::path& dbPath, Env& env) {
+    return companionPath(env, dbPath, ".MB");
 }
 
 std::filesystem::path TableStorage::lockPathFor(const std::filesystem::path& dbPath) {
@@ -111,21 +112,22 @@ std::filesystem::path TableStorage::journalPathFor(const std::filesystem::path& 
     return withSuffix(dbPath, ".jnl");
 }
 
-TableStorage::TableStorage(const std::filesystem::path& dbPath)
-    : m_dbPath([&] {
-        auto resolved = resolveExisting(dbPath);
+TableStorage::TableStorage(const std::filesystem::path& dbPath, Env& env)
+    : m_env(env)
+    , m_dbPath([&] {
+        auto resolved = resolveExisting(env, dbPath);
         if (!resolved) {
-            throw missingTableError(dbPath);
+            throw missingTableError(env, dbPath);
         }
         return *resolved;
     }())
-    , m_pxPath(indexPathFor(m_dbPath))
-    , m_blobPath(blobPathFor(m_dbPath))
+    , m_pxPath(indexPathFor(m_dbPath, env))
+    , m_blobPath(blobPathFor(m_dbPath, env))
     , m_journalPath(journalPathFor(m_dbPath))
     , m_lockPath(lockPathFor(m_dbPath)) {}
 
 File* TableStorage::sequenceFile(bool create) {
-    if (m_lockFile && identityAt(m_lockPath, false) != m_lockFile->identity()) {
+    if (m_lockFile && identityAt(m_env, m_lockPath, false) != m_lockFile->identity()) {
         // Someone deleted or replaced the counter file: a counter nobody else sees is useless.
         m_lockFile.reset();
     }
@@ -147,8 +149,8 @@ File* TableStorage::sequenceFile(bool create) {
                                  ~std::uint64_t{1});
                 m_lockFile->writeAt(kSequenceOffset, bytes);
             }
-        } else if (sideFileExists(m_lockPath)) {
-            m_lockFile.emplace(m_lockPath, File::Mode::ReadOnly, File::Links::Refuse);
+        } else if (sideFileExists(m_env, m_lockPath)) {
+            m_lockFile.emplace(m_env, m_lockPath, File::Mode::ReadOnly, File::Links::Refuse);
             m_lockFileWritable = false;
         }
     }
@@ -156,7 +158,7 @@ File* TableStorage::sequenceFile(bool create) {
 }
 
 File TableStorage::openSideFile(const std::filesystem::path& path) const {
-    File file(path, File::Mode::Create, File::Links::Refuse);
+    File file(m_env, path, File::Mode::Create, File::Links::Refuse);
     if (file.created() && m_writeLock) {
         file.setPermissions(m_writeLock->permissions());
     }
@@ -165,11 +167,11 @@ File TableStorage::openSideFile(const std::filesystem::path& path) const {
 
 bool TableStorage::tryLock() {
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        File table(m_dbPath, File::Mode::ReadWrite);
+        File table(m_env, m_dbPath, File::Mode::ReadWrite);
         if (!table.tryLockExclusive(kWriteLockOffset, kWriteLockLength)) {
             return false;
         }
-        if (identityAt(m_dbPath, true) == table.identity()) {
+        if (identityAt(m_env, m_dbPath, true) == table.identity()) {
             m_writeLock.emplace(std::move(table));
             return true;
         }
@@ -245,10 +247,10 @@ TableStorage::JournalRead TableStorage::pendingJournal(const std::optional<FileI
     constexpr std::size_t kDbSize = kIdentity + 32;
     constexpr std::size_t kPxExisted = kDbSize + 16;
     constexpr std::size_t kFixed = kPxExisted + 1 + 8;
-    if (!sideFileExists(m_journalPath)) {
+    if (!sideFileExists(m_env, m_journalPath)) {
         return {};
     }
-    const auto bytes = File(m_journalPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+    const auto bytes = File(m_env, m_journalPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
     if (bytes.size() < kFixed + 8 || !std::equal(kJournalMagic.begin(), kJournalMagic.end(), bytes.begin())) {
         return {};
     }
@@ -293,11 +295,11 @@ TableStorage::JournalRead TableStorage::pendingJournal(const std::optional<FileI
 }
 
 bool TableStorage::lockedByAnotherWriter() const {
-    return File(m_dbPath, File::Mode::ReadOnly).isLockedByOther(kWriteLockOffset, kWriteLockLength);
+    return File(m_env, m_dbPath, File::Mode::ReadOnly).isLockedByOther(kWriteLockOffset, kWriteLockLength);
 }
 
 bool TableStorage::repairDue() {
-    return pendingJournal(identityAt(m_dbPath, true)).journal.has_value() && !lockedByAnotherWriter();
+    return pendingJournal(identityAt(m_env, m_dbPath, true)).journal.has_value() && !lockedByAnotherWriter();
 }
 
 TableStorage::Snapshot TableStorage::read() {
@@ -306,7 +308,7 @@ TableStorage::Snapshot TableStorage::read() {
         const auto before = sequence();
         // Under our own write lock a pending journal is our own commit that failed and could not
         // be rolled back; its previous contents are the committed state all the same.
-        const auto journal = pendingJournal(identityAt(m_dbPath, true)).journal;
+        const auto journal = pendingJournal(identityAt(m_env, m_dbPath, true)).journal;
         const bool unfinished = before % 2 != 0 || journal.has_value();
         if (!m_locked && unfinished && lockedByAnotherWriter()) {
             // A live writer is inside its commit, which takes milliseconds.
@@ -317,12 +319,12 @@ TableStorage::Snapshot TableStorage::read() {
             continue;
         }
         Snapshot snapshot;
-        snapshot.db = File(m_dbPath, File::Mode::ReadOnly).readAll<FileBytes>();
-        if (sideFileExists(m_pxPath)) {
-            snapshot.px = File(m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+        snapshot.db = File(m_env, m_dbPath, File::Mode::ReadOnly).readAll<FileBytes>();
+        if (sideFileExists(m_env, m_pxPath)) {
+            snapshot.px = File(m_env, m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
         }
-        if (sideFileExists(m_blobPath)) {
-            snapshot.blobs = File(m_blobPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+        if (sideFileExists(m_env, m_blobPath)) {
+            snapshot.blobs = File(m_env, m_blobPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
         }
         snapshot.sequence = sequence();
         if (snapshot.sequence != before) {
@@ -411,14 +413,13 @@ void TableStorage::rollBack(const Journal& journal) {
         px->truncate(journal.pxSize);
         px->sync();
     } else {
-        std::error_code ignored;
-        std::filesystem::remove(m_pxPath, ignored);
+        removeFile(m_env, m_pxPath);
     }
     invalidateJournal();
 }
 
 void TableStorage::invalidateJournal() {
-    File journal(m_journalPath, File::Mode::ReadWrite, File::Links::Refuse);
+    File journal(m_env, m_journalPath, File::Mode::ReadWrite, File::Links::Refuse);
     const std::array<std::uint8_t, kJournalMagic.size()> cleared{};
     journal.writeAt(0, cleared);
     journal.sync();
@@ -469,7 +470,7 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
         journalFile.writeAt(0, journal.serialize());
         journalFile.sync();
         if (journalFile.created()) {
-            syncDirectory(m_journalPath.parent_path());
+            syncDirectory(m_env, m_journalPath.parent_path());
         }
     }
 
@@ -492,7 +493,7 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
             px.truncate(newPx.size());
             px.sync();
             if (px.created()) {
-                syncDirectory(m_pxPath.parent_path());
+                syncDirectory(m_env, m_pxPath.parent_path());
             }
         }
         invalidateJournal();
@@ -512,10 +513,10 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
 }
 
 void TableStorage::createFiles(const std::filesystem::path& dbPath, std::span<const std::uint8_t> db,
-                               const std::optional<std::vector<std::uint8_t>>& px) {
+                               const std::optional<std::vector<std::uint8_t>>& px, Env& env) {
     std::optional<TableStorage> previous;
-    if (resolveExisting(dbPath)) {
-        previous.emplace(dbPath);
+    if (resolveExisting(env, dbPath)) {
+        previous.emplace(dbPath, env);
         if (!previous->tryLock()) {
             throw LockConflictError("Die Tabelle " + dbPath.string() +
                                     " ist von einem anderen Benutzer gesperrt.");
@@ -523,9 +524,8 @@ void TableStorage::createFiles(const std::filesystem::path& dbPath, std::span<co
         previous->m_locked = true;
     }
     // A journal beside the name belongs to the file being replaced (or long gone).
-    std::error_code error;
     const auto journal = journalPathFor(dbPath);
-    std::filesystem::remove(journal, error);
+    auto error = removeFile(env, journal);
     if (error) {
         throw TableError("Die Tabelle " + dbPath.string() + " kann nicht angelegt werden: das alte Journal " +
                          journal.string() + " lässt sich nicht löschen (" + systemErrorText(error) + ").");
@@ -534,7 +534,7 @@ void TableStorage::createFiles(const std::filesystem::path& dbPath, std::span<co
     // Written under unique temporary names and renamed, so a crash never leaves half a table
     // behind, and a name planted in the directory cannot redirect the write.
     const auto writeWhole = [&](const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-        auto file = File::createUnique(path);
+        auto file = File::createUnique(env, path);
         try {
             if (permissions) {
                 file.setPermissions(*permissions);
@@ -542,26 +542,22 @@ void TableStorage::createFiles(const std::filesystem::path& dbPath, std::span<co
             file.writeAt(0, bytes);
             file.sync();
         } catch (const TableError&) {
-            std::error_code ignored;
-            std::filesystem::remove(file.path(), ignored);
+            removeFile(env, file.path());
             throw;
         }
-        std::error_code renameError;
-        std::filesystem::rename(file.path(), path, renameError);
-        if (renameError) {
-            std::error_code ignored;
-            std::filesystem::remove(file.path(), ignored);
+        if (const auto renameError = renameFile(env, file.path(), path)) {
+            removeFile(env, file.path());
             throw TableError("Die Datei " + path.string() +
                              " kann nicht angelegt werden: " + systemErrorText(renameError) + ".");
         }
     };
     if (px) {
-        writeWhole(indexPathFor(dbPath), *px);
+        writeWhole(indexPathFor(dbPath, env), *px);
     }
     writeWhole(dbPath, db);
     if (!px) {
-        if (const auto stale = resolveExisting(indexPathFor(dbPath))) {
-            std::filesystem::remove(*stale, error);
+        if (const auto stale = resolveExisting(env, indexPathFor(dbPath, env))) {
+            error = removeFile(env, *stale);
             if (error) {
                 throw TableError("Die Tabelle " + dbPath.string() +
                                  " kann nicht angelegt werden: der alte Index " + stale->string() +
@@ -569,7 +565,7 @@ void TableStorage::createFiles(const std::filesystem::path& dbPath, std::span<co
             }
         }
     }
-    syncDirectory(dbPath.parent_path());
+    syncDirectory(env, dbPath.parent_path());
     if (previous) {
         // Views of the replaced table reload.
         previous->writeSequence((previous->sequence() | 1) + 1);

@@ -36,8 +36,8 @@ namespace marlovex::paradox {
 class TableStorage {
 public:
     // `dbPath` names an existing table (resolved without regard to letter case); throws
-    // TableError naming the table when it does not exist.
-    explicit TableStorage(const std::filesystem::path& dbPath);
+    // TableError naming the table when it does not exist. Every file access goes through `env`.
+    explicit TableStorage(const std::filesystem::path& dbPath, Env& env = Env::posix());
 
     const std::filesystem::path& dbPath() const { return m_dbPath; }
     const std::filesystem::path& pxPath() const { return m_pxPath; }
@@ -83,10 +83,10 @@ public:
     // Writes a new table's files, replacing a table of that name under its write lock (and with
     // its permissions); the old table's journal and, for a table without key, its index go.
     static void createFiles(const std::filesystem::path& dbPath, std::span<const std::uint8_t> db,
-                            const std::optional<std::vector<std::uint8_t>>& px);
+                            const std::optional<std::vector<std::uint8_t>>& px, Env& env = Env::posix());
     // The .PX, .MB, lock and journal names that belong to a .DB path.
-    static std::filesystem::path indexPathFor(const std::filesystem::path& dbPath);
-    static std::filesystem::path blobPathFor(const std::filesystem::path& dbPath);
+    static std::filesystem::path indexPathFor(const std::filesystem::path& dbPath, Env& env = Env::posix());
+    static std::filesystem::path blobPathFor(const std::filesystem::path& dbPath, Env& env = Env::posix());
     static std::filesystem::path lockPathFor(const std::filesystem::path& dbPath);
     static std::filesystem::path journalPathFor(const std::filesystem::path& dbPath);
 
@@ -109,6 +109,7 @@ private:
     void rollBack(const Journal& journal);
     void invalidateJournal();
 
+    Env& m_env;
     std::filesystem::path m_dbPath;
     std::filesystem::path m_pxPath;
     std::filesystem::path m_blobPath;

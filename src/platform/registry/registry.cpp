@@ -90,8 +90,9 @@ std::filesystem::path defaultRegistryFile() {
     return configHome / "Brelmund" / "Marlovex.reg";
 }
 
-Registry::Registry(std::filesystem::path file)
-    : m_file(std::move(file)) {}
+Registry::Registry(std::filesystem::path file, Env& env)
+    : m_env(&env)
+    , m_file(std::move(file)) {}
 
 bool Registry::keyExists(const std::string& key) const {
     const std::string normalized = normalizeKey(key);
@@ -204,15 +205,15 @@ bool Registry::deleteValue(const std::string& name) {
 }
 
 const RegDocument& Registry::committedDocument() const {
-    const FileDescriptor descriptor = openIfExists(m_file);
+    const FileDescriptor descriptor = openIfExists(*m_env, m_file);
     if (!descriptor) {
         m_cache = CachedDocument{};
         return m_cache.document;
     }
-    const FileStamp stamp = stampOf(descriptor, m_file);
+    const FileStamp stamp = stampOf(*m_env, descriptor, m_file);
     if (m_cache.stamp != stamp) {
         // Parse before replacing the cache, so that a bad file leaves nothing half-cached.
-        RegDocument document = parseRegFile(readAll(descriptor, m_file), m_file);
+        RegDocument document = parseRegFile(readAll(*m_env, descriptor, m_file), m_file);
         m_cache = CachedDocument{stamp, std::move(document)};
     }
     return m_cache.document;
@@ -266,17 +267,17 @@ void Registry::commitChange(const Change& change) {
         m_batch->push_back(change);
         return;
     }
-    createParentDirectories(m_file);
-    const ExclusiveFileLock lock(lockFileOf(m_file));
+    createParentDirectories(*m_env, m_file);
+    const ExclusiveFileLock lock(*m_env, lockFileOf(m_file));
     // Always re-read under the lock, even when the cached stamp matches: a freed inode can be
     // reused within one clock tick, and a stale base would drop another writer's values.
     CachedDocument current;
-    if (const FileDescriptor descriptor = openIfExists(m_file)) {
-        current.stamp = stampOf(descriptor, m_file);
-        current.document = parseRegFile(readAll(descriptor, m_file), m_file);
+    if (const FileDescriptor descriptor = openIfExists(*m_env, m_file)) {
+        current.stamp = stampOf(*m_env, descriptor, m_file);
+        current.document = parseRegFile(readAll(*m_env, descriptor, m_file), m_file);
     }
     if (change(current.document))
-        current.stamp = replaceFileAtomically(m_file, serializeRegFile(current.document));
+        current.stamp = replaceFileAtomically(*m_env, m_file, serializeRegFile(current.document));
     m_cache = std::move(current);
 }
 

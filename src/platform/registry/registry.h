@@ -36,8 +36,9 @@ public:
     // Names the root of every key, as registry exports write it.
     static constexpr const char* currentUserRoot = "HKEY_CURRENT_USER";
 
-    // Writers also lock the file `file` + ".lock" beside the store.
-    explicit Registry(std::filesystem::path file);
+    // Writers also lock the file `file` + ".lock" beside the store. Every file access goes
+    // through `env`, which must outlive the object.
+    explicit Registry(std::filesystem::path file, Env& env = Env::posix());
 
     const std::filesystem::path& file() const { return m_file; }
 
@@ -98,6 +99,7 @@ private:
     void commitChange(const Change& change);
     void writeValue(const std::string& name, ValueData data);
 
+    Env* m_env;
     std::filesystem::path m_file;
     std::string m_currentKey;
     bool m_keyOpen = false;

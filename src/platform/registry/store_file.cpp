@@ -21,56 +21,75 @@ namespace {
 // Removes the temporary file unless it was renamed into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::filesystem::path& besideFile) {
+    TemporaryFile(Env& env, const std::filesystem::path& besideFile)
+        : m_env(env) {
         std::string pattern = besideFile.string() + ".tmp-XXXXXX";
-        const int descriptor = mkostemp(pattern.data(), O_CLOEXEC);
+        const int descriptor = env.createTemporary(pattern, O_CLOEXEC);
         if (descriptor < 0)
             failOn("angelegt", pattern, errno);
-        m_descriptor = FileDescriptor(descriptor);
+        m_descriptor = FileDescriptor(env, descriptor);
         m_path = pattern;
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() {
         if (!m_renamed)
-            ::unlink(m_path.c_str());
+            m_env.unlink(m_path);
     }
 
     const FileDescriptor& descriptor() const { return m_descriptor; }
     const std::filesystem::path& path() const { return m_path; }
 
     void renameTo(const std::filesystem::path& target) {
-        if (::rename(m_path.c_str(), target.c_str()) != 0)
+        if (m_env.rename(m_path, target) != 0)
             failOn("geschrieben", target, errno);
         m_renamed = true;
     }
 
 private:
+    Env& m_env;
     FileDescriptor m_descriptor;
     std::filesystem::path m_path;
     bool m_renamed = false;
 };
 
-void writeAll(const FileDescriptor& descriptor, std::string_view contents,
+void writeAll(Env& env, const FileDescriptor& descriptor, std::string_view contents,
               const std::filesystem::path& file) {
+    off_t offset = 0;
     while (!contents.empty()) {
-        const ssize_t written = ::write(descriptor.get(), contents.data(), contents.size());
+        const ssize_t written = env.pwrite(descriptor.get(), contents.data(), contents.size(), offset);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
             failOn("geschrieben", file, errno);
         }
         contents.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
     }
 }
 
-void syncDirectory(const std::filesystem::path& directory) {
-    const FileDescriptor descriptor(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+void syncDirectory(Env& env, const std::filesystem::path& directory) {
+    const FileDescriptor descriptor(env, env.open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (!descriptor)
         failOn("geöffnet", directory, errno);
     // Some file systems cannot sync a directory (EINVAL); the rename is then as durable as they allow.
-    if (::fsync(descriptor.get()) != 0 && errno != EINVAL)
+    if (env.fsync(descriptor.get()) != 0 && errno != EINVAL)
         failOn("gespeichert", directory, errno);
+}
+
+// mkdir -p: 0, or -1 with errno set.
+int makeDirectories(Env& env, const std::filesystem::path& directory) {
+    struct statx info {};
+    if (env.statx(AT_FDCWD, directory, 0, STATX_TYPE, info) == 0) {
+        if (S_ISDIR(info.stx_mode))
+            return 0;
+        errno = ENOTDIR;
+        return -1;
+    }
+    const std::filesystem::path parent = directory.parent_path();
+    if (!parent.empty() && parent != directory && makeDirectories(env, parent) != 0)
+        return -1;
+    return env.mkdir(directory, 0777) == 0 || errno == EEXIST ? 0 : -1;
 }
 
 std::filesystem::path directoryOf(const std::filesystem::path& file) {
@@ -80,12 +99,14 @@ std::filesystem::path directoryOf(const std::filesystem::path& file) {
 } // namespace
 
 FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
-    : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
+    : m_env(other.m_env)
+    , m_descriptor(std::exchange(other.m_descriptor, -1)) {}
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
     if (this != &other) {
         if (m_descriptor >= 0)
-            ::close(m_descriptor);
+            m_env->close(m_descriptor);
+        m_env = other.m_env;
         m_descriptor = std::exchange(other.m_descriptor, -1);
     }
     return *this;
@@ -93,22 +114,22 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
 
 FileDescriptor::~FileDescriptor() {
     if (m_descriptor >= 0)
-        ::close(m_descriptor);
+        m_env->close(m_descriptor);
 }
 
-FileDescriptor openIfExists(const std::filesystem::path& file) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+FileDescriptor openIfExists(Env& env, const std::filesystem::path& file) {
+    const int descriptor = env.open(file, O_RDONLY | O_CLOEXEC, 0);
     if (descriptor < 0) {
         if (errno == ENOENT)
             return FileDescriptor();
         failOn("gelesen", file, errno);
     }
-    return FileDescriptor(descriptor);
+    return FileDescriptor(env, descriptor);
 }
 
-FileStamp stampOf(const FileDescriptor& descriptor, const std::filesystem::path& file) {
+FileStamp stampOf(Env& env, const FileDescriptor& descriptor, const std::filesystem::path& file) {
     struct stat status {};
-    if (::fstat(descriptor.get(), &status) != 0)
+    if (env.fstat(descriptor.get(), status) != 0)
         failOn("gelesen", file, errno);
     return FileStamp{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
                      static_cast<std::int64_t>(status.st_size),
@@ -116,11 +137,12 @@ FileStamp stampOf(const FileDescriptor& descriptor, const std::filesystem::path&
                      static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
 }
 
-std::string readAll(const FileDescriptor& descriptor, const std::filesystem::path& file) {
+std::string readAll(Env& env, const FileDescriptor& descriptor, const std::filesystem::path& file) {
     std::string contents;
     char buffer[65536];
     while (true) {
-        const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
+        const auto offset = static_cast<off_t>(contents.size());
+        const ssize_t count = env.pread(descriptor.get(), buffer, sizeof buffer, offset);
         if (count < 0) {
             if (errno == EINTR)
                 continue;
@@ -132,8 +154,8 @@ std::string readAll(const FileDescriptor& descriptor, const std::filesystem::pat
     }
 }
 
-ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile)
-    : m_descriptor(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+ExclusiveFileLock::ExclusiveFileLock(Env& env, const std::filesystem::path& lockFile)
+    : m_descriptor(env, env.open(lockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
     if (!m_descriptor)
         failOn("geöffnet", lockFile, errno);
     struct flock request {};
@@ -141,33 +163,32 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile)
     request.l_whence = SEEK_SET;
     request.l_start = 0;
     request.l_len = 0; // the whole file
-    while (::fcntl(m_descriptor.get(), F_OFD_SETLKW, &request) != 0) {
+    while (env.lock(m_descriptor.get(), F_OFD_SETLKW, request) != 0) {
         if (errno != EINTR)
             failOn("gesperrt", lockFile, errno);
     }
 }
 
-void createParentDirectories(const std::filesystem::path& file) {
+void createParentDirectories(Env& env, const std::filesystem::path& file) {
     const std::filesystem::path directory = directoryOf(file);
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error)
+    if (makeDirectories(env, directory) != 0)
         throw RegistryError("Das Verzeichnis " + directory.string() +
-                            " kann nicht angelegt werden: " + systemErrorText(error) + ".");
+                            " kann nicht angelegt werden: " + systemErrorText(errno) + ".");
 }
 
-FileStamp replaceFileAtomically(const std::filesystem::path& file, std::string_view contents) {
-    TemporaryFile temporary(file);
+FileStamp replaceFileAtomically(Env& env, const std::filesystem::path& file, std::string_view contents) {
+    TemporaryFile temporary(env, file);
     const FileDescriptor& descriptor = temporary.descriptor();
-    struct stat previous {};
-    if (::stat(file.c_str(), &previous) == 0 && ::fchmod(descriptor.get(), previous.st_mode & 07777) != 0)
+    struct statx previous {};
+    if (env.statx(AT_FDCWD, file, 0, STATX_MODE, previous) == 0 &&
+        env.fchmod(descriptor.get(), previous.stx_mode & 07777) != 0)
         failOn("geschrieben", temporary.path(), errno);
-    writeAll(descriptor, contents, temporary.path());
-    if (::fsync(descriptor.get()) != 0)
+    writeAll(env, descriptor, contents, temporary.path());
+    if (env.fsync(descriptor.get()) != 0)
         failOn("gespeichert", temporary.path(), errno);
-    const FileStamp stamp = stampOf(descriptor, temporary.path());
+    const FileStamp stamp = stampOf(env, descriptor, temporary.path());
     temporary.renameTo(file);
-    syncDirectory(directoryOf(file));
+    syncDirectory(env, directoryOf(file));
     return stamp;
 }
 

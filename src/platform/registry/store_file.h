@@ -1,9 +1,12 @@
 // The file handling beneath the registry store: a stamp that tells whether the store file was
 // replaced since it was read, whole-file reads, the writers' exclusive lock and atomic
-// replacement of the file. Failures raise RegistryError naming the file.
+// replacement of the file. Every file access goes through the Env passed in. Failures raise
+// RegistryError naming the file.
 //
 // Each object belongs to one caller; the functions are thread-safe as the system calls are.
 #pragma once
+
+#include "platform/env/env.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -24,12 +27,13 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-// An open file descriptor, closed on destruction.
+// An open file descriptor of `env`, closed on destruction.
 class FileDescriptor {
 public:
     FileDescriptor() = default;
-    explicit FileDescriptor(int descriptor)
-        : m_descriptor(descriptor) {}
+    FileDescriptor(Env& env, int descriptor)
+        : m_env(&env)
+        , m_descriptor(descriptor) {}
     FileDescriptor(FileDescriptor&& other) noexcept;
     FileDescriptor& operator=(FileDescriptor&& other) noexcept;
     FileDescriptor(const FileDescriptor&) = delete;
@@ -40,31 +44,32 @@ public:
     explicit operator bool() const { return m_descriptor >= 0; }
 
 private:
+    Env* m_env = nullptr;
     int m_descriptor = -1;
 };
 
 // Opens `file` for reading; an empty descriptor when it does not exist.
-FileDescriptor openIfExists(const std::filesystem::path& file);
-FileStamp stampOf(const FileDescriptor& descriptor, const std::filesystem::path& file);
-std::string readAll(const FileDescriptor& descriptor, const std::filesystem::path& file);
+FileDescriptor openIfExists(Env& env, const std::filesystem::path& file);
+FileStamp stampOf(Env& env, const FileDescriptor& descriptor, const std::filesystem::path& file);
+std::string readAll(Env& env, const FileDescriptor& descriptor, const std::filesystem::path& file);
 
 // Holds an exclusive open-file-description lock on `lockFile` (created when missing) from
 // construction, which waits for it, to destruction. Such locks exclude other descriptions in the
 // same process as well as other processes, and work on network file systems.
 class ExclusiveFileLock {
 public:
-    explicit ExclusiveFileLock(const std::filesystem::path& lockFile);
+    ExclusiveFileLock(Env& env, const std::filesystem::path& lockFile);
 
 private:
     FileDescriptor m_descriptor;
 };
 
 // Creates the parent directories of `file` when they are missing.
-void createParentDirectories(const std::filesystem::path& file);
+void createParentDirectories(Env& env, const std::filesystem::path& file);
 
 // Writes `contents` to a temporary file beside `file`, flushes it to disk and renames it over
 // `file`, so that readers see either the old or the new file whole, even after a crash. The new
 // file keeps the old one's permissions. Returns the stamp of the new file.
-FileStamp replaceFileAtomically(const std::filesystem::path& file, std::string_view contents);
+FileStamp replaceFileAtomically(Env& env, const std::filesystem::path& file, std::string_view contents);
 
 } // namespace marlovex::registry

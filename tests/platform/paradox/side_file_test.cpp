@@ -128,8 +128,8 @@ TEST_F(SideFiles, TablesAreWrittenUnderFreshTemporaryNamesNeverThroughPlantedOne
               (std::set<std::string>{"Depot.txt", "Kurse.db", "Kurse.px", "Kurse.db.lck", "Kurse.db.jnl",
                                      "Kurse.db.tmp", "Kurse.px.tmp", "Kurse.db.0000000000000000"}));
 
-    const auto first = File::createUnique(m_directory / "Kurse.db");
-    const auto second = File::createUnique(m_directory / "Kurse.db");
+    const auto first = File::createUnique(Env::posix(), m_directory / "Kurse.db");
+    const auto second = File::createUnique(Env::posix(), m_directory / "Kurse.db");
     EXPECT_NE(first.path(), second.path());
     EXPECT_TRUE(first.created());
     EXPECT_EQ(first.path().parent_path(), m_directory);

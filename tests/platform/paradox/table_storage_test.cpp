@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 constexpr std::size_t kRows = 40;
 
 std::vector<std::uint8_t> readFile(const fs::path& path) {
-    return File(path, File::Mode::ReadOnly).readAll();
+    return File(Env::posix(), path, File::Mode::ReadOnly).readAll();
 }
 
 std::vector<std::uint8_t> plain(const FileBytes& bytes) {
@@ -33,7 +33,7 @@ std::vector<std::uint8_t> plain(const FileBytes& bytes) {
 }
 
 void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    File file(path, File::Mode::Create);
+    File file(Env::posix(), path, File::Mode::Create);
     file.truncate(0);
     file.writeAt(0, bytes);
 }
@@ -41,7 +41,7 @@ void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 // A commit invalidates its journal by clearing the leading marker; putting the marker back
 // recreates the state of a writer that died after changing the table, before finishing.
 void reviveJournal(const fs::path& journal) {
-    File file(journal, File::Mode::ReadWrite);
+    File file(Env::posix(), journal, File::Mode::ReadWrite);
     const std::string marker = "MXPXJNL2";
     file.writeAt(0, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(marker.data()),
                                                   marker.size()));
@@ -255,7 +255,7 @@ TEST_F(StorageRecovery, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
     TableStorage::WriteLock lock(writer);
     // The live writer is inside a commit for as long as its counter stays odd.
     const auto setCounter = [&](bool odd) {
-        File counter(TableStorage::lockPathFor(m_db), File::Mode::ReadWrite);
+        File counter(Env::posix(), TableStorage::lockPathFor(m_db), File::Mode::ReadWrite);
         std::array<std::uint8_t, 8> bytes{};
         ASSERT_EQ(counter.readAt(8, bytes), bytes.size());
         bytes[0] = static_cast<std::uint8_t>(odd ? bytes[0] | 1 : (bytes[0] | 1) + 1);
