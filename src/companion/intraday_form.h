@@ -8,6 +8,7 @@
 // Not thread-safe: user-interface thread only.
 #pragma once
 
+#include "companion/chart_state.h"
 #include "ui/dialogs.h"
 #include "ui/mdi_child_form.h"
 
@@ -62,6 +63,14 @@ public:
     void FormResize(QObject* sender);
 
     void setQuoteLoader(QuoteLoader loader);
+
+    // Readies the window for the frame: its instrument and refresh interval (milliseconds), and
+    // no menu item for a window of its own, which makes no sense inside the frame.
+    void prepareForFrame(const QString& instrument, int refreshInterval);
+    // The window's state for a layout file or the workspace, and restoring it; the instrument is
+    // given by prepareForFrame beforehand.
+    ChartState capture() const;
+    void apply(const ChartState& state);
 
     // Saved and restored members.
     QLineEdit* instrumentEdit() const { return m_instrumentEdit; }

@@ -3,17 +3,16 @@
 #include "companion/intraday_form.h"
 #include "ui/dialogs.h"
 
-#include <QAction>
-
 namespace marlovex::frame {
 
 ExportConsent::ExportConsent(QWidget* parent)
     : m_parent(parent) {}
 
 void ExportConsent::confirm(companion::TIntradayForm& chart) {
-    const QString file = chart.exportFileDialog().fileName;
+    const companion::ChartState state = chart.capture();
+    const QString file = QString::fromStdString(state.exportFile.value_or(std::string()));
     // "*.txt" and the like are the dialog's pattern: no file is written for them.
-    if (!chart.exportMenuItem()->isChecked() || file.isEmpty() || file.contains(QLatin1Char('*'))) {
+    if (!state.exportOn.value_or(false) || file.isEmpty() || file.contains(QLatin1Char('*'))) {
         return;
     }
     const auto known = m_answers.find(file);
@@ -26,7 +25,9 @@ void ExportConsent::confirm(companion::TIntradayForm& chart) {
                                                   QStringLiteral("Kurse nach %1 exportieren?").arg(file)))
                   .first->second;
     if (!agreed) {
-        chart.exportMenuItem()->setChecked(false);
+        companion::ChartState exportOff;
+        exportOff.exportOn = false;
+        chart.apply(exportOff);
     }
 }
 

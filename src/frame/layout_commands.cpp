@@ -8,15 +8,7 @@
 #include "platform/formats/colour_text.h"
 #include "tracker/tosp_form.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalBlocker>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QToolButton>
 #include <cerrno>
 #include <fstream>
 #include <span>
@@ -25,46 +17,75 @@
 namespace marlovex::frame {
 namespace {
 
-WindowBounds boundsOf(const ui::MdiChildForm& form) {
-    const QRect bounds = form.bounds();
-    return {bounds.width(), bounds.height(), bounds.x(), bounds.y()};
+WindowBounds boundsOf(const ui::WindowPlacement& placement) {
+    return {placement.width.value_or(0), placement.height.value_or(0), placement.left.value_or(0),
+            placement.top.value_or(0)};
 }
 
-void applyBounds(ui::MdiChildForm& form, const WindowBounds& bounds) {
-    form.setWidth(bounds.width);
-    form.setHeight(bounds.height);
-    form.setLeft(bounds.left);
-    form.setTop(bounds.top);
+ui::WindowPlacement placementOf(const WindowBounds& bounds) {
+    return {bounds.width, bounds.height, bounds.left, bounds.top};
 }
 
-TrackerRecord trackerRecordOf(const tracker::TOSP_Form& tracker) {
+TrackerRecord trackerRecordOf(const tracker::TrackerState& state) {
     TrackerRecord record;
-    record.warrant = tracker.Button1->text().toStdString();
-    record.underlying = tracker.Button2->text().toStdString();
-    record.bounds = boundsOf(tracker);
-    record.warrantImportOff = !tracker.SpeedButton3->isEnabled();
-    record.underlyingImportOff = !tracker.SpeedButton4->isEnabled();
-    record.put = tracker.CheckBox1->isChecked();
-    record.fees = tracker.CheckBox4->isChecked();
-    const QLineEdit* edits[] = {tracker.Edit1, tracker.Edit2, tracker.Edit3, tracker.Edit4, tracker.Edit5,
-                                tracker.Edit6, tracker.Edit7, tracker.Edit8, tracker.Edit9};
+    record.warrant = state.warrant;
+    record.underlying = state.underlying;
+    record.bounds = boundsOf(state.placement);
+    record.warrantImportOff = state.warrantImportOff.value_or(false);
+    record.underlyingImportOff = state.underlyingImportOff.value_or(false);
+    record.put = state.put.value_or(false);
+    record.fees = state.fees.value_or(false);
     for (std::size_t i = 0; i < record.edits.size(); ++i) {
-        record.edits[i] = edits[i]->text().toStdString();
+        record.edits[i] = state.edits[i].value_or(std::string());
     }
     return record;
 }
 
-ChartRecord chartRecordOf(companion::TIntradayForm& chart) {
+// A layout record holds no time filter and no axis switch: the window keeps its own.
+tracker::TrackerState trackerStateOf(const TrackerRecord& record) {
+    tracker::TrackerState state;
+    state.warrant = record.warrant;
+    state.underlying = record.underlying;
+    state.placement = placementOf(record.bounds);
+    state.warrantImportOff = record.warrantImportOff;
+    state.underlyingImportOff = record.underlyingImportOff;
+    state.put = record.put;
+    state.fees = record.fees;
+    for (std::size_t i = 0; i < record.edits.size(); ++i) {
+        state.edits[i] = record.edits[i];
+    }
+    return state;
+}
+
+ChartRecord chartRecordOf(const companion::ChartState& state) {
     ChartRecord record;
-    record.instrument = chart.instrumentEdit()->text().toStdString();
-    record.bounds = boundsOf(chart);
-    record.interval = chart.intervalSpinEdit()->value();
-    record.colour = formats::colourToText(chart.color());
-    record.exportFile = chart.exportFileDialog().fileName.toStdString();
-    record.exportOn = chart.exportMenuItem()->isChecked();
-    record.dde = chart.ddeMenuItem()->isChecked();
-    record.percent = chart.percentMenuItem()->isChecked();
+    record.instrument = state.instrument;
+    record.bounds = boundsOf(state.placement);
+    record.interval = state.interval;
+    if (state.colour) {
+        record.colour = formats::colourToText(*state.colour);
+    }
+    record.exportFile = state.exportFile;
+    record.exportOn = state.exportOn;
+    record.dde = state.dde;
+    record.percent = state.percent;
     return record;
+}
+
+// Throws the conversion's error for a colour that is no colour.
+companion::ChartState chartStateOf(const ChartRecord& record) {
+    companion::ChartState state;
+    state.instrument = record.instrument;
+    state.placement = placementOf(record.bounds);
+    state.interval = record.interval;
+    if (record.colour) {
+        state.colour = formats::colourFromText(*record.colour);
+    }
+    state.exportFile = record.exportFile;
+    state.exportOn = record.exportOn;
+    state.dde = record.dde;
+    state.percent = record.percent;
+    return state;
 }
 
 } // namespace
@@ -83,9 +104,9 @@ void TMainForm::Speichernunter1Click() {
     layout.header.left = x();
     for (QWidget* form : childForms()) {
         if (auto* tracker = qobject_cast<tracker::TOSP_Form*>(form)) {
-            layout.records.emplace_back(trackerRecordOf(*tracker));
+            layout.records.emplace_back(trackerRecordOf(tracker->capture()));
         } else if (auto* chart = qobject_cast<companion::TIntradayForm*>(form)) {
-            layout.records.emplace_back(chartRecordOf(*chart));
+            layout.records.emplace_back(chartRecordOf(chart->capture()));
         }
     }
     std::ofstream out(fileName.toStdString(), std::ios::binary | std::ios::trunc);
@@ -135,32 +156,7 @@ void TMainForm::AutoOpen() {
         ++position;
         if (const auto* saved = std::get_if<TrackerRecord>(&record)) {
             OSToolOpen(QString::fromStdString(saved->underlying), QString::fromStdString(saved->warrant));
-            auto* tracker = qobject_cast<tracker::TOSP_Form*>(childForms().front());
-            applyBounds(*tracker, saved->bounds);
-            tracker->PageControl1->setCurrentWidget(tracker->TabSheet2);
-            if (saved->warrantImportOff) {
-                tracker->SpeedButton3Click(this);
-            }
-            if (saved->underlyingImportOff) {
-                tracker->SpeedButton4Click(this);
-            }
-            // The boxes take the saved state, so a call stays a call and a file saved again
-            // says what it said before; "Put?" runs its handler for a put or for any change.
-            const bool putChanged = tracker->CheckBox1->isChecked() != saved->put;
-            {
-                const QSignalBlocker quiet(tracker->CheckBox1);
-                tracker->CheckBox1->setChecked(saved->put);
-            }
-            if (saved->put || putChanged) {
-                tracker->CheckBox1Click();
-            }
-            tracker->CheckBox4->setChecked(saved->fees);
-            QLineEdit* edits[] = {tracker->Edit1, tracker->Edit2, tracker->Edit3,
-                                  tracker->Edit4, tracker->Edit5, tracker->Edit6,
-                                  tracker->Edit7, tracker->Edit8, tracker->Edit9};
-            for (std::size_t i = 0; i < saved->edits.size(); ++i) {
-                edits[i]->setText(QString::fromStdString(saved->edits[i]));
-            }
+            qobject_cast<tracker::TOSP_Form*>(childForms().front())->apply(trackerStateOf(*saved));
             continue;
         }
         const auto& saved = std::get<ChartRecord>(record);
@@ -170,25 +166,7 @@ void TMainForm::AutoOpen() {
             // Older files spread the charts' refresh over a minute: later ones refresh sooner.
             ChartInterval = (60000 / count) * (count - position + 1);
         }
-        applyBounds(*chart, saved.bounds);
-        if (saved.interval) {
-            chart->intervalSpinEdit()->setValue(*saved.interval);
-        }
-        if (saved.colour) {
-            chart->setColor(formats::colourFromText(*saved.colour));
-        }
-        if (saved.exportFile) {
-            chart->exportFileDialog().fileName = QString::fromStdString(*saved.exportFile);
-        }
-        if (saved.exportOn) {
-            chart->exportMenuItem()->setChecked(*saved.exportOn);
-        }
-        if (saved.dde) {
-            chart->ddeMenuItem()->setChecked(*saved.dde);
-        }
-        if (saved.percent) {
-            chart->percentMenuItem()->setChecked(*saved.percent);
-        }
+        chart->apply(chartStateOf(saved));
         exportConsent.confirm(*chart);
     }
 }

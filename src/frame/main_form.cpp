@@ -16,10 +16,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -274,10 +272,7 @@ void TMainForm::NewChartWindow(const QString& instrument) {
     chart->setQuoteLoader([source](const QString& name) { return source->quotesOf(name); });
     addChildWindow(chart);
     chart->OnClose = [chart](ui::CloseAction& action) { chart->MDIClose(action); };
-    chart->newWindowMenuItem()->setVisible(false);
-    chart->refreshTimer()->setInterval(ChartInterval);
-    chart->setCaption(instrument);
-    chart->instrumentEdit()->setText(instrument);
+    chart->prepareForFrame(instrument, ChartInterval);
     chart->subWindow()->show();
     chart->IntradayDiagramm();
     chart->SpeedButton1Click(this);
@@ -290,20 +285,11 @@ void TMainForm::NewChartWindow(const QString& instrument) {
 }
 
 void TMainForm::OSToolOpen(const QString& underlying, const QString& warrant) {
-    const QString noInstrument = QStringLiteral("Leer");
     auto* tracker = new tracker::TOSP_Form(m_environment.trackerEnvironment);
     addChildWindow(tracker);
     tracker->OnClose = [tracker](ui::CloseAction& action) { tracker->MDIClose(action); };
     tracker->subWindow()->show();
-    if (warrant != noInstrument) {
-        tracker->Button1->setText(warrant);
-        tracker->Button1aender(tracker);
-    }
-    if (underlying != noInstrument) {
-        tracker->Button2->setText(underlying);
-        tracker->Button2aender(tracker);
-    }
-    tracker->SpeedButton1Click(tracker);
+    tracker->openPair(warrant, underlying);
     UpdateMenuItems();
 }
 

@@ -5,18 +5,10 @@
 #include "frame/main_form.h"
 #include "platform/registry/registry.h"
 #include "tracker/tosp_form.h"
-#include "tracker/tracker_chart.h"
 #include "ui/dialogs.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QToolButton>
 #include <algorithm>
-#include <array>
+#include <optional>
 
 namespace marlovex::frame {
 namespace {
@@ -27,52 +19,45 @@ std::string numbered(const char* family, int index) {
     return family + std::to_string(index);
 }
 
-std::array<QLineEdit*, 9> editsOf(tracker::TOSP_Form& tracker) {
-    return {tracker.Edit1, tracker.Edit2, tracker.Edit3, tracker.Edit4, tracker.Edit5,
-            tracker.Edit6, tracker.Edit7, tracker.Edit8, tracker.Edit9};
+void writePlacement(registry::Registry& settings, const ui::WindowPlacement& placement, int index) {
+    settings.writeInteger(numbered("ManageWidth", index), placement.width.value_or(0));
+    settings.writeInteger(numbered("ManageHeight", index), placement.height.value_or(0));
+    settings.writeInteger(numbered("ManageLeft", index), placement.left.value_or(0));
+    settings.writeInteger(numbered("ManageTop", index), placement.top.value_or(0));
 }
 
-void writeBounds(registry::Registry& settings, const ui::MdiChildForm& form, int index) {
-    const QRect bounds = form.bounds();
-    settings.writeInteger(numbered("ManageWidth", index), bounds.width());
-    settings.writeInteger(numbered("ManageHeight", index), bounds.height());
-    settings.writeInteger(numbered("ManageLeft", index), bounds.x());
-    settings.writeInteger(numbered("ManageTop", index), bounds.y());
-}
-
-void saveTracker(registry::Registry& settings, tracker::TOSP_Form& tracker, int index) {
-    settings.writeString(numbered("ManageTitle", index), tracker.Button2->text().toStdString());
-    settings.writeString(numbered("ManageOption", index), tracker.Button1->text().toStdString());
-    settings.writeString(numbered("ManageBasis", index), tracker.Button2->text().toStdString());
-    writeBounds(settings, tracker, index);
+void saveTracker(registry::Registry& settings, const tracker::TrackerState& state, int index) {
+    settings.writeString(numbered("ManageTitle", index), state.underlying);
+    settings.writeString(numbered("ManageOption", index), state.warrant);
+    settings.writeString(numbered("ManageBasis", index), state.underlying);
+    writePlacement(settings, state.placement, index);
     settings.writeBool(numbered("ManageOT", index), true);
-    settings.writeBool(numbered("ManageOSInter", index), !tracker.SpeedButton3->isEnabled());
-    settings.writeBool(numbered("ManageBasisInter", index), !tracker.SpeedButton4->isEnabled());
-    settings.writeBool(numbered("ManagePut", index), tracker.CheckBox1->isChecked());
-    settings.writeBool(numbered("ManageZeit", index), tracker.CheckBox3->isChecked());
-    settings.writeBool(numbered("ManageInverted", index), tracker.OSAchseinvertiert1->isChecked());
-    settings.writeBool(numbered("ManageSpesen", index), tracker.CheckBox4->isChecked());
-    const std::array<QLineEdit*, 9> edits = editsOf(tracker);
-    for (std::size_t edit = 0; edit < edits.size(); ++edit) {
+    settings.writeBool(numbered("ManageOSInter", index), state.warrantImportOff.value_or(false));
+    settings.writeBool(numbered("ManageBasisInter", index), state.underlyingImportOff.value_or(false));
+    settings.writeBool(numbered("ManagePut", index), state.put.value_or(false));
+    settings.writeBool(numbered("ManageZeit", index), state.timeFilter.value_or(false));
+    settings.writeBool(numbered("ManageInverted", index), state.warrantAxisInverted.value_or(false));
+    settings.writeBool(numbered("ManageSpesen", index), state.fees.value_or(false));
+    for (std::size_t edit = 0; edit < state.edits.size(); ++edit) {
         settings.writeString("ManageEdit" + std::to_string(edit + 1) + std::to_string(index),
-                             edits[edit]->text().toStdString());
+                             state.edits[edit].value_or(std::string()));
     }
 }
 
-void saveChart(registry::Registry& settings, companion::TIntradayForm& chart, int index) {
-    settings.writeString(numbered("ManageTitle", index), chart.instrumentEdit()->text().toStdString());
-    writeBounds(settings, chart, index);
+void saveChart(registry::Registry& settings, const companion::ChartState& state, int index) {
+    settings.writeString(numbered("ManageTitle", index), state.instrument);
+    writePlacement(settings, state.placement, index);
     settings.writeBool(numbered("ManageOT", index), false);
-    settings.writeInteger(numbered("ManageIntervall", index), chart.intervalSpinEdit()->value());
-    settings.writeBool(numbered("ManageProzent", index), chart.percentMenuItem()->isChecked());
-    const std::uint32_t colour = chart.color();
+    settings.writeInteger(numbered("ManageIntervall", index), state.interval.value_or(0));
+    settings.writeBool(numbered("ManageProzent", index), state.percent.value_or(false));
+    const std::uint32_t colour = state.colour.value_or(0);
     settings.writeBinaryData(numbered("ManageColor", index),
                              {static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),
                               static_cast<std::uint8_t>(colour >> 16),
                               static_cast<std::uint8_t>(colour >> 24)});
-    settings.writeString(numbered("ManageFile", index), chart.exportFileDialog().fileName.toStdString());
-    settings.writeBool(numbered("ManageExport", index), chart.exportMenuItem()->isChecked());
-    settings.writeBool(numbered("ManageDDE", index), chart.ddeMenuItem()->isChecked());
+    settings.writeString(numbered("ManageFile", index), state.exportFile.value_or(std::string()));
+    settings.writeBool(numbered("ManageExport", index), state.exportOn.value_or(false));
+    settings.writeBool(numbered("ManageDDE", index), state.dde.value_or(false));
 }
 
 // Reads the values of one window; a value of another type ends the restore with the
@@ -98,19 +83,53 @@ public:
                static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     }
 
-    void bounds(ui::MdiChildForm& form) const {
-        if (has("ManageTop")) {
-            form.setTop(integer("ManageTop"));
+    std::optional<int> optionalInteger(const char* family) const {
+        return has(family) ? std::optional(integer(family)) : std::nullopt;
+    }
+    std::optional<bool> optionalBoolean(const char* family) const {
+        return has(family) ? std::optional(boolean(family)) : std::nullopt;
+    }
+    std::optional<std::string> optionalText(const char* family) const {
+        return has(family) ? std::optional(text(family)) : std::nullopt;
+    }
+
+    ui::WindowPlacement placement() const {
+        return {optionalInteger("ManageWidth"), optionalInteger("ManageHeight"),
+                optionalInteger("ManageLeft"), optionalInteger("ManageTop")};
+    }
+
+    // The instruments come from the caller: a tracker without its names takes those of the one
+    // restored before it.
+    tracker::TrackerState trackerState() const {
+        tracker::TrackerState state;
+        state.placement = placement();
+        state.put = optionalBoolean("ManagePut");
+        state.timeFilter = optionalBoolean("ManageZeit");
+        state.warrantAxisInverted = optionalBoolean("ManageInverted");
+        // A stored "off" leaves the fees as the tracker's own settings start them.
+        if (optionalBoolean("ManageSpesen").value_or(false)) {
+            state.fees = true;
         }
-        if (has("ManageLeft")) {
-            form.setLeft(integer("ManageLeft"));
+        for (std::size_t edit = 0; edit < state.edits.size(); ++edit) {
+            state.edits[edit] = optionalText(("ManageEdit" + std::to_string(edit + 1)).c_str());
         }
-        if (has("ManageWidth")) {
-            form.setWidth(integer("ManageWidth"));
+        state.warrantImportOff = optionalBoolean("ManageOSInter");
+        state.underlyingImportOff = optionalBoolean("ManageBasisInter");
+        return state;
+    }
+
+    companion::ChartState chartState() const {
+        companion::ChartState state;
+        state.placement = placement();
+        state.interval = optionalInteger("ManageIntervall");
+        state.percent = optionalBoolean("ManageProzent");
+        if (has("ManageColor")) {
+            state.colour = colour("ManageColor");
         }
-        if (has("ManageHeight")) {
-            form.setHeight(integer("ManageHeight"));
-        }
+        state.exportFile = optionalText("ManageFile");
+        state.exportOn = optionalBoolean("ManageExport");
+        state.dde = optionalBoolean("ManageDDE");
+        return state;
     }
 
 private:
@@ -131,9 +150,9 @@ void TMainForm::FileSaveItemClick() {
     int index = 0;
     for (QWidget* form : forms) {
         if (auto* tracker = qobject_cast<tracker::TOSP_Form*>(form)) {
-            saveTracker(settings, *tracker, index++);
+            saveTracker(settings, tracker->capture(), index++);
         } else if (auto* chart = qobject_cast<companion::TIntradayForm*>(form)) {
-            saveChart(settings, *chart, index++);
+            saveChart(settings, chart->capture(), index++);
         }
     }
     settings.writeInteger("ManageCount", index);
@@ -197,60 +216,12 @@ void TMainForm::FileOpenItemClick() {
                 warrant = QString::fromStdString(values.text("ManageOption"));
             }
             OSToolOpen(underlying, warrant);
-            auto* tracker = qobject_cast<tracker::TOSP_Form*>(childForms().front());
-            values.bounds(*tracker);
-            tracker->PageControl1->setCurrentWidget(tracker->TabSheet2);
-            if (values.has("ManagePut")) {
-                tracker->CheckBox1->setChecked(values.boolean("ManagePut"));
-            }
-            if (values.has("ManageZeit")) {
-                tracker->CheckBox3->setChecked(values.boolean("ManageZeit"));
-            }
-            if (values.has("ManageInverted")) {
-                tracker->OSAchseinvertiert1->setChecked(values.boolean("ManageInverted"));
-            }
-            tracker->DBChart1->setWarrantAxisInverted(tracker->OSAchseinvertiert1->isChecked());
-            if (values.has("ManageSpesen") && values.boolean("ManageSpesen")) {
-                tracker->CheckBox4->setChecked(true);
-            }
-            const std::array<QLineEdit*, 9> edits = editsOf(*tracker);
-            // The purchase price follows the alarm levels.
-            for (const int edit : {1, 2, 4, 5, 6, 7, 3, 8, 9}) {
-                const std::string family = "ManageEdit" + std::to_string(edit);
-                if (values.has(family.c_str())) {
-                    edits[static_cast<std::size_t>(edit - 1)]->setText(
-                        QString::fromStdString(values.text(family.c_str())));
-                }
-            }
-            if (values.has("ManageOSInter") && values.boolean("ManageOSInter")) {
-                tracker->SpeedButton3Click(this);
-            }
-            if (values.has("ManageBasisInter") && values.boolean("ManageBasisInter")) {
-                tracker->SpeedButton4Click(this);
-            }
+            qobject_cast<tracker::TOSP_Form*>(childForms().front())->apply(values.trackerState());
             continue;
         }
         NewChartWindow(title);
         auto* chart = qobject_cast<companion::TIntradayForm*>(childForms().front());
-        values.bounds(*chart);
-        if (values.has("ManageIntervall")) {
-            chart->intervalSpinEdit()->setValue(values.integer("ManageIntervall"));
-        }
-        if (values.has("ManageProzent")) {
-            chart->percentMenuItem()->setChecked(values.boolean("ManageProzent"));
-        }
-        if (values.has("ManageColor")) {
-            chart->setColor(values.colour("ManageColor"));
-        }
-        if (values.has("ManageFile")) {
-            chart->exportFileDialog().fileName = QString::fromStdString(values.text("ManageFile"));
-        }
-        if (values.has("ManageExport")) {
-            chart->exportMenuItem()->setChecked(values.boolean("ManageExport"));
-        }
-        if (values.has("ManageDDE")) {
-            chart->ddeMenuItem()->setChecked(values.boolean("ManageDDE"));
-        }
+        chart->apply(values.chartState());
         exportConsent.confirm(*chart);
     }
     settings.closeKey();

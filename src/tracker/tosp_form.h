@@ -11,6 +11,7 @@
 #include "tracker/level_crossing.h"
 #include "tracker/messenger_record.h"
 #include "tracker/quote_tables.h"
+#include "tracker/tracker_state.h"
 #include "tracker/watched_program.h"
 #include "ui/mdi_child_form.h"
 
@@ -96,6 +97,14 @@ public:
 
     // Gives the columns of the model bound to DBGrid1 their default widths.
     void applyDefaultColumnWidths();
+
+    // Chooses the named instruments ("Leer" for none) and starts the live update, as a new
+    // window of the frame does.
+    void openPair(const QString& warrant, const QString& underlying);
+    // The window's state for a layout file or the workspace, and restoring it; the instruments
+    // are chosen by openPair beforehand.
+    TrackerState capture() const;
+    void apply(const TrackerState& state);
 
     // Lifecycle.
     void FormCreate();

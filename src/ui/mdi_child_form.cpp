@@ -51,6 +51,26 @@ void MdiChildForm::setHeight(int height) {
     holder->resize(holder->width(), extentOnScreen(height, availableScreenArea(this).height()));
 }
 
+WindowPlacement MdiChildForm::placement() const {
+    const QRect current = bounds();
+    return {current.width(), current.height(), current.x(), current.y()};
+}
+
+void MdiChildForm::place(const WindowPlacement& placement) {
+    if (placement.width) {
+        setWidth(*placement.width);
+    }
+    if (placement.height) {
+        setHeight(*placement.height);
+    }
+    if (placement.left) {
+        setLeft(*placement.left);
+    }
+    if (placement.top) {
+        setTop(*placement.top);
+    }
+}
+
 void MdiChildForm::setCaption(const QString& caption) {
     setWindowTitle(caption);
     if (QMdiSubWindow* holder = subWindow()) {

@@ -5,6 +5,8 @@
 // Not thread-safe: user-interface thread only.
 #pragma once
 
+#include "ui/window_placement.h"
+
 #include <QWidget>
 #include <functional>
 
@@ -39,6 +41,10 @@ public:
     void setTop(int top);
     void setWidth(int width);
     void setHeight(int height);
+    // The bounds as a saved arrangement holds them, and putting them back: the size first, so
+    // that the position is kept to the screen for the size the window will have.
+    WindowPlacement placement() const;
+    void place(const WindowPlacement& placement);
 
     // The caption shown in the frame's window list.
     void setCaption(const QString& caption);

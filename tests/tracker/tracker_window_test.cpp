@@ -355,6 +355,43 @@ TEST_F(TrackerWindowTest, TheFramesNamesAreAppliedWithoutTouchingTheTitle) {
     EXPECT_EQ(window->DataSource1->rowCount(), 2);
 }
 
+// What the frame saves of one window makes another the same, and a state that leaves everything
+// out changes nothing.
+TEST_F(TrackerWindowTest, AStateTakenFromOneWindowMakesAnotherTheSame) {
+    QMdiArea frame;
+    frame.resize(1200, 900);
+    frame.show();
+    auto original = createWindow();
+    frame.addSubWindow(original.get())->show();
+    original->openPair("DAX Call 20000", "DAX");
+    original->SpeedButton4Click(original.get());
+    original->CheckBox1->setChecked(false);
+    original->CheckBox3->setChecked(true);
+    original->OSAchseinvertiert1->setChecked(true);
+    original->CheckBox4->setChecked(false);
+    const QString texts[] = {"1,7", "20100", "1,55", "19800", "20300", "1,2", "2,1", "19950", "500"};
+    QLineEdit* edits[] = {original->Edit1, original->Edit2, original->Edit3, original->Edit4, original->Edit5,
+                          original->Edit6, original->Edit7, original->Edit8, original->Edit9};
+    for (std::size_t i = 0; i < std::size(edits); ++i) {
+        edits[i]->setText(texts[i]);
+    }
+    original->setBounds(QRect(40, 30, 700, 500));
+    const TrackerState saved = original->capture();
+    EXPECT_EQ(saved.edits[2], "1,55");
+    EXPECT_EQ(saved.underlyingImportOff, true);
+
+    auto copy = createWindow();
+    frame.addSubWindow(copy.get())->show();
+    copy->openPair(QString::fromStdString(saved.warrant), QString::fromStdString(saved.underlying));
+    copy->apply(saved);
+    EXPECT_EQ(copy->capture(), saved);
+    EXPECT_FALSE(copy->SpeedButton4->isEnabled());
+    EXPECT_TRUE(copy->SpeedButton3->isEnabled());
+
+    copy->apply(TrackerState{});
+    EXPECT_EQ(copy->capture(), saved);
+}
+
 TEST_F(TrackerWindowTest, ImportStartsTheProgramForEachSwitchedOnInstrument) {
     rememberCallOnDax();
     auto window = createWindow();
