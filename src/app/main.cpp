@@ -2,12 +2,14 @@
 // message loop.
 //
 // Besides the frame's own parameters (workspace switches and layout files) the program takes
-// one option of its own, for unattended runs without a display:
-//   --screenshot=FILE   save a picture of the frame to FILE after --screenshot-delay
-//                       milliseconds (default 2500), then quit.
+// options of its own:
+//   --help, --version   print and quit, without opening a window;
+//   --screenshot=FILE   for unattended runs without a display: save a picture of the frame to
+//                       FILE after --screenshot-delay milliseconds (default 2500), then quit.
 #include "app/startup_options.h"
 #include "companion/wert_wahl_form.h"
 #include "frame/main_form.h"
+#include "platform/paths/file_names.h"
 #include "ui/error_display.h"
 
 #include <QLibraryInfo>
@@ -17,6 +19,21 @@
 #include <cstdio>
 
 namespace {
+
+// Answers --help or --version. The help names the quote-import program as a tracker window
+// finds it, from the same program directory and AppDir rule.
+int printInformation(marlovex::app::StartupOptions::Request request) {
+    QString text = marlovex::app::versionText();
+    if (request == marlovex::app::StartupOptions::Request::Help) {
+        const marlovex::frame::FrameEnvironment environment = marlovex::frame::processEnvironment({});
+        const std::string appDir =
+            marlovex::paths::appDirFromProgramDir(environment.trackerEnvironment.programDir);
+        text = marlovex::app::helpText(QString::fromStdString(environment.registryFile.string()),
+                                       QString::fromStdString(appDir + "Lorquin"));
+    }
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
 
 // Qt's own texts (dialog buttons, file dialogs) in the user's language.
 void installQtTranslations(QApplication& app) {
@@ -30,10 +47,24 @@ void installQtTranslations(QApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const auto request = marlovex::app::parseStartupOptions(arguments).request;
+    if (request != marlovex::app::StartupOptions::Request::Run) {
+        // Without the window system, so that it works without a display; the core object still
+        // knows the program's own path.
+        const QCoreApplication core(argc, argv);
+        return printInformation(request);
+    }
+
     marlovex::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlovex Diagramm-Manager"));
     installQtTranslations(app);
 
+    // Parsed again: the application object has taken its own options (-platform and the like)
+    // out, which must not reach the frame as layout files.
     const marlovex::app::StartupOptions options =
         marlovex::app::parseStartupOptions(QApplication::arguments());
 

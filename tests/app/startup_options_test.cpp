@@ -20,5 +20,14 @@ TEST(StartupOptionsTest, ABadDelayKeepsTheDefaultAndNothingMeansANormalRun) {
     EXPECT_EQ(options.screenshotDelayMs, 2500);
 }
 
+TEST(StartupOptionsTest, HelpAndVersionReplaceTheRunAndHelpWinsOverVersion) {
+    const StartupOptions version = parseStartupOptions({"marlovex", "--version", "Morgen.QVZ"});
+    EXPECT_EQ(version.request, StartupOptions::Request::Version);
+    EXPECT_EQ(version.frameParameters, QStringList{"Morgen.QVZ"});
+    EXPECT_EQ(parseStartupOptions({"marlovex", "--version", "--help"}).request,
+              StartupOptions::Request::Help);
+    EXPECT_EQ(parseStartupOptions({"marlovex", "/A", "-help"}).request, StartupOptions::Request::Run);
+}
+
 } // namespace
 } // namespace marlovex::app

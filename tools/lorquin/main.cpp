@@ -98,6 +98,14 @@ void importQuote(std::int64_t number, const std::string& argv0) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments == std::vector<std::string>{"--help"}) {
+        std::cout << lorquin::helpText;
+        return stored;
+    }
+    if (arguments == std::vector<std::string>{"--version"}) {
+        std::cout << "Lorquin (Marlovex Diagramm-Manager) " << MARLOVEX_VERSION << "\n";
+        return stored;
+    }
     std::int64_t number = 0;
     try {
         number = lorquin::parseCommandLine(arguments);

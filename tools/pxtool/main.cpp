@@ -265,6 +265,17 @@ int createCommand(const std::string& file, const std::vector<std::string>& optio
 }
 
 int run(const std::vector<std::string>& arguments) {
+    if (arguments == std::vector<std::string>{"--help"}) {
+        std::cout << "Paradox-Tabellen ansehen, prüfen und ergänzen.\n\n"
+                  << kUsage << "        pxtool --help | --version\n\n"
+                  << "Ende-Code: 0 Erfolg, 1 Tabelle beschädigt oder Vorgang abgewiesen, 2 falscher Aufruf\n"
+                     "oder unlesbare Datei, 3 (check) Reparatur nötig.\n";
+        return kSuccess;
+    }
+    if (arguments == std::vector<std::string>{"--version"}) {
+        std::cout << "pxtool (Marlovex Diagramm-Manager) " << MARLOVEX_VERSION << "\n";
+        return kSuccess;
+    }
     if (arguments.size() < 2) {
         throw UsageError("Befehl oder Datei fehlt.");
     }
