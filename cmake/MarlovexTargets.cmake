@@ -42,3 +42,24 @@ function(marlovex_test_http_server)
         target_link_libraries(marlovex_test_http_server PUBLIC Threads::Threads)
     endif()
 endfunction()
+
+# Installed, the programs share a private folder. A tracker starts AppDir + "Lorquin", and AppDir
+# is the frame's real directory (links resolved) without its "bin" folder: the frame lives in
+# MARLOVEX_PROGRAM_DIR, Lorquin one level up in MARLOVEX_BASE_DIR.
+set(MARLOVEX_BASE_DIR lib/marlovex)
+set(MARLOVEX_PROGRAM_DIR ${MARLOVEX_BASE_DIR}/bin)
+
+# marlovex_install_command(TARGET)
+# Installs a program that users start into MARLOVEX_PROGRAM_DIR, with a link in <prefix>/bin for
+# the PATH. The link is relative, so it holds under any prefix and DESTDIR.
+function(marlovex_install_command target)
+    install(TARGETS ${target} RUNTIME DESTINATION ${MARLOVEX_PROGRAM_DIR})
+    get_target_property(name ${target} OUTPUT_NAME)
+    if(NOT name)
+        set(name ${target})
+    endif()
+    set(link_dir ${CMAKE_CURRENT_BINARY_DIR}/command-links)
+    file(MAKE_DIRECTORY ${link_dir})
+    file(CREATE_LINK ../${MARLOVEX_PROGRAM_DIR}/${name} ${link_dir}/${name} SYMBOLIC)
+    install(FILES ${link_dir}/${name} DESTINATION bin)
+endfunction()

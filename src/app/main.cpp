@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
 
     marlovex::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marlovex Diagramm-Manager"));
+    // The desktop entry's name: lets the desktop give the window its entry's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.brelmund.Marlovex"));
     installQtTranslations(app);
 
     // Parsed again: the application object has taken its own options (-platform and the like)

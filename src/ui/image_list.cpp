@@ -181,14 +181,14 @@ Painter painterFor(int index) {
     return {};
 }
 
-QPixmap render(const Painter& paint, int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+QImage render(const Painter& paint, int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 16.0, size / 16.0);
     paint(p);
-    return pixmap;
+    return image;
 }
 
 } // namespace
@@ -199,13 +199,18 @@ QIcon imageListIcon(int index) {
         return {};
     }
     QIcon icon;
-    icon.addPixmap(render(paint, 16));
-    icon.addPixmap(render(paint, 32));
+    icon.addPixmap(QPixmap::fromImage(render(paint, 16)));
+    icon.addPixmap(QPixmap::fromImage(render(paint, 32)));
     return icon;
 }
 
 QIcon imageListIcon(ImageIndex index) {
     return imageListIcon(static_cast<int>(index));
+}
+
+QImage imageListImage(ImageIndex index, int size) {
+    const Painter paint = painterFor(static_cast<int>(index));
+    return paint ? render(paint, size) : QImage();
 }
 
 } // namespace marlovex::ui

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 
 namespace marlovex::ui {
 
@@ -25,5 +26,10 @@ enum class ImageIndex {
 // The picture at `index`; an empty icon for an index that has none.
 QIcon imageListIcon(int index);
 QIcon imageListIcon(ImageIndex index);
+
+// The picture at `index` drawn `size` pixels square, on a transparent ground; a null image for an
+// index that has none. Needs no application object, so a build step can render the program's
+// icon for the desktop from the same drawing as the window's.
+QImage imageListImage(ImageIndex index, int size);
 
 } // namespace marlovex::ui
