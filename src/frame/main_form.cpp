@@ -27,7 +27,6 @@ namespace marlovex::frame {
 namespace {
 
 const std::string registryKey = "\\SOFTWARE\\Brelmund\\Marlovex";
-const QString sessionPassword = QStringLiteral("WillowFrost");
 
 std::string toStd(const QString& text) {
     return text.toStdString();
@@ -101,7 +100,7 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
     paradox::Session& session = paradox::session();
     session.setConfigMode(paradox::ConfigMode::SessionOnly);
-    session.addPassword(toStd(sessionPassword));
+    session.addPassword(std::string(paradox::familyPassword));
 
     const QString appDir = fromStd(paths::appDirFromProgramDir(toStd(m_environment.programDir)));
     const QString defaultDataDir =

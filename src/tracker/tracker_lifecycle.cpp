@@ -98,7 +98,7 @@ void TOSP_Form::FormCreate() {
 
     paradox::Session& session = paradox::session();
     session.setConfigMode(paradox::ConfigMode::SessionOnly);
-    session.addPassword("WillowFrost");
+    session.addPassword(std::string(paradox::familyPassword));
 
     AppDir = paths::appDirFromProgramDir(m_environment.programDir);
 

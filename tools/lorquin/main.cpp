@@ -17,6 +17,7 @@
 #include "lorquin/source_import.h"
 #include "market/instrument.h"
 #include "market/price_walk.h"
+#include "platform/paradox/session.h"
 #include "platform/paths/file_names.h"
 #include "platform/registry/registry.h"
 
@@ -60,6 +61,8 @@ void reportLastQuote(lorquin::QuoteStore& store, std::int64_t number, marlovex::
 }
 
 void importQuote(std::int64_t number, const std::string& argv0) {
+    // The family's protected tables open with its password, as in the windows.
+    marlovex::paradox::session().addPassword(std::string(marlovex::paradox::familyPassword));
     const std::string dataDirectory =
         lorquin::dataDirectory(lorquin::programDirectory(argv0), marlovex::registry::defaultRegistryFile());
     // Read first, so that what a fetch needs is being prepared while the tables are read.

@@ -10,11 +10,17 @@
 // Not thread-safe: configure it from the user-interface thread before opening tables.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace marlovex::paradox {
+
+// The password of the product family's protected tables; each of its programs adds it to its
+// session.
+inline constexpr std::string_view familyPassword = "WillowFrost";
 
 enum class ConfigMode {
     // Aliases and settings are visible to this session only and never stored.
@@ -31,6 +37,8 @@ public:
     // Passwords tried when a protected table is opened.
     void addPassword(const std::string& password);
     const std::vector<std::string>& passwords() const { return m_passwords; }
+    // Whether one of the passwords is the one whose check value a protected table stores.
+    bool knowsPassword(std::uint32_t check) const;
 
     const std::filesystem::path& netFileDir() const { return m_netFileDir; }
     void setNetFileDir(const std::filesystem::path& directory) { m_netFileDir = directory; }

@@ -2,6 +2,7 @@
 
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
+#include "platform/paradox/session.h"
 #include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
 #include "platform/paradox/value_conversion.h"
@@ -214,7 +215,13 @@ void Table::setActive(bool active) {
 
 void Table::load() {
     auto snapshot = m_storage->read();
-    m_image = std::make_unique<TableImage>(std::move(snapshot.db), m_storage->dbPath().string());
+    auto image = std::make_unique<TableImage>(std::move(snapshot.db), m_storage->dbPath().string());
+    const DbHeader& header = image->header();
+    if (header.encryptionKey && !session().knowsPassword(header.passwordCheck)) {
+        throw TableError("Die Tabelle " + m_storage->dbPath().string() +
+                         " ist durch ein Kennwort geschützt, das dieser Sitzung nicht bekannt ist.");
+    }
+    m_image = std::move(image);
     m_px = std::move(snapshot.px);
     m_blobs = std::move(snapshot.blobs);
     m_sequence = snapshot.sequence;

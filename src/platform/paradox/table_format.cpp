@@ -110,9 +110,9 @@ DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fi
         throw TableError("Die Tabelle " + fileName + " hat die Versionskennung " +
                          std::to_string(file[0x39]) + "; gelesen werden nur Tabellen der Stufen 4, 5 und 7.");
     }
-    if (readU32(file, 0x5C) != 0) {
-        throw TableError("Die Tabelle " + fileName +
-                         " ist durch ein Kennwort geschützt; geschützte Tabellen werden nicht unterstützt.");
+    header.passwordCheck = readU32(file, 0x5C);
+    if (header.passwordCheck != 0) {
+        header.encryptionKey = BlockKey{file[0x5C], file[0x5D]};
     }
     if (header.recordSize == 0 || fieldCount == 0 || fieldCount > 255) {
         throw corrupt("ungültige Satzlänge oder Feldanzahl");

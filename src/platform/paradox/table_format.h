@@ -4,9 +4,11 @@
 // Pure functions and value types; thread-safe.
 #pragma once
 
+#include "platform/paradox/block_cipher.h"
 #include "platform/paradox/field.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,11 +48,15 @@ struct DbHeader {
     std::uint16_t lastBlock = 0;
     std::uint16_t firstFreeBlock = 0;
     std::uint32_t autoIncrement = 0;
+    // For a password-protected table, whose data blocks are stored encrypted: the check value
+    // of its password and the key taken from it; 0 and none for an unprotected table.
+    std::uint32_t passwordCheck = 0;
+    std::optional<BlockKey> encryptionKey;
 };
 
 // Parses and validates the header of a .DB file; `fileName` names the file in errors. Throws
 // CorruptTableError for a damaged header and TableError for tables the engine cannot open
-// (other levels, password protection).
+// (other levels).
 DbHeader parseDbHeader(std::span<const std::uint8_t> file, const std::string& fileName);
 
 // A complete header block for `header` (headerSize bytes).

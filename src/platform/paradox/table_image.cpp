@@ -28,6 +28,9 @@ TableImage::TableImage(FileBytes dbBytes, std::string fileName)
     for (int i = 0; i < m_header.schema.keyFieldCount; ++i) {
         m_keySize += m_header.schema.fields[static_cast<std::size_t>(i)].size;
     }
+    if (m_header.encryptionKey) {
+        decryptBlocks();
+    }
     parseChain();
     checkKeyOrder();
     m_cleanSize = m_bytes.size();
@@ -35,6 +38,28 @@ TableImage::TableImage(FileBytes dbBytes, std::string fileName)
 
 std::vector<std::uint8_t> TableImage::emptyTable(const TableSchema& schema, const std::string& tableName) {
     return buildDbHeader(newDbHeader(schema, tableName));
+}
+
+void TableImage::decryptBlocks() {
+    const auto blockSize = static_cast<std::size_t>(m_header.blockSize);
+    for (std::size_t index = 0;; ++index) {
+        const std::size_t offset = static_cast<std::size_t>(m_header.headerSize) + index * blockSize;
+        if (offset + blockSize > m_bytes.size()) {
+            return;
+        }
+        decryptBlock(std::span<std::uint8_t>(m_bytes.data() + offset, blockSize), index,
+                     *m_header.encryptionKey);
+    }
+}
+
+void TableImage::encryptPage(std::uint64_t offset, std::vector<std::uint8_t>& page) const {
+    const auto headerSize = static_cast<std::uint64_t>(m_header.headerSize);
+    if (!m_header.encryptionKey || page.empty() || offset < headerSize) {
+        return;
+    }
+    const auto index =
+        static_cast<std::size_t>((offset - headerSize) / static_cast<std::uint64_t>(m_header.blockSize));
+    encryptBlock(page, index, *m_header.encryptionKey);
 }
 
 void TableImage::parseChain() {
@@ -431,7 +456,13 @@ std::vector<TableImage::PageChange> TableImage::changedPages() const {
     std::vector<PageChange> pages;
     pages.reserve(m_dirty.size());
     for (const auto& [offset, entry] : m_dirty) {
-        pages.push_back({offset, entry.first, entry.second});
+        PageChange page{
+            offset, entry.first, entry.second,
+            std::vector<std::uint8_t>(m_bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                      m_bytes.begin() + static_cast<std::ptrdiff_t>(offset + entry.first))};
+        encryptPage(offset, page.before);
+        encryptPage(offset, page.after);
+        pages.push_back(std::move(page));
     }
     return pages;
 }

@@ -62,13 +62,16 @@ public:
     // The fault is a German clause that can follow "Die Tabelle … ist beschädigt: ".
     std::optional<std::string> primaryIndexFault(std::span<const std::uint8_t> pxBytes) const;
 
+    // The file's bytes; the data blocks of a protected table are held decrypted.
     const FileBytes& bytes() const { return m_bytes; }
-    // The pages changed since the last markClean(), each with its bytes before the change (empty
-    // for pages beyond the file's former end).
+    // The pages changed since the last markClean(), each with the bytes the file held before
+    // the change (empty for pages beyond the file's former end) and the bytes it must hold now,
+    // both as stored: encrypted for a protected table.
     struct PageChange {
         std::uint64_t offset = 0;
         std::uint32_t length = 0;
         std::vector<std::uint8_t> before;
+        std::vector<std::uint8_t> after;
     };
     std::vector<PageChange> changedPages() const;
     std::uint64_t sizeBeforeChanges() const { return m_cleanSize; }
@@ -81,6 +84,10 @@ private:
         std::uint16_t count = 0;
     };
 
+    // The cipher of a protected table: its stored blocks decrypted in place, and a page of the
+    // file (header or block) as the file stores it.
+    void decryptBlocks();
+    void encryptPage(std::uint64_t offset, std::vector<std::uint8_t>& page) const;
     void parseChain();
     void checkKeyOrder() const;
     void recomputeStarts();

@@ -428,14 +428,12 @@ void TableStorage::invalidateJournal() {
 void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& newPx,
                           const std::optional<std::vector<std::uint8_t>>& oldPx) {
     Journal journal;
-    std::vector<std::pair<std::uint64_t, std::span<const std::uint8_t>>> dbWrites;
     const auto& dbBytes = image.bytes();
-    for (const auto& page : image.changedPages()) {
+    const std::vector<TableImage::PageChange> dbWrites = image.changedPages();
+    for (const auto& page : dbWrites) {
         if (!page.before.empty()) {
             journal.entries.push_back({kTargetDb, page.offset, page.before});
         }
-        dbWrites.emplace_back(page.offset,
-                              std::span<const std::uint8_t>(dbBytes.data() + page.offset, page.length));
     }
     std::vector<std::pair<std::uint64_t, std::span<const std::uint8_t>>> pxWrites;
     const std::vector<std::uint8_t> noIndex;
@@ -478,8 +476,8 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
     try {
         writeSequence(odd);
         File& db = *m_writeLock;
-        for (const auto& [offset, bytes] : dbWrites) {
-            db.writeAt(offset, bytes);
+        for (const auto& page : dbWrites) {
+            db.writeAt(page.offset, page.after);
         }
         if (dbBytes.size() != image.sizeBeforeChanges()) {
             db.truncate(dbBytes.size());

@@ -242,24 +242,14 @@ TEST_F(DamagedTable, IndexFaultsAreFound) {
     EXPECT_NE(image.primaryIndexFault(std::vector<std::uint8_t>(10, 0)), std::nullopt);
 }
 
-TEST(TableHeader, RejectsOtherLevelsAndPasswordProtection) {
-    auto bytes = TableImage::emptyTable(quoteSchema(), "Intraday");
-    auto level3 = bytes;
+TEST(TableHeader, RejectsOtherLevelsNamingTheFile) {
+    auto level3 = TableImage::emptyTable(quoteSchema(), "Intraday");
     level3[0x39] = 0x03;
     try {
         TableImage image(level3, "Old.db");
         FAIL();
     } catch (const TableError& error) {
         EXPECT_NE(std::string(error.what()).find("Old.db"), std::string::npos);
-    }
-    auto encrypted = bytes;
-    writeU32(encrypted, 0x5C, 0x12345678);
-    try {
-        TableImage image(encrypted, "Secret.db");
-        FAIL();
-    } catch (const TableError& error) {
-        EXPECT_NE(std::string(error.what()).find("Kennwort"), std::string::npos);
-        EXPECT_NE(std::string(error.what()).find("Secret.db"), std::string::npos);
     }
 }
 
