@@ -2,9 +2,14 @@
 #include "data_directory_fixture.h"
 #include "lorquin/quote_store.h"
 #include "market/option_model.h"
+#include "platform/paradox/session.h"
 #include "platform/paradox/table_storage.h"
+#include "support/protected_table.h"
+#include "support/pxlib_table.h"
 #include "tracker_delta.h"
 
+#include <array>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace marlovex::testing_support {
@@ -86,6 +91,28 @@ TEST_F(LorquinProcess, AppendsOneQuoteAtAboutNowPerRunCreatingTheQuoteTable) {
         }
     }
     EXPECT_EQ(pxtoolCheck(dataDirectory() / "Intraday.db").exitCode, 0);
+}
+
+// A data directory whose tables the family protected with its password stays usable, and what
+// Lorquin adds stays protected: pxlib decrypts the same quotes.
+TEST_F(LorquinProcess, StoresQuotesInProtectedTablesAndKeepsThemProtected) {
+    ASSERT_EQ(lorquin(dax).exitCode, 0);
+    for (const char* table : {"Firma.db", "Intraday.db"}) {
+        protectTable(dataDirectory() / table, paradox::familyPassword);
+    }
+    for (const std::int64_t instrument : {dax, daxCall}) {
+        const auto result = lorquin(instrument);
+        ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    }
+    std::array<std::uint8_t, 4> stored{};
+    std::ifstream table(dataDirectory() / "Intraday.db", std::ios::binary);
+    table.seekg(0x5C);
+    table.read(reinterpret_cast<char*>(stored.data()), stored.size());
+    EXPECT_EQ(paradox::readU32(stored, 0), paradox::passwordCheck(paradox::familyPassword));
+    EXPECT_EQ(readWithPxlib(dataDirectory() / "Intraday.db").rows.size(), 3u);
+    paradox::session().addPassword(std::string(paradox::familyPassword));
+    EXPECT_EQ(quotes(dax).size(), 2u);
+    EXPECT_EQ(quotes(daxCall).size(), 1u);
 }
 
 TEST_F(LorquinProcess, PricesWarrantsFromTheUnderlyingsLatestQuote) {

@@ -1,6 +1,7 @@
 #include "companion/http_get_form.h"
 #include "companion/wert_wahl_form.h"
 #include "platform/paradox/session.h"
+#include "support/protected_table.h"
 #include "support/scripted_dialogs.h"
 #include "tracker/chart_editor.h"
 #include "tracker/date_time_picker.h"
@@ -85,6 +86,18 @@ TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotes) {
     ASSERT_EQ(window->DataSource1->rowCount(), 2);
     EXPECT_EQ(window->DataSource1->index(1, 0).data().toString(), "09:06:00");
     EXPECT_EQ(window->DBChart1->Series1->dataCount(), 2);
+    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 2);
+}
+
+// An installation whose tables the family protected with its password works as any other.
+TEST_F(TrackerWindowTest, ProtectedTablesShowTheirQuotes) {
+    rememberCallOnDax();
+    for (const char* table : {"Firma.db", "Intraday.db"}) {
+        testing_support::protectTable(m_day.directory() / table, paradox::familyPassword);
+    }
+    auto window = createWindow();
+    ASSERT_EQ(window->DataSource1->rowCount(), 2);
+    EXPECT_EQ(window->DataSource1->index(1, 0).data().toString(), "09:06:00");
     EXPECT_EQ(window->DBChart1->Series2->dataCount(), 2);
 }
 
