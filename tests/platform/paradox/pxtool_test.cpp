@@ -1,3 +1,4 @@
+#include "platform/paradox/table.h"
 #include "support/temp_directory.h"
 
 #include <array>
@@ -8,10 +9,12 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
+namespace px = marlovex::paradox;
 
 struct Outcome {
     int exitCode = -1;
@@ -138,11 +141,17 @@ TEST_F(Pxtool, RefusalsExitOneAndBadArgumentsExitTwoWithAGermanLine) {
 
 TEST_F(Pxtool, CheckNamesTheFaultOfADamagedTable) {
     createQuotes();
-    for (int i = 0; i < 400; ++i) {
-        ASSERT_EQ(run("append Intraday.db Firma=" + std::to_string(i % 3) + " 'ZEIT=2026-12-06 09:" +
-                      std::to_string(10 + i / 60) + ":" + std::to_string(10 + i % 40) + "' Kurs=1")
-                      .exitCode,
-                  0);
+    {
+        // Enough quotes for several blocks, stored in one commit through the engine.
+        px::Table table;
+        table.setTableName((m_directory / "Intraday.db").string());
+        table.open();
+        std::vector<std::vector<px::Value>> records;
+        for (int i = 0; i < 400; ++i) {
+            records.push_back({px::Value(std::int64_t{i % 3}), px::Value(46362.4 + i / 86400.0),
+                               px::Value(1.0), px::Value(px::Null{})});
+        }
+        table.appendRecords(records);
     }
     ASSERT_EQ(run("check Intraday.db").exitCode, 0);
     const auto index = m_directory / "Intraday.px";
