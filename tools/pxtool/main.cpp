@@ -5,6 +5,7 @@
 
 #include "platform/paradox/blob_file.h"
 #include "platform/paradox/errors.h"
+#include "platform/paradox/session.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
@@ -307,6 +308,8 @@ int run(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Appending to the family's protected tables needs its password, as in the windows.
+    px::session().addPassword(std::string(px::familyPassword));
     try {
         return run(arguments);
     } catch (const UsageError& error) {

@@ -1,4 +1,6 @@
+#include "platform/paradox/session.h"
 #include "platform/paradox/table.h"
+#include "support/protected_table.h"
 #include "support/temp_directory.h"
 
 #include <array>
@@ -78,6 +80,19 @@ TEST_F(Pxtool, AppendedQuotesDumpInKeyOrderInTheDumpNotation) {
         "Stufe: 7\nSchlüsselfelder: 2\nDatensätze: 3\nFelder:\n  Firma I\n  ZEIT @\n  Kurs $\n  Volumen I\n");
     const auto check = run("check Intraday.db");
     EXPECT_EQ(check.exitCode, 0) << check.output;
+}
+
+// The family's protected tables are fed and inspected as any other.
+TEST_F(Pxtool, ProtectedTablesTakeAppendsAndDump) {
+    createQuotes();
+    ASSERT_EQ(run("append Intraday.db Firma=2 'ZEIT=2026-12-06 09:00:00' Kurs=1.5").exitCode, 0);
+    marlovex::testing_support::protectTable(m_directory / "Intraday.db", px::familyPassword);
+    const auto appended = run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=3");
+    EXPECT_EQ(appended.exitCode, 0) << appended.output;
+    EXPECT_EQ(run("dump Intraday.db").output, "Firma;ZEIT;Kurs;Volumen\n"
+                                              "1;2026-12-06 09:00:00;3;\n"
+                                              "2;2026-12-06 09:00:00;1.5;\n");
+    EXPECT_EQ(run("check Intraday.db").exitCode, 0);
 }
 
 TEST_F(Pxtool, EveryFieldTypeRoundTripsThroughAppendAndDump) {
