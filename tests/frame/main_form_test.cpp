@@ -18,13 +18,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -32,98 +30,6 @@
 
 namespace marlovex::frame {
 namespace {
-
-TEST_F(MainFormTest, MenuBarHoldsTheFourMenusWithTheirItemsInOrder) {
-    registerDataDirectory();
-    auto frame = createFrame();
-    QStringList captions;
-    for (QAction* menu : frame->menuBar()->actions()) {
-        captions << menu->text();
-    }
-    EXPECT_EQ(captions, (QStringList{"&Info", "&Diagramm", "&Fenster", "&Beenden"}));
-
-    const auto itemNames = [&](const char* menuName) {
-        QStringList names;
-        for (QAction* item : frame->findChild<QMenu*>(QString::fromLatin1(menuName))->actions()) {
-            names << item->objectName();
-        }
-        return names;
-    };
-    EXPECT_EQ(itemNames("Info1"), QStringList{"berMarlovexDiagrammManager1"});
-    EXPECT_EQ(itemNames("File1"), (QStringList{"FileNewItem", "OSTool1", "FileOpenItem", "ffnenvon1",
-                                               "FileSaveItem", "FileSaveAsItem", "N1", "FileExitItem"}));
-    EXPECT_EQ(itemNames("Window1"),
-              (QStringList{"WindowCascadeItem", "WindowTileItem", "WindowTileItem2", "N2", "FileCloseItem"}));
-
-    EXPECT_FALSE(frame->command("OSTool1")->isVisible());
-    EXPECT_EQ(frame->command("ffnenvon1")->text(), "Öffnen &von...");
-    EXPECT_EQ(frame->command("berMarlovexDiagrammManager1")->text(), "&Über Marlovex Diagramm-Manager");
-    EXPECT_EQ(frame->command("File1")->statusTip(), "Dateibefehle");
-    EXPECT_EQ(frame->command("Window1")->statusTip(), "Fensterbezogene Anweisungen");
-    // Menu items show the shortcut of their action after a tab.
-    EXPECT_TRUE(frame->command("FileSaveItem")->text().startsWith("&Speichern\t"));
-    EXPECT_EQ(frame->command("FileSaveAsItem")->text(), "Speichern &unter...");
-}
-
-TEST_F(MainFormTest, ActionListCarriesCaptionsHintsShortcutsAndPictures) {
-    registerDataDirectory();
-    auto frame = createFrame();
-    struct Expected {
-        const char* name;
-        const char* caption;
-        const char* hint;
-        QKeySequence shortcut;
-        bool hasPicture;
-    };
-    const Expected expected[] = {
-        {"FileNew1", "&Neu", "Neu|Neue Datei erstellen", QKeySequence("Ctrl+N"), true},
-        {"FileOpen1", "Ö&ffnen", "Öffnen|Eine Datei öffnen", QKeySequence("Ctrl+O"), true},
-        {"FileClose1", "S&chließen", "Schließen|Aktuelle Datei schließen", QKeySequence(), false},
-        {"FileSave1", "&Speichern", "Speichern|Aktuelle Datei speichern", QKeySequence("Ctrl+S"), true},
-        {"FileSaveAs1", "Speichern &unter...",
-         "Speichern unter|Eine Datei unter einem anderen Namen speichern", QKeySequence(), false},
-        {"FileExit1", "&Beenden", "Beenden|Das Programm beenden", QKeySequence(), true},
-        {"EditCut1", "&Ausschneiden", "Ausschneiden|Das markierte Objekt in die Zwischenablage verschieben",
-         QKeySequence("Ctrl+X"), true},
-        {"EditCopy1", "&Kopieren", "Kopieren|Das markierte Objekt in die Zwischenablage kopieren",
-         QKeySequence("Ctrl+C"), true},
-        {"EditPaste1", "&Einfügen", "Einfügen|Den Inhalt der Zwischenablage einfügen", QKeySequence("Ctrl+V"),
-         true},
-        {"WindowCascade1", "Ü&berlappend", "Überlappend|", QKeySequence(), true},
-        {"WindowTileHorizontal1", "Hori&zontal anordnen", "Horizontal anordnen|", QKeySequence(), true},
-        {"WindowTileVertical1", "&Vertikal anordnen", "Vertikal anordnen|", QKeySequence(), true},
-    };
-    for (const Expected& e : expected) {
-        QAction* action = frame->command(QString::fromLatin1(e.name));
-        ASSERT_NE(action, nullptr) << e.name;
-        EXPECT_EQ(action->text(), QString::fromUtf8(e.caption)) << e.name;
-        EXPECT_EQ(action->property("hint").toString(), QString::fromUtf8(e.hint)) << e.name;
-        EXPECT_EQ(action->shortcut(), e.shortcut) << e.name;
-        EXPECT_EQ(!action->icon().isNull(), e.hasPicture) << e.name;
-    }
-    EXPECT_EQ(frame->command("EditCopy1")->property("category").toString(), "Bearbeiten");
-    EXPECT_EQ(frame->command("WindowCascade1")->property("category").toString(), "Fenster");
-}
-
-TEST_F(MainFormTest, ToolBarLaysOutItsButtonsInOrder) {
-    registerDataDirectory();
-    auto frame = createFrame();
-    auto* toolBar = frame->findChild<QToolBar*>("ToolBar2");
-    ASSERT_NE(toolBar, nullptr);
-    QStringList order;
-    for (QAction* action : toolBar->actions()) {
-        order << toolBar->widgetForAction(action)->objectName();
-    }
-    EXPECT_EQ(order, (QStringList{"ToolButton9", "ToolButton5", "ToolButton3", "ToolButton1", "ToolButton2",
-                                  "ToolButton7", "ToolButton8", "ToolButton10", "ToolButton11", "Splitter1",
-                                  "ToolButton4"}));
-    for (const char* gap : {"ToolButton3", "ToolButton7", "Splitter1"}) {
-        EXPECT_EQ(toolBar->findChild<QWidget*>(gap)->width(), 15) << gap;
-    }
-    EXPECT_EQ(frame->toolButton("ToolButton5")->toolTip(), "OS-Tool");
-    EXPECT_EQ(frame->toolButton("ToolButton9")->toolTip(), "Neu");
-    EXPECT_FALSE(frame->toolButton("ToolButton5")->icon().isNull());
-}
 
 TEST_F(MainFormTest, CommandsFollowTheNumberOfChildWindows) {
     registerDataDirectory();
@@ -311,15 +217,6 @@ TEST_F(MainFormTest, CommandLineTimerRunsOnceAndHandsExistingFilesToTheLayoutRea
     frame->Timer1Timer();
     EXPECT_FALSE(frame->timer1()->isActive());
     EXPECT_EQ(frame->OpenDialog.fileName, QString::fromStdString(layout.string()));
-}
-
-TEST_F(MainFormTest, FileDialogsOfferLayoutFiles) {
-    registerDataDirectory();
-    auto frame = createFrame();
-    EXPECT_EQ(frame->OpenDialog.filter, "Marlovex Diagramm-Manager|*.QVZ");
-    EXPECT_EQ(frame->OpenDialog.defaultExtension, "QVZ");
-    EXPECT_EQ(frame->SaveDialog1.filter, "Marlovex Diagramm-Manager|*.QVZ");
-    EXPECT_EQ(frame->SaveDialog1.defaultExtension, "QVZ");
 }
 
 TEST_F(MainFormTest, AboutBoxShowsItsThreeLines) {

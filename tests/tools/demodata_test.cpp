@@ -192,13 +192,6 @@ TEST_F(DemoData, WritesSettingsThatOpenTheTrackerOnTheDaxCall) {
     const auto call = demodata::daxCall(demodata::demoInstruments(formats::datePart(formats::now())));
     EXPECT_EQ(option, call.instrument.name);
     EXPECT_EQ(settings.readString("OS_Basis"), "DAX");
-    EXPECT_EQ(settings.readInteger("OS_Width"), 560);
-    EXPECT_EQ(settings.readInteger("OS_Height"), 420);
-    EXPECT_EQ(settings.readString("OS_AnkaufAnteile"), "1000");
-    EXPECT_FALSE(settings.readBool("OS_Call"));
-    EXPECT_EQ(settings.readString("OS_Limitanpassung"), "5%");
-    EXPECT_EQ(settings.readInteger("ShowWinWidth"), 1100);
-    EXPECT_EQ(settings.readInteger("ShowWinHeight"), 720);
     // Bought at the first quotes of the day.
     expectPurchasePricesIn({'.', ','});
 }

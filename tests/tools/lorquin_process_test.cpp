@@ -156,17 +156,6 @@ TEST_F(LorquinProcess, ReplaysTheQuoteFileOneLinePerRunAndStopsAtItsEnd) {
     EXPECT_DOUBLE_EQ(stored[3].price, 20099);
 }
 
-TEST_F(LorquinProcess, ReplayContinuesAfterTodaysLastQuote) {
-    home().writeFile("Daten/kurse846900.CSV", "10:00:00;1\n10:01:00;2\n10:02:00;3\n");
-    const DateTime today = formats::datePart(formats::now());
-    addQuote({dax, today + formats::encodeTime(10, 0, 30), 1.5, std::nullopt});
-    ASSERT_EQ(lorquin(dax).exitCode, 0);
-    const auto stored = quotes(dax);
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_DOUBLE_EQ(stored[1].time, today + formats::encodeTime(10, 1, 0));
-    EXPECT_DOUBLE_EQ(stored[1].price, 2);
-}
-
 TEST_F(LorquinProcess, FailuresExitNonZeroWithOneGermanLineNamingTheCause) {
     const auto unknown = lorquin(4711);
     EXPECT_EQ(unknown.exitCode, 1);

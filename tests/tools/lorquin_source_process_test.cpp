@@ -177,18 +177,6 @@ TEST_F(LorquinSource, StoresAJsonSingleQuoteAndAJsonSeries) {
     EXPECT_NEAR(quotes[2].time, formats::datePart(now) + formats::timePart(now) - 10 / 86400.0, 1.0 / 86400);
 }
 
-TEST_F(LorquinSource, ReadsFileSources) {
-    const auto file = home().writeFile("Quellen/kurse_^GDAXI.csv", "Zeit;Kurs\n" + minutesAgo(1) + ";17,5\n");
-    configure("URL=file://" + (home().path() / "Quellen").string() +
-              "/kurse_{Symbol}.csv\nSpalte.Zeit=Zeit\nSpalte.Kurs=Kurs\n");
-    const auto run = lorquin(dax);
-    ASSERT_EQ(run.exitCode, 0) << run.standardError;
-    ASSERT_EQ(stored().size(), 1u);
-    EXPECT_DOUBLE_EQ(stored()[0].price, 17.5);
-    std::filesystem::remove(file);
-    expectFailure(lorquin(dax), dax, "kurse_%5EGDAXI.csv", "kann nicht geöffnet werden", 1);
-}
-
 TEST_F(LorquinSource, FollowsARedirect) {
     m_server.respond("/alt", CannedResponse::redirect(m_server.url("/neu")));
     m_server.respond("/neu", CannedResponse::ok("Kurs\n42,5\n"));

@@ -160,14 +160,6 @@ TEST(DecodeDateTime, RejectsValuesOutsideTheCalendar) {
     EXPECT_NO_THROW(decodeDateTime(2958465.9999));
 }
 
-TEST(DateAndTimePart, SplitTheValue) {
-    const double value = encodeDateTime({2026, 12, 6, 18, 0, 0, 0});
-    EXPECT_EQ(datePart(value), 46362.0);
-    EXPECT_EQ(timePart(value), 0.75);
-    EXPECT_EQ(datePart(0.0), 0.0);
-    EXPECT_EQ(timePart(0.0), 0.0);
-}
-
 struct FormatCase {
     std::string pattern;
     std::string expected;

@@ -245,6 +245,7 @@ TEST(RegFileWrite, ParsesBackWhatItWrites) {
         section.setValue("Text " + texts[i] + std::to_string(i), texts[i]);
     section.setValue("Ganz", std::uint32_t{0x80000000u});
     section.setValue("Typ", TypedHexData{0x7, countingBytes(120)});
+    section.setValue("Leer", BinaryData{});
     section.setValue("@", std::string("a value named @, not the default"));
     document.sectionFor("HKEY_LOCAL_MACHINE\\Fremd\\Ä]").setValue("", std::uint32_t{3});
 
