@@ -267,135 +267,48 @@ TEST_F(PxlibInterop, TablesOurEngineWritesAndEditsReadThroughPxlibInKeyOrder) {
     }
 }
 
-TEST_F(PxlibInterop, KeyedTablesPxlibWritesReadAndGrowThroughOurEngine) {
-    const auto path = m_directory / "Quotes.db";
-    {
-        PxlibDocument document;
-        auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * 3));
-        fields[0] = {strdup("Firma"), pxfLong, 4, 0};
-        fields[1] = {strdup("ZEIT"), pxfTimestamp, 8, 0};
-        fields[2] = {strdup("Kurs"), pxfCurrency, 8, 0};
-        ASSERT_EQ(PX_create_file(document.get(), fields, 3, path.c_str(), pxfFileTypIndexDB), 0);
-        document.markOpen();
-        ASSERT_EQ(PX_set_value(document.get(), "numprimkeys", 2), 0);
-        // pxlib appends; the rows are given in key order.
-        for (int firm = 1; firm <= 3; ++firm) {
-            for (int i = 0; i < 400; ++i) {
-                pxval_t values[3];
-                values[0].isnull = 0;
-                values[0].type = pxfLong;
-                values[0].value.lval = firm;
-                values[1].isnull = 0;
-                values[1].type = pxfTimestamp;
-                values[1].value.dval = 739956.0 * 86400000.0 + i * 1000.0;
-                values[2].isnull = 0;
-                values[2].type = pxfCurrency;
-                values[2].value.dval = firm * 1000 + i;
-                pxval_t* pointers[3] = {&values[0], &values[1], &values[2]};
-                ASSERT_GE(PX_insert_record(document.get(), pointers), 0);
-            }
+// 1,200 quotes of three instruments, written by pxlib in key order; protected with `password`
+// when one is given.
+void writeQuotesWithPxlib(const fs::path& path, const char* password) {
+    PxlibDocument document;
+    auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * 3));
+    fields[0] = {strdup("Firma"), pxfLong, 4, 0};
+    fields[1] = {strdup("ZEIT"), pxfTimestamp, 8, 0};
+    fields[2] = {strdup("Kurs"), pxfCurrency, 8, 0};
+    ASSERT_EQ(PX_create_file(document.get(), fields, 3, path.c_str(), pxfFileTypIndexDB), 0);
+    document.markOpen();
+    ASSERT_EQ(PX_set_value(document.get(), "numprimkeys", 2), 0);
+    if (password != nullptr) {
+        ASSERT_EQ(PX_set_parameter(document.get(), "password", password), 0);
+    }
+    for (int firm = 1; firm <= 3; ++firm) {
+        for (int i = 0; i < 400; ++i) {
+            pxval_t values[3];
+            values[0].isnull = 0;
+            values[0].type = pxfLong;
+            values[0].value.lval = firm;
+            values[1].isnull = 0;
+            values[1].type = pxfTimestamp;
+            values[1].value.dval = 739956.0 * 86400000.0 + i * 1000.0;
+            values[2].isnull = 0;
+            values[2].type = pxfCurrency;
+            values[2].value.dval = firm * 1000 + i;
+            pxval_t* pointers[3] = {&values[0], &values[1], &values[2]};
+            ASSERT_GE(PX_insert_record(document.get(), pointers), 0);
         }
     }
-
-    Table table;
-    table.setTableName(path.string());
-    table.open();
-    ASSERT_EQ(table.recordCount(), 1200u);
-    const double moment = timestampToDateTime(739956.0 * 86400000.0 + 123 * 1000.0);
-    ASSERT_TRUE(table.findKey({std::int64_t{2}, moment}));
-    EXPECT_EQ(table.field("Kurs").asFloat(), 2123.0);
-    // Our engine adds rows in key order and writes the primary index the table lacked.
-    for (int i = 0; i < 300; ++i) {
-        table.append();
-        table.field("Firma").setInteger(2);
-        table.field("ZEIT").setDateTime(moment + (i + 0.5) / 86400.0);
-        table.field("Kurs").setFloat(-i);
-        table.post();
-    }
-    table.close();
-
-    PxlibDocument document;
-    ASSERT_EQ(PX_open_file(document.get(), path.c_str()), 0);
-    document.markOpen();
-    PxlibDocument index;
-    ASSERT_EQ(PX_open_file(index.get(), (m_directory / "Quotes.px").c_str()), 0);
-    index.markOpen();
-    ASSERT_EQ(PX_read_primary_index(index.get()), 0);
-    ASSERT_EQ(PX_add_primary_index(document.get(), index.get()), 0);
-    const auto rows = document.readAll();
-    ASSERT_EQ(rows.size(), 1500u);
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        const std::pair<long, double> previous{rows[r - 1][0].integer, rows[r - 1][1].number};
-        const std::pair<long, double> current{rows[r][0].integer, rows[r][1].number};
-        ASSERT_LT(previous, current) << "row " << r;
-    }
-    EXPECT_EQ(rows[400 + 124][2].number, -0.0);
-    EXPECT_EQ(rows[400 + 123][2].number, 2123.0);
 }
 
-// A password-protected table stays protected: what pxlib writes encrypted reads through our
-// engine, and what our engine adds is stored encrypted under the table's key, so that pxlib
-// decrypts it back.
-TEST_F(PxlibInterop, ProtectedTablesReadAndGrowEncryptedBothWays) {
-    const auto path = m_directory / "Geheim.db";
-    const auto quote = [](long firm, int i, double price) {
-        pxval_t values[3];
-        values[0] = {};
-        values[0].type = pxfLong;
-        values[0].value.lval = firm;
-        values[1] = {};
-        values[1].type = pxfTimestamp;
-        values[1].value.dval = 739956.0 * 86400000.0 + i * 1000.0;
-        values[2] = {};
-        values[2].type = pxfCurrency;
-        values[2].value.dval = price;
-        return std::array<pxval_t, 3>{values[0], values[1], values[2]};
-    };
-    {
-        PxlibDocument document;
-        auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * 3));
-        fields[0] = {strdup("Firma"), pxfLong, 4, 0};
-        fields[1] = {strdup("ZEIT"), pxfTimestamp, 8, 0};
-        fields[2] = {strdup("Kurs"), pxfCurrency, 8, 0};
-        ASSERT_EQ(PX_create_file(document.get(), fields, 3, path.c_str(), pxfFileTypIndexDB), 0);
-        document.markOpen();
-        ASSERT_EQ(PX_set_value(document.get(), "numprimkeys", 2), 0);
-        ASSERT_EQ(PX_set_parameter(document.get(), "password", "WillowFrost"), 0);
-        for (int firm = 1; firm <= 3; ++firm) {
-            for (int i = 0; i < 400; ++i) {
-                auto values = quote(firm, i, firm * 1000 + i);
-                pxval_t* pointers[3] = {&values[0], &values[1], &values[2]};
-                ASSERT_GE(PX_insert_record(document.get(), pointers), 0);
-            }
-        }
-    }
-    const auto storedHeader = [&] {
-        std::vector<char> header(0x60);
-        std::ifstream(path, std::ios::binary)
-            .read(header.data(), static_cast<std::streamsize>(header.size()));
-        return header;
-    };
-    const auto headerBefore = storedHeader();
-    ASSERT_NE(std::memcmp(headerBefore.data() + 0x5C, "\0\0\0\0", 4), 0);
-
+// Reads the quotes through our engine, adds 300 in key order (splitting blocks and adding new
+// ones) and proves through pxlib, with our primary index, that all 1,500 read in key order.
+void growThroughOurEngineAndReadWithPxlib(const fs::path& path) {
     Table table;
     table.setTableName(path.string());
-    session().addPassword("Falsch");
-    try {
-        table.open();
-        FAIL() << "opened without its password";
-    } catch (const TableError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Die Tabelle " + path.string() +
-                      " ist durch ein Kennwort geschützt, das dieser Sitzung nicht bekannt ist.");
-    }
-    session().addPassword("WillowFrost");
     table.open();
     ASSERT_EQ(table.recordCount(), 1200u);
     const double moment = timestampToDateTime(739956.0 * 86400000.0 + 123 * 1000.0);
     ASSERT_TRUE(table.findKey({std::int64_t{2}, moment}));
     EXPECT_EQ(table.field("Kurs").asFloat(), 2123.0);
-    // Enough rows to split blocks and add new ones at the end of the file.
     for (int i = 0; i < 300; ++i) {
         table.append();
         table.field("Firma").setInteger(2);
@@ -404,14 +317,14 @@ TEST_F(PxlibInterop, ProtectedTablesReadAndGrowEncryptedBothWays) {
         table.post();
     }
     table.close();
-    EXPECT_EQ(std::memcmp(storedHeader().data() + 0x5C, headerBefore.data() + 0x5C, 4), 0);
 
     PxlibDocument document;
     ASSERT_EQ(PX_open_file(document.get(), path.c_str()), 0);
-    // pxlib decrypts with the key the header carries.
     document.markOpen();
     PxlibDocument index;
-    ASSERT_EQ(PX_open_file(index.get(), (m_directory / "Geheim.px").c_str()), 0);
+    auto indexPath = path;
+    indexPath.replace_extension(".px");
+    ASSERT_EQ(PX_open_file(index.get(), indexPath.c_str()), 0);
     index.markOpen();
     ASSERT_EQ(PX_read_primary_index(index.get()), 0);
     ASSERT_EQ(PX_add_primary_index(document.get(), index.get()), 0);
@@ -425,6 +338,45 @@ TEST_F(PxlibInterop, ProtectedTablesReadAndGrowEncryptedBothWays) {
     EXPECT_EQ(rows[400 + 124][2].number, -0.0);
     EXPECT_EQ(rows[400 + 123][2].number, 2123.0);
     EXPECT_EQ(rows[1499][2].number, 3399.0);
+}
+
+// Our engine adds rows in key order and writes the primary index the table lacked.
+TEST_F(PxlibInterop, KeyedTablesPxlibWritesReadAndGrowThroughOurEngine) {
+    const auto path = m_directory / "Quotes.db";
+    writeQuotesWithPxlib(path, nullptr);
+    growThroughOurEngineAndReadWithPxlib(path);
+}
+
+// A password-protected table stays protected: what pxlib writes encrypted reads through our
+// engine, and what our engine adds is stored encrypted under the table's key, so that pxlib
+// (which decrypts with the key the header carries) reads it back.
+TEST_F(PxlibInterop, ProtectedTablesReadAndGrowEncryptedBothWays) {
+    const auto path = m_directory / "Geheim.db";
+    writeQuotesWithPxlib(path, "WillowFrost");
+    const auto storedCheck = [&] {
+        std::array<std::uint8_t, 4> check{};
+        std::ifstream file(path, std::ios::binary);
+        file.seekg(0x5C);
+        file.read(reinterpret_cast<char*>(check.data()), check.size());
+        return check;
+    };
+    const auto check = storedCheck();
+    ASSERT_NE(check, (std::array<std::uint8_t, 4>{}));
+
+    Table table;
+    table.setTableName(path.string());
+    session().addPassword("Falsch");
+    try {
+        table.open();
+        FAIL() << "opened without its password";
+    } catch (const TableError& error) {
+        EXPECT_EQ(std::string(error.what()), "Die Tabelle " + path.string() +
+                                                 " ist durch ein Kennwort geschützt, das dieser Sitzung "
+                                                 "nicht bekannt ist.");
+    }
+    session().addPassword("WillowFrost");
+    growThroughOurEngineAndReadWithPxlib(path);
+    EXPECT_EQ(storedCheck(), check);
 }
 
 TEST_F(PxlibInterop, CalendarEncodingsAgreeWithPxlib) {
