@@ -9,9 +9,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <cmath>
 #include <exception>
 #include <filesystem>
+#include <optional>
 
 namespace marlovex::tracker {
 
@@ -57,20 +57,15 @@ void TOSP_Form::Analyseeintragen1Click(QObject*) {
 }
 
 double TOSP_Form::breakEvenPrice() {
-    const double purchase = valueOf(Edit3);
-    const double quantity = valueOf(Edit9);
-    if (quantity == 0) {
-        throw formats::ConversionError("Eine Stückzahl von 0 hat keine Gewinnschwelle.");
+    const Position position{
+        .purchase = valueOf(Edit3), .quantity = valueOf(Edit9), .chargeFees = CheckBox4->isChecked()};
+    // The current quote counts only for the selling fees.
+    const double price = position.chargeFees ? tables.Table1.field("Kurs").asFloat() : 0;
+    const std::optional<double> breakEven = heldAt(feeSettings(), position, price).breakEven;
+    if (!breakEven) {
+        throw formats::ConversionError("Die Position hat keine Gewinnschwelle.");
     }
-    double fees = 0;
-    if (CheckBox4->isChecked()) {
-        fees = legFees(tables.Table1.field("Kurs").asFloat(), quantity) + legFees(purchase, quantity);
-    }
-    const double breakEven = (purchase * quantity + fees) / quantity;
-    if (!std::isfinite(breakEven)) {
-        throw formats::ConversionError("Die Gewinnschwelle ist keine Zahl.");
-    }
-    return breakEven;
+    return *breakEven;
 }
 
 void TOSP_Form::AnalyseGewinnEintragen1Click(QObject*) {

@@ -1,6 +1,8 @@
 // The what-if calculator of the "Rechner" tab: estimated warrant and underlying prices converted
 // into each other through the day's ratio, differences to the current and purchase prices, the
 // invested sum and the profit or loss with or without fees.
+#include "tracker/model/calculator.h"
+
 #include "tracker/price_colours.h"
 #include "tracker/tosp_form.h"
 #include "tracker/tracker_chart.h"
@@ -25,8 +27,8 @@ void colourByText(QLabel* label) {
 
 } // namespace
 
-double TOSP_Form::legFees(double price, double quantity) const {
-    return price * quantity * MaklerFee / 1000 + price * quantity * BankFee / 100 + ClearingFee;
+FeeSettings TOSP_Form::feeSettings() const {
+    return {.brokerPerMille = MaklerFee, .bankPercent = BankFee, .clearingPerTrade = ClearingFee};
 }
 
 double TOSP_Form::lastPrice(paradox::Table& quotes) {
@@ -34,7 +36,7 @@ double TOSP_Form::lastPrice(paradox::Table& quotes) {
     return quotes.field("Kurs").asFloat();
 }
 
-void TOSP_Form::convertEstimate(QObject* sender, const std::function<void(double, double)>& write) {
+void TOSP_Form::convertEstimate(QObject* sender, const std::function<void(const CurrentQuotes&)>& write) {
     if (!CalcEnabled) {
         return;
     }
@@ -43,7 +45,7 @@ void TOSP_Form::convertEstimate(QObject* sender, const std::function<void(double
     try {
         const double warrant = lastPrice(tables.Table1);
         const double underlying = lastPrice(tables.Table2);
-        write(warrant, underlying);
+        write({.warrant = warrant, .underlying = underlying, .ratio = OSBasisRatio});
     } catch (const std::exception&) {
         // An estimate that is no number converts nothing; the next tick repairs it.
         CalcEnabled = true;
@@ -54,20 +56,20 @@ void TOSP_Form::convertEstimate(QObject* sender, const std::function<void(double
 }
 
 void TOSP_Form::Edit1Change(QObject* sender) {
-    convertEstimate(sender, [this](double warrant, double underlying) {
-        if (OSBasisRatio == 0) {
+    convertEstimate(sender, [this](const CurrentQuotes& quotes) {
+        // Tested before the estimate is read: a flat underlying writes "0,00" even for an
+        // estimate that is no number.
+        if (quotes.ratio == 0) {
             Edit2->setText(QStringLiteral("0,00"));
             return;
         }
-        const double points = (valueOf(Edit1) - warrant) / OSBasisRatio;
-        Edit2->setText(fixed(CheckBox1->isChecked() ? underlying - points : underlying + points));
+        Edit2->setText(fixed(*underlyingForWarrant(quotes, valueOf(Edit1), CheckBox1->isChecked())));
     });
 }
 
 void TOSP_Form::Edit2Change(QObject* sender) {
-    convertEstimate(sender, [this](double warrant, double underlying) {
-        const double points = (valueOf(Edit2) - underlying) * OSBasisRatio;
-        Edit1->setText(fixed(CheckBox1->isChecked() ? warrant - points : warrant + points));
+    convertEstimate(sender, [this](const CurrentQuotes& quotes) {
+        Edit1->setText(fixed(warrantForUnderlying(quotes, valueOf(Edit2), CheckBox1->isChecked())));
     });
 }
 
@@ -77,30 +79,22 @@ void TOSP_Form::Edit3Change(QObject*) {
         colourByText(label);
     };
     const auto percent = [this](double value) { return grouped(value, 2) + QLatin1Char('%'); };
-    // A percentage of an estimate against a purchase price; a price of 0 leaves the label as it
-    // was, an estimate that is no number shows "0 %".
+    // An estimate against a price; a price of 0 leaves the label as it was, an estimate that is
+    // no number shows "0 %".
     const auto percentOf = [&](QLabel* label, const QLineEdit* estimate, double base) {
         if (base != 0) {
             try {
-                label->setText(percent(valueOf(estimate) * 100 / base - 100));
+                label->setText(percent(*percentAgainst(valueOf(estimate), base)));
             } catch (const std::exception&) {
                 label->setText(QStringLiteral("0 %"));
             }
         }
         colourByText(label);
     };
-    // Fees that cannot be computed count as 0.
-    const auto feesAt = [this](const QLineEdit* price) {
-        try {
-            return legFees(valueOf(price), valueOf(Edit9));
-        } catch (const std::exception&) {
-            return 0.0;
-        }
-    };
     try {
         const double warrant = lastPrice(tables.Table1);
-        if (warrant != 0) {
-            Label26->setText(percent(valueOf(Edit1) * 100 / warrant - 100));
+        if (const std::optional<double> change = percentAgainst(valueOf(Edit1), warrant)) {
+            Label26->setText(percent(*change));
         }
         colourByText(Label26);
         write(Label62, grouped(valueOf(Edit1) - warrant, 2));
@@ -119,16 +113,19 @@ void TOSP_Form::Edit3Change(QObject*) {
         write(Label58, grouped(valueOf(Edit2) - underlyingPurchase, 1));
         write(Label12, grouped(valueOf(Edit2) - underlyingPurchase, 1));
 
-        const double selling = feesAt(Edit1);
-        const double buying = feesAt(Edit3);
+        // Both prices were read above; only a quantity that is no number is left to fail.
+        double quantity = 0;
         try {
-            write(Label66, grouped(valueOf(Edit3) * valueOf(Edit9), 2));
+            quantity = valueOf(Edit9);
         } catch (const std::exception&) {
             write(Label66, QStringLiteral("0,00"));
+            throw;
         }
-        const double fees = CheckBox4->isChecked() ? selling + buying : 0;
-        const double quantity = valueOf(Edit9);
-        Label57->setText(grouped(valueOf(Edit1) * quantity - valueOf(Edit3) * quantity - fees, 2));
+        const EstimatedSale sale = saleAt(
+            feeSettings(), {.purchase = purchase, .quantity = quantity, .chargeFees = CheckBox4->isChecked()},
+            valueOf(Edit1));
+        write(Label66, grouped(sale.invested, 2));
+        Label57->setText(grouped(sale.profit, 2));
         write(Label64, Label57->text());
         setTextColour(Label57, colourOf(Label64));
     } catch (const std::exception&) {

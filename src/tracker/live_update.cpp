@@ -174,8 +174,8 @@ void TOSP_Form::runTick() {
         const double underlying = writeUnderlyingHeader();
         colourUnderlyingPrice(underlying);
         const double warrant = writeWarrantHeader();
-        const ProfitFigures profit = writeProfitPanel(warrant);
-        trailLimitsAndPlaceLines(warrant, profit);
+        const std::optional<double> breakEven = writeProfitPanel(warrant);
+        trailLimitsAndPlaceLines(warrant, breakEven);
         announceCrossings();
         FormResize();
         Edit3Change(this);
@@ -290,10 +290,7 @@ double TOSP_Form::writeUnderlyingHeader() {
     Label43->setText(time);
     markStaleQuote(Label43, quotes.field("ZEIT").asDateTime(), SpeedButton4->isEnabled());
     if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit8)) {
-        Label46->setText(grouped(price - *purchase, 2));
-        if (*purchase != 0) {
-            Label47->setText(grouped((price - *purchase) * 100 / *purchase, 2) + QStringLiteral(" %"));
-        }
+        writeChange(changeSincePurchase(price, *purchase), Label46, Label47);
     }
     return price;
 }
@@ -330,10 +327,7 @@ double TOSP_Form::writeWarrantHeader() {
     Label42->setText(time);
     markStaleQuote(Label42, quotes.field("ZEIT").asDateTime(), SpeedButton3->isEnabled());
     if (const std::optional<double> purchase = inputUnlessBeingTyped(Edit3)) {
-        Label48->setText(grouped(price - *purchase, 2));
-        if (*purchase != 0) {
-            Label49->setText(grouped((price - *purchase) * 100 / *purchase, 2) + QStringLiteral(" %"));
-        }
+        writeChange(changeSincePurchase(price, *purchase), Label48, Label49);
     }
     return price;
 }
@@ -347,26 +341,27 @@ void TOSP_Form::markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime, b
     setTextColour(timeLabel, stale ? lossRed : plainBlack);
 }
 
-TOSP_Form::ProfitFigures TOSP_Form::writeProfitPanel(double price) {
-    ProfitFigures figures;
-    const std::optional<double> typedQuantity = inputUnlessBeingTyped(Edit9);
-    const std::optional<double> typedPurchase = inputUnlessBeingTyped(Edit3);
-    if (!typedQuantity || !typedPurchase) {
-        // The panel and the break-even line wait for the number being typed.
-        return figures;
+void TOSP_Form::writeChange(const PriceChange& change, QLabel* points, QLabel* percent) {
+    points->setText(grouped(change.points, 2));
+    // Without a purchase price the percentage keeps its text.
+    if (change.percent) {
+        percent->setText(grouped(*change.percent, 2) + QStringLiteral(" %"));
     }
-    figures.quantity = *typedQuantity;
-    figures.purchase = *typedPurchase;
-    const double quantity = figures.quantity;
-    const double selling =
-        quantity * price * MaklerFee / 1000 + quantity * price * BankFee / 100 + ClearingFee;
-    const double buying = figures.purchase * quantity * MaklerFee / 1000 +
-                          figures.purchase * quantity * BankFee / 100 + ClearingFee;
-    figures.fees = CheckBox4->isChecked() ? selling + buying : 0;
-    Panel9->setText(grouped((price - figures.purchase) * quantity - figures.fees, 2));
-    // The colour follows the price against the purchase, not the net profit.
-    setTextColour(Panel9, price - figures.purchase > 0 ? plainBlack : lossRed);
-    return figures;
+}
+
+std::optional<double> TOSP_Form::writeProfitPanel(double price) {
+    const std::optional<double> quantity = inputUnlessBeingTyped(Edit9);
+    const std::optional<double> purchase = inputUnlessBeingTyped(Edit3);
+    if (!quantity || !purchase) {
+        // The panel and the break-even line wait for the number being typed.
+        return std::nullopt;
+    }
+    const HeldPosition held =
+        heldAt(feeSettings(),
+               {.purchase = *purchase, .quantity = *quantity, .chargeFees = CheckBox4->isChecked()}, price);
+    Panel9->setText(grouped(held.profit, 2));
+    setTextColour(Panel9, held.priceAbovePurchase ? plainBlack : lossRed);
+    return held.breakEven;
 }
 
 void TOSP_Form::trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
@@ -414,7 +409,7 @@ void TOSP_Form::trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLi
     }
 }
 
-void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit) {
+void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, std::optional<double> breakEven) {
     try {
         trailLimits(Edit10, Edit6, Edit7, DBChart1->Series1, tables.statistics.OSMin,
                     tables.statistics.OSMax);
@@ -438,10 +433,9 @@ void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigure
                 DBChart1->ChartTool5->setValue(level);
                 DBChart1->ChartTool5->setVisible(CheckBox5->isChecked());
             }
-            // A quantity of 0 has no break-even price: the line stays where it was.
-            if (profit.quantity != 0) {
-                DBChart1->ChartTool4->setValue((profit.purchase * profit.quantity + profit.fees) /
-                                               profit.quantity);
+            // Without a break-even price the line stays where it was.
+            if (breakEven) {
+                DBChart1->ChartTool4->setValue(*breakEven);
                 DBChart1->ChartTool4->setVisible(CheckBox6->isChecked());
             }
         } catch (const std::exception&) {

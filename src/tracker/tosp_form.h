@@ -10,6 +10,7 @@
 #include "tracker/import_status.h"
 #include "tracker/level_crossing.h"
 #include "tracker/messenger_record.h"
+#include "tracker/model/calculator.h"
 #include "tracker/quote_tables.h"
 #include "tracker/tracker_state.h"
 #include "tracker/watched_program.h"
@@ -342,11 +343,6 @@ private:
     void moveQuoteCursor(void (paradox::Table::*move)());
 
     // The steps of a tick.
-    struct ProfitFigures {
-        double quantity = 0;
-        double purchase = 0;
-        double fees = 0;
-    };
     int tickInterval() const;
     // The work of one tick; Timer1Timer stops and re-arms the timer around it.
     void runTick();
@@ -365,20 +361,23 @@ private:
     double writeUnderlyingHeader();
     void colourUnderlyingPrice(double price);
     double writeWarrantHeader();
-    ProfitFigures writeProfitPanel(double price);
+    // The header's difference to a purchase price in points and percent.
+    void writeChange(const PriceChange& change, QLabel* points, QLabel* percent);
+    // Writes the profit panel and gives the break-even price for the chart's line: nothing while
+    // the purchase or quantity is being typed or the quantity is 0.
+    std::optional<double> writeProfitPanel(double price);
     void trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
                      const QCPGraph* series, double percentBaseFalling, double percentBaseRising);
-    void trailLimitsAndPlaceLines(double warrantPrice, const ProfitFigures& profit);
+    void trailLimitsAndPlaceLines(double warrantPrice, std::optional<double> breakEven);
     // Tells the user, in one notice, of the levels the tick's colouring shows newly crossed.
     void announceCrossings();
     // The notice line of one crossing of `instrument`'s levels, or nothing.
     std::optional<CrossingNotice> noticeOf(LevelWatch& watch, paradox::Table& instrument);
 
-    // Runs one estimate conversion: `write` gets the latest warrant and underlying prices and
-    // writes the other input; the recalculation follows.
-    void convertEstimate(QObject* sender, const std::function<void(double, double)>& write);
-    // The fees of one leg of a trade: broker per mille, bank percent and the fixed amount.
-    double legFees(double price, double quantity) const;
+    // Runs one estimate conversion: `write` gets the latest prices and the ratio and writes the
+    // other input; the recalculation follows.
+    void convertEstimate(QObject* sender, const std::function<void(const CurrentQuotes&)>& write);
+    FeeSettings feeSettings() const;
     // The latest quote of a quote view (0 for none); the view stands on it afterwards.
     double lastPrice(paradox::Table& quotes);
     void takePriceOver(paradox::Table& quotes, QLineEdit* input);
