@@ -5,6 +5,7 @@
 #include "platform/paths/file_names.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -249,17 +250,20 @@ SourceConfig parseSourceConfig(std::string_view text, const std::string& fileNam
 }
 
 SourceConfig readSourceConfig(const std::filesystem::path& file) {
+    // Read piecewise: a buffer of the largest allowed size would cost every run its page faults,
+    // for a file of a few lines.
     std::ifstream stream(file, std::ios::binary);
-    std::string contents(maximumFileSize + 1, '\0');
-    if (stream) {
-        stream.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+    std::string contents;
+    std::array<char, 16 * 1024> piece{};
+    while (stream) {
+        stream.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        contents.append(piece.data(), static_cast<std::size_t>(stream.gcount()));
+        if (contents.size() > maximumFileSize) {
+            throw ImportError("Die Kursquellen-Datei " + file.string() + " ist größer als 1 MB.");
+        }
     }
-    if (!stream && !stream.eof()) {
+    if (!stream.eof()) {
         throw ImportError("Die Kursquellen-Datei " + file.string() + " kann nicht gelesen werden.");
-    }
-    contents.resize(static_cast<std::size_t>(stream.gcount()));
-    if (contents.size() > maximumFileSize) {
-        throw ImportError("Die Kursquellen-Datei " + file.string() + " ist größer als 1 MB.");
     }
     return parseSourceConfig(contents, file.string());
 }
