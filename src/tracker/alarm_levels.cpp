@@ -1,5 +1,6 @@
 // The alarm levels of the "Alarm" tab: proposed from the last price, their band widths, and the
 // red falling-level line dragged in the chart.
+#include "tracker/model/level_trailing.h"
 #include "tracker/tosp_form.h"
 
 #include <QLabel>
@@ -16,8 +17,10 @@ void TOSP_Form::proposeLevels(const QLabel* lastPrice, QLineEdit* falling, QLine
         // Before the first tick the label reads "Kurs": there is nothing to propose from.
         return;
     }
-    falling->setText(QString::fromStdString(formats::formatPattern(price * 0.9, "#####0.00", m_numbers)));
-    rising->setText(QString::fromStdString(formats::formatPattern(price * 1.1, "#####0.00", m_numbers)));
+    const AlarmLevels proposed = proposedLevels(price);
+    falling->setText(
+        QString::fromStdString(formats::formatPattern(proposed.falling, "#####0.00", m_numbers)));
+    rising->setText(QString::fromStdString(formats::formatPattern(proposed.rising, "#####0.00", m_numbers)));
 }
 
 void TOSP_Form::Label39Click() {
@@ -30,7 +33,7 @@ void TOSP_Form::Label40Click() {
 
 void TOSP_Form::showBandWidth(const QLineEdit* falling, const QLineEdit* rising, QLabel* width) {
     try {
-        width->setText(shortest(valueOf(rising) - valueOf(falling)));
+        width->setText(shortest(bandWidth({.falling = valueOf(falling), .rising = valueOf(rising)})));
     } catch (const std::exception&) {
         width->clear();
     }

@@ -4,6 +4,7 @@
 #include "tracker/colour_line.h"
 #include "tracker/crossing_notifier.h"
 #include "tracker/date_time_picker.h"
+#include "tracker/model/level_trailing.h"
 #include "tracker/price_colours.h"
 #include "tracker/quote_list_model.h"
 #include "tracker/record_navigator.h"
@@ -28,21 +29,31 @@ constexpr int turboInterval = 500;
 constexpr int normalInterval = 30000;
 constexpr double millisecondsPerDay = 86400000.0;
 
-struct SeriesRange {
-    double smallest = 0;
-    double largest = 0;
-    double width() const { return largest - smallest; }
-};
-
-SeriesRange rangeOf(const QCPGraph* series) {
-    SeriesRange range;
+PriceRange rangeOf(const QCPGraph* series) {
+    PriceRange range;
     bool found = false;
     const QCPRange values = series->data()->valueRange(found);
     if (found) {
-        range.smallest = values.lower;
-        range.largest = values.upper;
+        range.lowest = values.lower;
+        range.highest = values.upper;
     }
     return range;
+}
+
+double widthOf(const PriceRange& range) {
+    return range.highest - range.lowest;
+}
+
+const QColor& colourOf(LevelSide side) {
+    switch (side) {
+    case LevelSide::BelowFalling:
+        return lossRed;
+    case LevelSide::AboveRising:
+        return riseGreen;
+    case LevelSide::Inside:
+        break;
+    }
+    return plainBlack;
 }
 
 // The time windows of ComboBox1, items 1 to 5, in days.
@@ -266,16 +277,16 @@ void TOSP_Form::writeExtremes() {
 }
 
 void TOSP_Form::writeRanges() {
-    const SeriesRange warrant = rangeOf(DBChart1->Series1);
-    const SeriesRange underlying = rangeOf(DBChart1->Series2);
-    OSBasisRatio = underlying.width() != 0 ? warrant.width() / underlying.width() : 0;
+    const PriceRange warrant = rangeOf(DBChart1->Series1);
+    const PriceRange underlying = rangeOf(DBChart1->Series2);
+    OSBasisRatio = widthOf(underlying) != 0 ? widthOf(warrant) / widthOf(underlying) : 0;
     Label13->setText(grouped(OSBasisRatio, 3));
-    Label14->setText(grouped(underlying.smallest, 2));
-    Label15->setText(grouped(underlying.largest, 2));
-    Label52->setText(grouped(warrant.smallest, 2));
-    Label53->setText(grouped(warrant.largest, 2));
-    Label18->setText(grouped(underlying.width(), 3));
-    Label21->setText(grouped(warrant.width(), 3));
+    Label14->setText(grouped(underlying.lowest, 2));
+    Label15->setText(grouped(underlying.highest, 2));
+    Label52->setText(grouped(warrant.lowest, 2));
+    Label53->setText(grouped(warrant.highest, 2));
+    Label18->setText(grouped(widthOf(underlying), 3));
+    Label21->setText(grouped(widthOf(warrant), 3));
 }
 
 double TOSP_Form::writeUnderlyingHeader() {
@@ -299,19 +310,21 @@ void TOSP_Form::colourUnderlyingPrice(double price) {
     try {
         if (!Edit4->text().isEmpty()) {
             const double level = valueOf(Edit4);
-            const bool below = level > price;
-            setTextColour(Label33, below ? lossRed : plainBlack);
-            m_underlyingLevels.mark(below ? LevelSide::BelowFalling : LevelSide::Inside, price, level);
+            showLevelSide(Label33, m_underlyingLevels, sideOfFalling(price, level), price, level);
         }
         if (!Edit5->text().isEmpty()) {
             const double level = valueOf(Edit5);
-            const bool above = level < price;
-            setTextColour(Label33, above ? riseGreen : plainBlack);
-            m_underlyingLevels.mark(above ? LevelSide::AboveRising : LevelSide::Inside, price, level);
+            showLevelSide(Label33, m_underlyingLevels, sideOfRising(price, level), price, level);
         }
     } catch (const std::exception&) {
         // A level that is no number colours nothing.
     }
+}
+
+void TOSP_Form::showLevelSide(QLabel* priceLabel, LevelWatch& watch, LevelSide side, double price,
+                              double level) {
+    setTextColour(priceLabel, colourOf(side));
+    watch.mark(side, price, level);
 }
 
 double TOSP_Form::writeWarrantHeader() {
@@ -365,71 +378,50 @@ std::optional<double> TOSP_Form::writeProfitPanel(double price) {
 }
 
 void TOSP_Form::trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
-                            const QCPGraph* series, double percentBaseFalling, double percentBaseRising) {
-    const QString text = adjustment->text();
-    if (text.contains(QLatin1Char('%'))) {
-        try {
-            QString number = text;
-            number.remove(number.indexOf(QLatin1Char('%')), 1);
-            const double percent = formats::parseDecimal(number.toStdString(), m_numbers);
-            rising->setText(shortest(formats::roundToDecimals((1 - percent / 100) * percentBaseRising, 2)));
-            falling->setText(shortest(formats::roundToDecimals((1 + percent / 100) * percentBaseFalling, 2)));
-        } catch (const std::exception&) {
-            // An unreadable percentage leaves both levels as they are.
-        }
-        if (CheckBox7->isChecked()) {
-            Analyseeintragen1Click(this);
-        }
-        return;
+                            const QCPGraph* series, const PriceRange& extremes) {
+    QString text = adjustment->text();
+    const qsizetype percentSign = text.indexOf(QLatin1Char('%'));
+    if (percentSign >= 0) {
+        text.remove(percentSign, 1);
     }
+    std::optional<AlarmLevels> levels;
     try {
-        const double points = formats::parseDecimal(text.toStdString(), m_numbers);
-        if (points <= 0) {
-            return;
-        }
-        const SeriesRange range = rangeOf(series);
-        rising->setText(shortest(formats::roundToDecimals(range.largest - points, 2)));
-        falling->setText(shortest(formats::roundToDecimals(range.smallest + points, 2)));
-        try {
-            if (valueOf(rising) > range.largest) {
-                rising->setText(shortest(range.largest));
-            }
-            if (valueOf(falling) < range.smallest) {
-                falling->setText(shortest(range.smallest));
-            }
-        } catch (const std::exception&) {
-            rising->setText(shortest(range.largest));
-            falling->setText(shortest(range.smallest));
-        }
-        if (CheckBox7->isChecked()) {
-            Analyseeintragen1Click(this);
-        }
+        const LevelAdjustment parsed{.unit = percentSign >= 0 ? LevelAdjustment::Unit::Percent
+                                                              : LevelAdjustment::Unit::Points,
+                                     .amount = formats::parseDecimal(text.toStdString(), m_numbers)};
+        levels = trailedLevels(parsed, extremes, rangeOf(series));
     } catch (const std::exception&) {
-        // No adjustment given: the levels stay where the user put them.
+        // An adjustment that is no number leaves the levels where the user put them.
+    }
+    if (levels) {
+        rising->setText(shortest(levels->rising));
+        falling->setText(shortest(levels->falling));
+    }
+    // A percentage enters the levels into the analysis even when it is no number.
+    if ((levels || percentSign >= 0) && CheckBox7->isChecked()) {
+        Analyseeintragen1Click(this);
     }
 }
 
 void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, std::optional<double> breakEven) {
+    const WarrantStatistics& statistics = tables.statistics;
     try {
-        trailLimits(Edit10, Edit6, Edit7, DBChart1->Series1, tables.statistics.OSMin,
-                    tables.statistics.OSMax);
+        trailLimits(Edit10, Edit6, Edit7, DBChart1->Series1,
+                    {.lowest = statistics.OSMin, .highest = statistics.OSMax});
         try {
-            trailLimits(Edit11, Edit4, Edit5, DBChart1->Series2, tables.statistics.BasisAtOSMin,
-                        tables.statistics.BasisAtOSMax);
+            trailLimits(Edit11, Edit4, Edit5, DBChart1->Series2,
+                        {.lowest = statistics.BasisAtOSMin, .highest = statistics.BasisAtOSMax});
             if (!Edit6->text().isEmpty()) {
                 const double level = valueOf(Edit6);
-                const bool below = level > warrantPrice;
-                setTextColour(Label34, below ? lossRed : plainBlack);
-                m_warrantLevels.mark(below ? LevelSide::BelowFalling : LevelSide::Inside, warrantPrice,
-                                     level);
+                showLevelSide(Label34, m_warrantLevels, sideOfFalling(warrantPrice, level), warrantPrice,
+                              level);
                 DBChart1->ChartTool3->setValue(level);
                 DBChart1->ChartTool3->setVisible(CheckBox5->isChecked());
             }
             if (!Edit7->text().isEmpty()) {
                 const double level = valueOf(Edit7);
-                const bool above = level < warrantPrice;
-                setTextColour(Label34, above ? riseGreen : plainBlack);
-                m_warrantLevels.mark(above ? LevelSide::AboveRising : LevelSide::Inside, warrantPrice, level);
+                showLevelSide(Label34, m_warrantLevels, sideOfRising(warrantPrice, level), warrantPrice,
+                              level);
                 DBChart1->ChartTool5->setValue(level);
                 DBChart1->ChartTool5->setVisible(CheckBox5->isChecked());
             }

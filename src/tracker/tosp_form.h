@@ -8,9 +8,10 @@
 
 #include "platform/registry/registry.h"
 #include "tracker/import_status.h"
-#include "tracker/level_crossing.h"
 #include "tracker/messenger_record.h"
 #include "tracker/model/calculator.h"
+#include "tracker/model/level_crossing.h"
+#include "tracker/model/level_trailing.h"
 #include "tracker/quote_tables.h"
 #include "tracker/tracker_state.h"
 #include "tracker/watched_program.h"
@@ -360,14 +361,19 @@ private:
     void writeRanges();
     double writeUnderlyingHeader();
     void colourUnderlyingPrice(double price);
+    // Colours a price label for the side of a level it lies on and remembers the side for the
+    // tick's crossing notice.
+    void showLevelSide(QLabel* priceLabel, LevelWatch& watch, LevelSide side, double price, double level);
     double writeWarrantHeader();
     // The header's difference to a purchase price in points and percent.
     void writeChange(const PriceChange& change, QLabel* points, QLabel* percent);
     // Writes the profit panel and gives the break-even price for the chart's line: nothing while
     // the purchase or quantity is being typed or the quantity is 0.
     std::optional<double> writeProfitPanel(double price);
+    // Trails a row's levels as its "Limit Anpassen:" input says: a percentage from the day's
+    // `extremes`, points from the range of the quotes `series` shows.
     void trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
-                     const QCPGraph* series, double percentBaseFalling, double percentBaseRising);
+                     const QCPGraph* series, const PriceRange& extremes);
     void trailLimitsAndPlaceLines(double warrantPrice, std::optional<double> breakEven);
     // Tells the user, in one notice, of the levels the tick's colouring shows newly crossed.
     void announceCrossings();

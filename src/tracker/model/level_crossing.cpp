@@ -1,4 +1,4 @@
-#include "tracker/level_crossing.h"
+#include "tracker/model/level_crossing.h"
 
 namespace marlovex::tracker {
 
