@@ -9,7 +9,7 @@
 #include "market/market_tables.h"
 #include "platform/formats/date_time.h"
 #include "platform/registry/registry.h"
-#include "tracker/tosp_form.h"
+#include "tracker/window/tosp_form.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

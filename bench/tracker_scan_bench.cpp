@@ -3,7 +3,7 @@
 // nearest searches), with as many underlying quotes as warrant quotes.
 
 #include "quote_table_fixture.h"
-#include "tracker/quote_tables.h"
+#include "tracker/live/quote_tables.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

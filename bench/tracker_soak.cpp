@@ -9,8 +9,8 @@
 #include "platform/paradox/table.h"
 #include "platform/registry/registry.h"
 #include "quote_table_fixture.h"
-#include "tracker/quote_list_model.h"
-#include "tracker/tosp_form.h"
+#include "tracker/live/quote_list_model.h"
+#include "tracker/window/tosp_form.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>

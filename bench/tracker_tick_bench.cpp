@@ -3,7 +3,7 @@
 
 #include "platform/registry/registry.h"
 #include "quote_table_fixture.h"
-#include "tracker/tosp_form.h"
+#include "tracker/window/tosp_form.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "platform/common/error.h"
 #include "platform/common/system_error_text.h"
 #include "platform/formats/colour_text.h"
-#include "tracker/tosp_form.h"
+#include "tracker/window/tosp_form.h"
 
 #include <QFileInfo>
 #include <cerrno>

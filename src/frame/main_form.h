@@ -5,7 +5,7 @@
 // Not thread-safe: user-interface thread only.
 #pragma once
 
-#include "tracker/tosp_form.h"
+#include "tracker/window/tosp_form.h"
 #include "ui/dialogs.h"
 
 #include <QMainWindow>

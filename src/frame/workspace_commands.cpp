@@ -4,7 +4,7 @@
 #include "frame/export_consent.h"
 #include "frame/main_form.h"
 #include "platform/registry/registry.h"
-#include "tracker/tosp_form.h"
+#include "tracker/window/tosp_form.h"
 #include "ui/dialogs.h"
 
 #include <algorithm>

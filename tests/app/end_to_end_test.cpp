@@ -7,8 +7,8 @@
 #include "support/scripted_dialogs.h"
 #include "support/temp_directory.h"
 #include "support/trading_day.h"
-#include "tracker/quote_list_model.h"
-#include "tracker/tosp_form.h"
+#include "tracker/live/quote_list_model.h"
+#include "tracker/window/tosp_form.h"
 
 #include <QCoreApplication>
 #include <chrono>

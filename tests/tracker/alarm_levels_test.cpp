@@ -1,5 +1,5 @@
-#include "tracker/colour_line.h"
-#include "tracker/tracker_chart.h"
+#include "tracker/chart/colour_line.h"
+#include "tracker/chart/tracker_chart.h"
 #include "tracker_window_fixture.h"
 
 #include <QApplication>

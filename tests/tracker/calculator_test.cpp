@@ -1,4 +1,4 @@
-#include "tracker/tracker_chart.h"
+#include "tracker/chart/tracker_chart.h"
 #include "tracker_window_fixture.h"
 
 #include <QCheckBox>

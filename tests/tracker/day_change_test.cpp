@@ -1,6 +1,6 @@
 #include "platform/paths/file_names.h"
 #include "support/trading_day.h"
-#include "tracker/day_change.h"
+#include "tracker/live/day_change.h"
 
 #include <gtest/gtest.h>
 #include <string>

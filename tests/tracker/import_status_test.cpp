@@ -1,4 +1,4 @@
-#include "tracker/import_status.h"
+#include "tracker/live/import_status.h"
 
 #include <gtest/gtest.h>
 

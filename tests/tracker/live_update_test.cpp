@@ -1,9 +1,9 @@
 #include "companion/http_get_form.h"
-#include "tracker/colour_line.h"
-#include "tracker/date_time_picker.h"
-#include "tracker/quote_list_model.h"
-#include "tracker/record_navigator.h"
-#include "tracker/tracker_chart.h"
+#include "tracker/chart/colour_line.h"
+#include "tracker/chart/tracker_chart.h"
+#include "tracker/live/quote_list_model.h"
+#include "tracker/window/date_time_picker.h"
+#include "tracker/window/record_navigator.h"
 #include "tracker_window_fixture.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "hand_over_fixture.h"
-#include "tracker/quote_list_model.h"
+#include "tracker/live/quote_list_model.h"
 
 #include <QTableView>
 #include <QToolButton>

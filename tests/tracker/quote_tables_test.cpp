@@ -1,5 +1,5 @@
 #include "support/trading_day.h"
-#include "tracker/quote_tables.h"
+#include "tracker/live/quote_tables.h"
 
 #include <gtest/gtest.h>
 #include <vector>

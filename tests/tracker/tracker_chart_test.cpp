@@ -1,8 +1,8 @@
 #include "support/scripted_dialogs.h"
-#include "tracker/chart_editor.h"
-#include "tracker/colour_line.h"
-#include "tracker/cross_hair_cursor.h"
-#include "tracker/tracker_chart.h"
+#include "tracker/chart/chart_editor.h"
+#include "tracker/chart/colour_line.h"
+#include "tracker/chart/cross_hair_cursor.h"
+#include "tracker/chart/tracker_chart.h"
 
 #include <QColorDialog>
 #include <QLineEdit>

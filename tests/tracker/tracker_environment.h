@@ -4,7 +4,7 @@
 #pragma once
 
 #include "support/temp_directory.h"
-#include "tracker/tosp_form.h"
+#include "tracker/window/tosp_form.h"
 
 #include <string>
 #include <vector>

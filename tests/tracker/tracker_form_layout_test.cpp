@@ -1,8 +1,8 @@
 #include "support/scripted_dialogs.h"
-#include "tracker/date_time_picker.h"
-#include "tracker/record_navigator.h"
-#include "tracker/tosp_form.h"
-#include "tracker/tracker_chart.h"
+#include "tracker/chart/tracker_chart.h"
+#include "tracker/window/date_time_picker.h"
+#include "tracker/window/record_navigator.h"
+#include "tracker/window/tosp_form.h"
 #include "tracker_environment.h"
 
 #include <QAction>

@@ -6,7 +6,7 @@
 #include "companion/wert_wahl_form.h"
 #include "support/scripted_dialogs.h"
 #include "support/trading_day.h"
-#include "tracker/tosp_form.h"
+#include "tracker/window/tosp_form.h"
 #include "tracker_environment.h"
 
 #include <QColor>

@@ -3,11 +3,11 @@
 #include "platform/paradox/session.h"
 #include "support/protected_table.h"
 #include "support/scripted_dialogs.h"
-#include "tracker/chart_editor.h"
-#include "tracker/date_time_picker.h"
-#include "tracker/quote_list_model.h"
-#include "tracker/tosp_form.h"
-#include "tracker/tracker_chart.h"
+#include "tracker/chart/chart_editor.h"
+#include "tracker/chart/tracker_chart.h"
+#include "tracker/live/quote_list_model.h"
+#include "tracker/window/date_time_picker.h"
+#include "tracker/window/tosp_form.h"
 #include "tracker_window_fixture.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 #include "support/temp_directory.h"
-#include "tracker/watched_program.h"
+#include "tracker/live/watched_program.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
