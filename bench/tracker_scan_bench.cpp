@@ -1,59 +1,76 @@
-// The statistics scan of a tracker window's warrant quotes as each live-update tick runs it:
-// every row of Table1 passes through the calculated fields (exact search, step back and two
-// nearest searches), with as many underlying quotes as warrant quotes.
+// The scan of a tracker's quote list, without tables or window: a whole day computed anew
+// (Rescan), and a live update that appends one quote of each instrument to it (Extend).
 
-#include "quote_table_fixture.h"
-#include "tracker/live/quote_tables.h"
+#include "tracker/model/quote_scan.h"
 
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
-namespace px = marlovex::paradox;
-using marlovex::tracker::QuoteTables;
+using marlovex::tracker::QuoteScan;
+using marlovex::tracker::ScanSources;
+using marlovex::tracker::StoredQuote;
 
-constexpr double tradingDay = 46362.0;
+constexpr double morning = 46362.375;
 
-fs::path dataDirectory(int quotes) {
-    const fs::path directory =
-        fs::temp_directory_path() /
-        ("tracker_scan_bench_" + std::to_string(::getpid()) + "_" + std::to_string(quotes));
-    if (fs::exists(directory)) {
-        return directory;
-    }
-    marlovex::bench::writeTrackerDay(directory, quotes, tradingDay);
-    return directory;
-}
+struct Day {
+    std::vector<StoredQuote> warrant;
+    std::vector<StoredQuote> underlying;
 
-void BM_StatisticsScan(benchmark::State& state) {
-    const int quotes = static_cast<int>(state.range(0));
-    QuoteTables tables;
-    tables.setDatabaseName(dataDirectory(quotes));
-    tables.Table3.open();
-    tables.Table3.findKey({px::Value(std::string("DAX Call"))});
-    tables.Table5.open();
-    tables.Table5.findKey({px::Value(std::string("DAX"))});
-    tables.Table4.open();
-    tables.Table1.open();
-    tables.Table2.open();
-    for (auto _ : state) {
-        px::Table& list = tables.Table1;
-        list.disableControls();
-        list.first();
-        tables.statistics.resetForScan();
-        list.refresh();
-        for (list.first(); !list.eof(); list.next()) {
+    explicit Day(int quotes) {
+        const double step = 0.35 / quotes;
+        for (int i = 0; i < quotes; ++i) {
+            add(morning + i * step, i);
         }
-        list.enableControls();
-        benchmark::DoNotOptimize(tables.statistics.OSMax);
     }
-    state.SetComplexityN(quotes);
+
+    // The underlying's quote half a step after the warrant's, as the import program's runs
+    // for the two instruments would store them.
+    void add(double time, int i) {
+        warrant.push_back({time, 1.0 + (i % 200) * 0.005, 450000 + i % 1000});
+        underlying.push_back({time + 1e-7, 20000.0 + (i % 400), 0});
+    }
+
+    ScanSources sources() const {
+        ScanSources sources;
+        sources.warrant = warrant;
+        sources.underlying = underlying;
+        sources.underlyingOpen = true;
+        sources.warrantFiltered = sources.referenceFiltered = sources.underlyingFiltered = true;
+        sources.filter.OSFilterStart = warrant.front().time;
+        sources.filter.BasisFilterStart = underlying.front().time;
+        return sources;
+    }
+};
+
+void BM_Rescan(benchmark::State& state) {
+    const Day day(static_cast<int>(state.range(0)));
+    QuoteScan scan;
+    for (auto _ : state) {
+        scan.rescan(day.sources());
+        benchmark::DoNotOptimize(scan.extremes());
+    }
+    state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_StatisticsScan)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_Rescan)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_Extend(benchmark::State& state) {
+    const int quotes = static_cast<int>(state.range(0));
+    Day day(quotes);
+    QuoteScan scan;
+    scan.rescan(day.sources());
+    int next = quotes;
+    for (auto _ : state) {
+        state.PauseTiming();
+        day.add(morning + 0.36 + next * 1e-6, next);
+        ++next;
+        state.ResumeTiming();
+        scan.extend(day.sources());
+        benchmark::DoNotOptimize(scan.extremes());
+    }
+}
+BENCHMARK(BM_Extend)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -223,6 +224,43 @@ TEST_F(LiveUpdateTest, EveryTickSeesTheQuotesStoredSinceTheWindowOpened) {
     EXPECT_EQ(window->DBChart1->Series2->dataCount(), 3);
     // The new warrant quote is calculated against the new underlying quote.
     EXPECT_EQ(window->DataSource1->index(2, 3).data().toString(), "20100");
+}
+
+TEST_F(LiveUpdateTest, ATickAppendsNewQuotesChangesTheRowsTheyConcernAndALateOneRebuilds) {
+    auto window = createWindow();
+    tick(window);
+    QuoteListModel& list = *window->DataSource1;
+    QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(&list, &QAbstractItemModel::rowsInserted);
+    QSignalSpy changes(&list, &QAbstractItemModel::dataChanged);
+    ASSERT_EQ(list.rowCount(), 2);
+
+    m_day.addQuote(warrantNumber, 9, 20, 0, 1.75);
+    tick(window);
+    EXPECT_EQ(resets.size(), 0);
+    EXPECT_EQ(inserts.size(), 1);
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(window->DBChart1->Series1->dataCount(), 3);
+    // Later than every underlying quote: it sees the last one.
+    EXPECT_EQ(list.index(2, 3).data().toString(), "20050");
+    // The cursor's own calculation, which the header and the exports read, also refers to the
+    // quote before it.
+    window->tables.Table1.last();
+    EXPECT_NEAR(window->tables.Table1.field("Kurs-Diff").asFloat(), 1.75 - 1.60, 1e-9);
+
+    m_day.addQuote(daxNumber, 9, 21, 0, 20200.0);
+    tick(window);
+    EXPECT_EQ(resets.size(), 0);
+    EXPECT_EQ(changes.size(), 1);
+    EXPECT_EQ(list.index(2, 3).data().toString(), "20200");
+    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 3);
+
+    m_day.addQuote(warrantNumber, 9, 3, 0, 1.55);
+    tick(window);
+    EXPECT_EQ(resets.size(), 1);
+    ASSERT_EQ(list.rowCount(), 4);
+    EXPECT_EQ(list.index(1, 0).data().toString(), "09:03:00");
+    EXPECT_EQ(window->DBChart1->Series1->dataCount(), 4);
 }
 
 TEST_F(LiveUpdateTest, FeesComeOffTheProfitAndRaiseTheBreakEvenLine) {

@@ -1,7 +1,9 @@
 #include "support/trading_day.h"
+#include "tracker/live/live_quotes.h"
 #include "tracker/live/quote_tables.h"
 
 #include <gtest/gtest.h>
+#include <random>
 #include <vector>
 
 namespace marlovex::tracker {
@@ -11,36 +13,6 @@ using testing_support::bayerNumber;
 using testing_support::daxNumber;
 using testing_support::TradingDay;
 using testing_support::warrantNumber;
-
-TEST(DeltaDecodingTest, FollowsTheImportProgramsEncoding) {
-    EXPECT_EQ(decodeDelta(0), std::nullopt);
-    EXPECT_DOUBLE_EQ(*decodeDelta(1000), -1.0);
-    EXPECT_DOUBLE_EQ(*decodeDelta(1001), 0.001001);
-    EXPECT_DOUBLE_EQ(*decodeDelta(-250), 0.25);
-    EXPECT_DOUBLE_EQ(*decodeDelta(450000), 0.45);
-}
-
-TEST(StatisticsTest, SelectionsResetTheirOwnColumns) {
-    WarrantStatistics statistics;
-    const auto fill = [&] { statistics = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; };
-    fill();
-    statistics.resetForUnderlyingSelection();
-    EXPECT_EQ(statistics.OSRefKurs, 0);
-    EXPECT_EQ(statistics.BasisRefKurs, 0);
-    EXPECT_EQ(statistics.OSMax, -100000);
-    EXPECT_EQ(statistics.OSMin, 100000);
-    EXPECT_EQ(statistics.BasisAtOSMax, 5);
-    EXPECT_EQ(statistics.BasisDiffAtOSMin, 8);
-
-    fill();
-    statistics.resetForWarrantSelection();
-    EXPECT_EQ(statistics.BasisAtOSMax, -100000);
-    EXPECT_EQ(statistics.BasisAtOSMin, 100000);
-    EXPECT_EQ(statistics.BasisDiffAtOSMax, -100000);
-    EXPECT_EQ(statistics.BasisDiffAtOSMin, 100000);
-    EXPECT_EQ(statistics.StatMaxZeit, 9);
-    EXPECT_EQ(statistics.StatMinZeit, 10);
-}
 
 // One calculated row of the warrant's quote list.
 struct Row {
@@ -182,6 +154,92 @@ TEST_F(QuoteTablesTest, StartTimesHideTheEarliestQuoteAndTheTimeFilterUsesStrict
 
     m_tables.applyTimeFilter(false, 0, 0);
     EXPECT_EQ(scan().size(), 2u);
+}
+
+// The live update computes the list without the cursor; both must agree on every row and on
+// the statistics, also after the import program stored more quotes and a late one.
+TEST_F(QuoteTablesTest, TheLiveScanAgreesWithTheCursorsCalculation) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> cents(100, 130);
+    // The first minute stays free for the late quote.
+    int second = 60;
+    const auto addQuotes = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            second += std::uniform_int_distribution<int>(1, 40)(random);
+            const bool warrant = random() % 2 == 0;
+            m_day.addQuote(warrant ? warrantNumber : daxNumber, 9 + second / 3600, second / 60 % 60,
+                           second % 60, warrant ? cents(random) / 100.0 : 20000.0 + cents(random),
+                           warrant ? 450000 : 0);
+        }
+    };
+    addQuotes(40);
+    openPair("DAX Call 20000", "DAX");
+    m_tables.filter.OSFilterStart = TradingDay::at(9, 0, 30);
+    m_tables.filter.BasisFilterStart = TradingDay::at(9, 1, 20);
+    for (paradox::Table* view : {&m_tables.Table1, &m_tables.Table2, &m_tables.Table4}) {
+        view->setFiltered(true);
+    }
+    LiveQuotes live;
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        for (paradox::Table* view : {&m_tables.Table1, &m_tables.Table2, &m_tables.Table4}) {
+            view->refresh();
+        }
+        const ScanUpdate update = live.update(m_tables, false);
+        EXPECT_EQ(update.rebuilt, round == 0 || round == 3);
+        const std::vector<Row> cursor = scan();
+        const std::vector<QuoteRow>& rows = live.scan().rows();
+        ASSERT_EQ(rows.size(), cursor.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].time, cursor[i].time);
+            EXPECT_EQ(*rows[i].kursDiff, cursor[i].kursDiff) << "row " << i;
+            EXPECT_EQ(*rows[i].basisWert, cursor[i].basisWert) << "row " << i;
+            EXPECT_EQ(*rows[i].basisDiff, cursor[i].basisDiff) << "row " << i;
+        }
+        WarrantStatistics taken;
+        taken.resetForScan();
+        taken.take(live.scan().extremes());
+        EXPECT_EQ(taken.OSMax, m_tables.statistics.OSMax);
+        EXPECT_EQ(taken.StatMaxZeit, m_tables.statistics.StatMaxZeit);
+        EXPECT_EQ(taken.BasisDiffAtOSMax, m_tables.statistics.BasisDiffAtOSMax);
+        EXPECT_EQ(taken.StatMinZeit, m_tables.statistics.StatMinZeit);
+        EXPECT_EQ(taken.BasisAtOSMin, m_tables.statistics.BasisAtOSMin);
+        if (round < 2) {
+            addQuotes(10);
+        } else if (round == 2) {
+            m_day.addQuote(daxNumber, 9, 0, 45, 20007.0);
+        }
+    }
+}
+
+TEST_F(QuoteTablesTest, TheQuoteCopyReadsOnlyWhatWasAppendedAndStartsOverOnAnythingElse) {
+    m_day.addQuote(warrantNumber, 9, 0, 0, 1.00);
+    m_day.addQuote(warrantNumber, 9, 1, 0, 1.10);
+    openPair("DAX Call 20000", "DAX");
+    ViewQuotes copy;
+    EXPECT_EQ(copy.sync(m_tables.Table1), ViewQuotes::Change::Replaced);
+    EXPECT_EQ(copy.sync(m_tables.Table1), ViewQuotes::Change::None);
+
+    m_day.addQuote(warrantNumber, 9, 2, 0, 1.20);
+    m_day.addQuote(daxNumber, 9, 3, 0, 20000.0);
+    m_tables.Table1.refresh();
+    EXPECT_EQ(copy.sync(m_tables.Table1), ViewQuotes::Change::Appended);
+    ASSERT_EQ(copy.quotes().size(), 3u);
+    EXPECT_EQ(copy.quotes()[2].price, 1.20);
+
+    // A late quote between stored ones.
+    m_day.addQuote(warrantNumber, 9, 0, 30, 1.05);
+    m_tables.Table1.refresh();
+    EXPECT_EQ(copy.sync(m_tables.Table1), ViewQuotes::Change::Replaced);
+    EXPECT_EQ(copy.quotes()[1].price, 1.05);
+
+    // Another warrant with as many quotes, and a closed view.
+    ASSERT_TRUE(m_tables.Table3.findKey({paradox::Value(std::string("DAX"))}));
+    EXPECT_EQ(copy.sync(m_tables.Table1), ViewQuotes::Change::Replaced);
+    EXPECT_EQ(copy.quotes().size(), 1u);
+    m_tables.Table1.close();
+    EXPECT_EQ(copy.sync(m_tables.Table1), ViewQuotes::Change::Replaced);
+    EXPECT_TRUE(copy.quotes().empty());
 }
 
 TEST_F(QuoteTablesTest, CreatingTheQuoteTableFailsQuietlyWhereTheEngineRefuses) {

@@ -507,6 +507,21 @@ std::size_t Table::recordCount() const {
     return active() ? m_rangeEnd - m_rangeBegin : 0;
 }
 
+void Table::readRows(std::size_t from, std::size_t to, const std::function<void(Table&)>& read) {
+    checkNotEditing("In der Tabelle {} kann nicht gelesen werden");
+    const std::size_t end = std::min(to, m_rangeEnd - m_rangeBegin);
+    try {
+        for (std::size_t offset = from; offset < end; ++offset) {
+            m_probe = m_rangeBegin + offset;
+            read(*this);
+        }
+    } catch (...) {
+        m_probe = kNoRow;
+        throw;
+    }
+    m_probe = kNoRow;
+}
+
 bool Table::findKey(const std::vector<Value>& values) {
     checkNotEditing("In der Tabelle {} kann nicht gesucht werden");
     const auto key = encodeKey(values);

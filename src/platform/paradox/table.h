@@ -125,6 +125,11 @@ public:
     bool isEmpty() const;
     // Rows in the view's range (master link applied, filter not counted).
     std::size_t recordCount() const;
+    // Hands `read` the view standing on each row of its range from position `from` up to `to`
+    // (clamped to the range; master link applied, filter not), for reads of stored fields. The
+    // cursor stays and no row is calculated: for readers that keep their own copy of the rows
+    // and read only those added since.
+    void readRows(std::size_t from, std::size_t to, const std::function<void(Table&)>& read);
 
     // Moves to the row whose leading order fields equal `values` and returns true; returns
     // false and leaves the cursor where it was when there is none.

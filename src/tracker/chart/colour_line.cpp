@@ -28,6 +28,12 @@ double ColourLine::value() const {
 }
 
 void ColourLine::setValue(double value) {
+    // Every tick places the lines; only a move is worth a redraw.
+    const QCPItemPosition& first = *m_line->point1;
+    const QCPItemPosition& second = *m_line->point2;
+    if (first.key() == 0 && first.value() == value && second.key() == 1 && second.value() == value) {
+        return;
+    }
     // Two points at one price and different times make the line horizontal.
     m_line->point1->setCoords(0, value);
     m_line->point2->setCoords(1, value);
@@ -39,6 +45,9 @@ bool ColourLine::isVisible() const {
 }
 
 void ColourLine::setVisible(bool visible) {
+    if (m_line->visible() == visible) {
+        return;
+    }
     m_line->setVisible(visible);
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }

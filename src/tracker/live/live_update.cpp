@@ -29,17 +29,6 @@ constexpr int turboInterval = 500;
 constexpr int normalInterval = 30000;
 constexpr double millisecondsPerDay = 86400000.0;
 
-PriceRange rangeOf(const QCPGraph* series) {
-    PriceRange range;
-    bool found = false;
-    const QCPRange values = series->data()->valueRange(found);
-    if (found) {
-        range.lowest = values.lower;
-        range.highest = values.upper;
-    }
-    return range;
-}
-
 double widthOf(const PriceRange& range) {
     return range.highest - range.lowest;
 }
@@ -177,9 +166,9 @@ void TOSP_Form::runTick() {
         DBNavigator1->setDataSourceAttached(false);
         Timer1->stop();
         Timer1->setInterval(tickInterval());
-        scanWarrantQuotes(StatisticsReset::BeforeScan);
+        const ScanUpdate update = scanWarrantQuotes(StatisticsReset::BeforeScan, ScanScope::NewQuotes);
         repairCalculatorInputs();
-        refreshChart();
+        refreshChart(update);
         writeExtremes();
         writeRanges();
         const double underlying = writeUnderlyingHeader();
@@ -277,8 +266,8 @@ void TOSP_Form::writeExtremes() {
 }
 
 void TOSP_Form::writeRanges() {
-    const PriceRange warrant = rangeOf(DBChart1->Series1);
-    const PriceRange underlying = rangeOf(DBChart1->Series2);
+    const PriceRange warrant = liveQuotes.scan().warrantRange();
+    const PriceRange underlying = liveQuotes.scan().underlyingRange();
     OSBasisRatio = widthOf(underlying) != 0 ? widthOf(warrant) / widthOf(underlying) : 0;
     Label13->setText(grouped(OSBasisRatio, 3));
     Label14->setText(grouped(underlying.lowest, 2));
@@ -378,7 +367,7 @@ std::optional<double> TOSP_Form::writeProfitPanel(double price) {
 }
 
 void TOSP_Form::trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
-                            const QCPGraph* series, const PriceRange& extremes) {
+                            const PriceRange& shown, const PriceRange& extremes) {
     QString text = adjustment->text();
     const qsizetype percentSign = text.indexOf(QLatin1Char('%'));
     if (percentSign >= 0) {
@@ -389,7 +378,7 @@ void TOSP_Form::trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLi
         const LevelAdjustment parsed{.unit = percentSign >= 0 ? LevelAdjustment::Unit::Percent
                                                               : LevelAdjustment::Unit::Points,
                                      .amount = formats::parseDecimal(text.toStdString(), m_numbers)};
-        levels = trailedLevels(parsed, extremes, rangeOf(series));
+        levels = trailedLevels(parsed, extremes, shown);
     } catch (const std::exception&) {
         // An adjustment that is no number leaves the levels where the user put them.
     }
@@ -405,11 +394,20 @@ void TOSP_Form::trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLi
 
 void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, std::optional<double> breakEven) {
     const WarrantStatistics& statistics = tables.statistics;
+    const std::array<ColourLine*, 3> lines{DBChart1->ChartTool3, DBChart1->ChartTool4, DBChart1->ChartTool5};
+    const auto placed = [&lines] {
+        std::array<std::pair<double, bool>, 3> where;
+        std::transform(lines.begin(), lines.end(), where.begin(), [](const ColourLine* line) {
+            return std::pair{line->value(), line->isVisible()};
+        });
+        return where;
+    };
+    const auto before = placed();
     try {
-        trailLimits(Edit10, Edit6, Edit7, DBChart1->Series1,
+        trailLimits(Edit10, Edit6, Edit7, liveQuotes.scan().warrantRange(),
                     {.lowest = statistics.OSMin, .highest = statistics.OSMax});
         try {
-            trailLimits(Edit11, Edit4, Edit5, DBChart1->Series2,
+            trailLimits(Edit11, Edit4, Edit5, liveQuotes.scan().underlyingRange(),
                         {.lowest = statistics.BasisAtOSMin, .highest = statistics.BasisAtOSMax});
             if (!Edit6->text().isEmpty()) {
                 const double level = valueOf(Edit6);
@@ -436,7 +434,10 @@ void TOSP_Form::trailLimitsAndPlaceLines(double warrantPrice, std::optional<doub
     } catch (const std::exception&) {
         // Trailing is a convenience; a failure in it never stops the tick.
     }
-    DBChart1->replot();
+    // A redraw costs as much as the chart has quotes; most ticks move no line.
+    if (placed() != before) {
+        DBChart1->replot();
+    }
 }
 
 std::optional<CrossingNotice> TOSP_Form::noticeOf(LevelWatch& watch, paradox::Table& instrument) {

@@ -1,6 +1,5 @@
 #include "tracker/live/quote_list_model.h"
 
-#include "platform/paradox/table.h"
 #include "tracker/window/tosp_form.h"
 #include "ui/locale_formats.h"
 
@@ -12,50 +11,33 @@ enum Column { ZeitColumn, KursColumn, KursDiffColumn, BasisWertColumn, BasisDiff
 // The differences show three significant digits, every other number its shortest form.
 constexpr int differencePrecision = 3;
 
-std::optional<double> optionalFloat(paradox::Table& table, std::size_t index) {
-    paradox::FieldRef field = table.field(index);
-    return field.isNull() ? std::nullopt : std::optional<double>(field.asFloat());
-}
-
 } // namespace
-
-std::size_t fieldIndex(paradox::Table& table, const char* name) {
-    if (const std::optional<std::size_t> index = table.findField(name)) {
-        return *index;
-    }
-    // Lets the view report the missing field with its own message.
-    table.field(name);
-    return 0;
-}
 
 QuoteListModel::QuoteListModel(QObject* parent)
     : QAbstractTableModel(parent)
     , m_locale(ui::numberLocale()) {}
 
-QuoteRowReader::QuoteRowReader(paradox::Table& table)
-    : m_table(table)
-    , m_zeit(fieldIndex(table, "ZEIT"))
-    , m_kurs(fieldIndex(table, "Kurs"))
-    , m_kursDiff(fieldIndex(table, "Kurs-Diff"))
-    , m_basisWert(fieldIndex(table, "Basis-Wert"))
-    , m_basisDiff(fieldIndex(table, "Basis-Diff"))
-    , m_delta(fieldIndex(table, "Delta")) {}
-
-QuoteRow QuoteRowReader::read() const {
-    QuoteRow row;
-    row.time = m_table.field(m_zeit).asDateTime();
-    row.quote = m_table.field(m_kurs).asFloat();
-    row.kursDiff = optionalFloat(m_table, m_kursDiff);
-    row.basisWert = optionalFloat(m_table, m_basisWert);
-    row.basisDiff = optionalFloat(m_table, m_basisDiff);
-    row.delta = optionalFloat(m_table, m_delta);
-    return row;
-}
-
-void QuoteListModel::setRows(std::vector<QuoteRow> rows) {
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
+void QuoteListModel::show(const std::vector<QuoteRow>& rows, const ScanUpdate& update) {
+    const bool follows = !update.rebuilt && update.firstAdded == m_rows.size() &&
+                         update.firstChanged <= update.firstAdded && rows.size() >= update.firstAdded;
+    if (!follows) {
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+        return;
+    }
+    const auto at = [](std::size_t row) { return static_cast<std::ptrdiff_t>(row); };
+    if (update.firstChanged < update.firstAdded) {
+        std::copy(rows.begin() + at(update.firstChanged), rows.begin() + at(update.firstAdded),
+                  m_rows.begin() + at(update.firstChanged));
+        emit dataChanged(index(static_cast<int>(update.firstChanged), 0),
+                         index(static_cast<int>(update.firstAdded) - 1, columnCount() - 1));
+    }
+    if (rows.size() > update.firstAdded) {
+        beginInsertRows({}, static_cast<int>(update.firstAdded), static_cast<int>(rows.size()) - 1);
+        m_rows.insert(m_rows.end(), rows.begin() + at(update.firstAdded), rows.end());
+        endInsertRows();
+    }
 }
 
 int QuoteListModel::rowCount(const QModelIndex& parent) const {

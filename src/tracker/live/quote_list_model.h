@@ -1,51 +1,17 @@
 // The warrant's quote list as the grid shows it (DataSource1): one row per quote of Table1 with
-// its stored and calculated columns, taken while the live update scans the table. The grid never
+// its stored and calculated columns, as the live update's scan computed them. The grid never
 // moves the table's cursor itself; it shows the rows of the last scan.
 //
 // Not thread-safe: user-interface thread only.
 #pragma once
 
-#include "platform/formats/date_time.h"
 #include "platform/formats/number_format.h"
+#include "tracker/model/quote_scan.h"
 
 #include <QAbstractTableModel>
-#include <optional>
 #include <vector>
 
-namespace marlovex::paradox {
-class Table;
-}
-
 namespace marlovex::tracker {
-
-struct QuoteRow {
-    formats::DateTime time = 0;
-    double quote = 0;
-    std::optional<double> kursDiff;
-    std::optional<double> basisWert;
-    std::optional<double> basisDiff;
-    std::optional<double> delta;
-};
-
-// The position of a field of the view; a missing field raises the view's own error.
-std::size_t fieldIndex(paradox::Table& table, const char* name);
-
-// Reads rows of a view over Intraday.db with the calculated columns of the quote list. The
-// fields are looked up once, so that reading every row of a scan costs no name lookups.
-class QuoteRowReader {
-public:
-    explicit QuoteRowReader(paradox::Table& table);
-    QuoteRow read() const;
-
-private:
-    paradox::Table& m_table;
-    std::size_t m_zeit;
-    std::size_t m_kurs;
-    std::size_t m_kursDiff;
-    std::size_t m_basisWert;
-    std::size_t m_basisDiff;
-    std::size_t m_delta;
-};
 
 class QuoteListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -53,7 +19,9 @@ class QuoteListModel : public QAbstractTableModel {
 public:
     explicit QuoteListModel(QObject* parent = nullptr);
 
-    void setRows(std::vector<QuoteRow> rows);
+    // Shows `rows`; `update` tells which of them changed since the rows shown before, so that
+    // the grid redraws those and takes the new ones without starting over.
+    void show(const std::vector<QuoteRow>& rows, const ScanUpdate& update);
     const std::vector<QuoteRow>& rows() const { return m_rows; }
 
     int rowCount(const QModelIndex& parent = {}) const override;

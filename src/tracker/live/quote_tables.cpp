@@ -1,6 +1,7 @@
 #include "tracker/live/quote_tables.h"
 
 #include "platform/paradox/errors.h"
+#include "tracker/model/quote_scan.h"
 
 namespace marlovex::tracker {
 namespace {
@@ -13,28 +14,6 @@ const char* const quoteTableName = "Intraday.db";
 const char* const instrumentTableName = "Firma.db";
 
 } // namespace
-
-void WarrantStatistics::resetForScan() {
-    OSMin = 100000;
-    OSMax = -100000;
-    OSRefKurs = 0;
-    BasisRefKurs = 0;
-    BasisAtOSMin = 100000;
-    BasisAtOSMax = -100000;
-    BasisDiffAtOSMin = 100000;
-    BasisDiffAtOSMax = -100000;
-}
-
-void WarrantStatistics::resetForWarrantSelection() {
-    resetForScan();
-}
-
-void WarrantStatistics::resetForUnderlyingSelection() {
-    OSRefKurs = 0;
-    BasisRefKurs = 0;
-    OSMin = 100000;
-    OSMax = -100000;
-}
 
 bool Tageskurs(const std::filesystem::path& directory, const std::string& fileName) {
     try {
@@ -56,14 +35,13 @@ bool Tageskurs(const std::filesystem::path& directory, const std::string& fileNa
     }
 }
 
-std::optional<double> decodeDelta(std::int64_t volume) {
-    if (volume == 0) {
-        return std::nullopt;
+std::size_t fieldIndex(paradox::Table& table, const char* name) {
+    if (const std::optional<std::size_t> index = table.findField(name)) {
+        return *index;
     }
-    if (volume > 1000) {
-        return static_cast<double>(volume) / 1000000.0;
-    }
-    return -static_cast<double>(volume) / 1000.0;
+    // Lets the view report the missing field with its own message.
+    table.field(name);
+    return 0;
 }
 
 QuoteTables::QuoteTables() {
@@ -174,19 +152,12 @@ void QuoteTables::Table1CalcFields(paradox::Table& dataSet) {
     }
 }
 
-bool QuoteTables::passes(DateTime quoteTime, DateTime filterStart) const {
-    if (filter.timeFilterOn) {
-        return filter.timeFilterFrom < quoteTime && quoteTime < filter.timeFilterTo;
-    }
-    return quoteTime > filterStart;
-}
-
 bool QuoteTables::Table1FilterRecord(paradox::Table& dataSet) {
-    return passes(m_filtered.zeit.in(dataSet).asDateTime(), filter.OSFilterStart);
+    return filter.passes(m_filtered.zeit.in(dataSet).asDateTime(), filter.OSFilterStart);
 }
 
 bool QuoteTables::Table2FilterRecord(paradox::Table& dataSet) {
-    return passes(m_filtered.zeit.in(dataSet).asDateTime(), filter.BasisFilterStart);
+    return filter.passes(m_filtered.zeit.in(dataSet).asDateTime(), filter.BasisFilterStart);
 }
 
 void QuoteTables::applyTimeFilter(bool on, DateTime from, DateTime to) {

@@ -1,6 +1,7 @@
 // The data side of a warrant tracker window: its five table views on the instrument table
-// Firma.db and the quote table Intraday.db, the calculated columns of the warrant's quote list,
-// the statistics that the calculation gathers on the way, and the record filters.
+// Firma.db and the quote table Intraday.db, the calculated columns of each warrant quote that a
+// view fetches, the statistics that the calculation gathers on the way, and the record filters.
+// The live update computes the whole list at once (LiveQuotes); both follow the same rules.
 //
 // Table1: the warrant's quotes (detail of Table3), with calculated fields and the warrant filter.
 // Table2: the underlying's quotes (detail of Table5), with the underlying filter.
@@ -11,58 +12,21 @@
 // Not thread-safe: belongs to its window's user-interface thread.
 #pragma once
 
-#include "platform/formats/date_time.h"
 #include "platform/paradox/table.h"
+#include "tracker/model/record_filter.h"
+#include "tracker/model/warrant_statistics.h"
 
-#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace marlovex::tracker {
-
-using formats::DateTime;
-
-// The day's extremes of the warrant, with the underlying's quotes at those moments.
-struct WarrantStatistics {
-    double OSRefKurs = 0;
-    double BasisRefKurs = 0;
-    double OSMax = -100000;
-    double OSMin = 100000;
-    double BasisAtOSMax = -100000;
-    double BasisAtOSMin = 100000;
-    double BasisDiffAtOSMax = -100000;
-    double BasisDiffAtOSMin = 100000;
-    DateTime StatMaxZeit = 0;
-    DateTime StatMinZeit = 0;
-
-    // Before each statistics scan of the live update; the times of the extremes stay.
-    void resetForScan();
-    // After the user picks another warrant: everything but the times.
-    void resetForWarrantSelection();
-    // After the user picks another underlying: the warrant's extremes, not the underlying's
-    // quotes at them.
-    void resetForUnderlyingSelection();
-};
-
-// What the record filters compare a quote's time with.
-struct RecordFilterSettings {
-    // The first stored quote times when the live update started; 0 before.
-    DateTime OSFilterStart = 0;
-    DateTime BasisFilterStart = 0;
-    // "Zeitfilter aktiviert": only quotes strictly between the two pickers' date-times pass.
-    bool timeFilterOn = false;
-    DateTime timeFilterFrom = 0;
-    DateTime timeFilterTo = 0;
-};
 
 // Creates an empty quote table in the Intraday.db format. Returns false when the engine refuses;
 // the reason is not reported further.
 bool Tageskurs(const std::filesystem::path& directory, const std::string& fileName);
 
-// The delta that the quote-import program encodes in the volume of a warrant quote: none for 0,
-// V / 1,000,000 above 1000, otherwise -V / 1000.
-std::optional<double> decodeDelta(std::int64_t volume);
+// The position of a field of the view; a missing field raises the view's own error.
+std::size_t fieldIndex(paradox::Table& table, const char* name);
 
 class QuoteTables {
 public:
@@ -117,8 +81,6 @@ private:
         CachedField kurs{"Kurs"};
         CachedField volumen{"Volumen"};
     };
-
-    bool passes(DateTime quoteTime, DateTime filterStart) const;
 
     QuoteFields m_warrantRow;
     QuoteFields m_reference;

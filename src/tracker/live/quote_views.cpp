@@ -9,60 +9,76 @@
 
 namespace marlovex::tracker {
 
-void TOSP_Form::scanWarrantQuotes(StatisticsReset reset) {
+ScanUpdate TOSP_Form::scanWarrantQuotes(StatisticsReset reset, ScanScope scope) {
     paradox::Table& quotes = tables.Table1;
-    std::vector<QuoteRow> rows;
     quotes.disableControls();
-    quotes.first();
+    // The import program keeps adding quotes of both instruments: the scan works on the tables
+    // as they stand now, and so do the cursors' own calculations after it.
+    for (paradox::Table* view : {&quotes, &tables.Table2, &tables.Table4}) {
+        if (view->active()) {
+            view->refresh();
+        }
+    }
     if (reset == StatisticsReset::BeforeScan) {
         tables.statistics.resetForScan();
     }
-    quotes.refresh();
-    // The calculation looks up the underlying's quotes, which the import program keeps adding
-    // too: the scan works on both tables as they stand now.
-    if (tables.Table2.active()) {
-        tables.Table2.refresh();
+    const ScanUpdate update = liveQuotes.update(tables, scope == ScanScope::Whole);
+    const QuoteScan& scan = liveQuotes.scan();
+    tables.statistics.take(scan.extremes());
+    if (tables.Table2.active() && !scan.rows().empty()) {
+        tables.statistics.OSRefKurs = scan.lastWarrantReference();
+        tables.statistics.BasisRefKurs = scan.lastUnderlyingReference();
     }
-    // Every row is fetched once more after the reset, so the calculation sees each of them.
-    const QuoteRowReader reader(quotes);
-    for (quotes.first(); !quotes.eof(); quotes.next()) {
-        rows.push_back(reader.read());
+    // The cursor ends on the newest quote, as after a pass over the list.
+    if (quotes.active()) {
+        quotes.last();
     }
     quotes.enableControls();
-    DataSource1->setRows(std::move(rows));
-    if (!DataSource1->rows().empty()) {
+    const bool added = update.rebuilt || scan.rows().size() > update.firstAdded;
+    DataSource1->show(scan.rows(), update);
+    if (added && !scan.rows().empty()) {
         DBGrid1->scrollToBottom();
     }
+    return update;
 }
 
-void TOSP_Form::refreshChart() {
+void TOSP_Form::refreshChart(const ScanUpdate& update) {
+    const QuoteScan& scan = liveQuotes.scan();
+    const std::vector<QuoteRow>& rows = scan.rows();
+    const std::vector<StoredQuote>& underlying = scan.underlyingQuotes();
+    if (!update.changedAnything(rows.size(), underlying.size())) {
+        return;
+    }
+    // Earlier rows keep their quote and delta when a new underlying quote changes them.
+    const std::size_t firstRow = update.rebuilt ? 0 : update.firstAdded;
+    const std::size_t firstUnderlying = update.rebuilt ? 0 : update.firstUnderlyingAdded;
     QVector<double> times;
     QVector<double> quotes;
     QVector<double> deltaTimes;
     QVector<double> deltas;
-    for (const QuoteRow& row : DataSource1->rows()) {
-        times.push_back(ui::chartTime(row.time));
-        quotes.push_back(row.quote);
-        if (row.delta) {
-            deltaTimes.push_back(ui::chartTime(row.time));
-            deltas.push_back(*row.delta);
+    for (std::size_t row = firstRow; row < rows.size(); ++row) {
+        times.push_back(ui::chartTime(rows[row].time));
+        quotes.push_back(rows[row].quote);
+        if (rows[row].delta) {
+            deltaTimes.push_back(ui::chartTime(rows[row].time));
+            deltas.push_back(*rows[row].delta);
         }
     }
-    DBChart1->Series1->setData(times, quotes, true);
-    DBChart1->Series3->setData(deltaTimes, deltas, true);
-
     QVector<double> underlyingTimes;
     QVector<double> underlyingQuotes;
-    paradox::Table& underlying = tables.Table2;
-    if (underlying.active()) {
-        const std::size_t zeit = fieldIndex(underlying, "ZEIT");
-        const std::size_t kurs = fieldIndex(underlying, "Kurs");
-        for (underlying.first(); !underlying.eof(); underlying.next()) {
-            underlyingTimes.push_back(ui::chartTime(underlying.field(zeit).asDateTime()));
-            underlyingQuotes.push_back(underlying.field(kurs).asFloat());
-        }
+    for (std::size_t quote = firstUnderlying; quote < underlying.size(); ++quote) {
+        underlyingTimes.push_back(ui::chartTime(underlying[quote].time));
+        underlyingQuotes.push_back(underlying[quote].price);
     }
-    DBChart1->Series2->setData(underlyingTimes, underlyingQuotes, true);
+    if (update.rebuilt) {
+        DBChart1->Series1->setData(times, quotes, true);
+        DBChart1->Series3->setData(deltaTimes, deltas, true);
+        DBChart1->Series2->setData(underlyingTimes, underlyingQuotes, true);
+    } else {
+        DBChart1->Series1->addData(times, quotes, true);
+        DBChart1->Series3->addData(deltaTimes, deltas, true);
+        DBChart1->Series2->addData(underlyingTimes, underlyingQuotes, true);
+    }
 
     DBChart1->rescaleAxes();
     for (QCPAxis* axis : {DBChart1->warrantAxis(), DBChart1->underlyingAxis(), DBChart1->deltaAxis()}) {
@@ -72,14 +88,9 @@ void TOSP_Form::refreshChart() {
 }
 
 void TOSP_Form::refreshQuoteViews() {
-    if (tables.Table1.active()) {
-        // Showing the rows runs their calculation like any fetch; only the live update's scan
-        // starts the statistics afresh.
-        scanWarrantQuotes(StatisticsReset::Keep);
-    } else {
-        DataSource1->setRows({});
-    }
-    refreshChart();
+    // Showing the rows runs their calculation like any fetch; only the live update's scan
+    // starts the statistics afresh.
+    refreshChart(scanWarrantQuotes(StatisticsReset::Keep, ScanScope::Whole));
 }
 
 } // namespace marlovex::tracker

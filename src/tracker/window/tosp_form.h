@@ -9,6 +9,7 @@
 #include "platform/registry/registry.h"
 #include "tracker/exports/messenger_record.h"
 #include "tracker/live/import_status.h"
+#include "tracker/live/live_quotes.h"
 #include "tracker/live/quote_tables.h"
 #include "tracker/live/watched_program.h"
 #include "tracker/model/calculator.h"
@@ -175,6 +176,8 @@ public:
 
     // The table views, calculated columns, statistics and record filters.
     QuoteTables tables;
+    // The list's rows, the chart's quotes and their extremes, as the last scan left them.
+    LiveQuotes liveQuotes;
     QuoteListModel* DataSource1 = nullptr;
 
     // Directories and settings resolved at creation.
@@ -338,9 +341,13 @@ private:
     // ticks.
     void markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime, bool importing);
     enum class StatisticsReset { BeforeScan, Keep };
-    // Visits every quote of Table1 (each runs the calculation) and gives the rows to the list.
-    void scanWarrantQuotes(StatisticsReset reset);
-    void refreshChart();
+    enum class ScanScope { NewQuotes, Whole };
+    // Brings the list, the statistics and the views' cursors up to the quotes stored now; the
+    // live update's tick computes only what new quotes add or change.
+    ScanUpdate scanWarrantQuotes(StatisticsReset reset, ScanScope scope);
+    // Shows the scan's quotes in the chart, appending what `update` adds; rescales and redraws
+    // only when anything changed.
+    void refreshChart(const ScanUpdate& update);
     void moveQuoteCursor(void (paradox::Table::*move)());
 
     // The steps of a tick.
@@ -373,7 +380,7 @@ private:
     // Trails a row's levels as its "Limit Anpassen:" input says: a percentage from the day's
     // `extremes`, points from the range of the quotes `series` shows.
     void trailLimits(const QLineEdit* adjustment, QLineEdit* falling, QLineEdit* rising,
-                     const QCPGraph* series, const PriceRange& extremes);
+                     const PriceRange& shown, const PriceRange& extremes);
     void trailLimitsAndPlaceLines(double warrantPrice, std::optional<double> breakEven);
     // Tells the user, in one notice, of the levels the tick's colouring shows newly crossed.
     void announceCrossings();
