@@ -4,6 +4,7 @@
 #include "tracker/chart/colour_line.h"
 #include "tracker/chart/tracker_chart.h"
 #include "tracker/live/quote_list_model.h"
+#include "tracker/model/header_figures.h"
 #include "tracker/model/level_trailing.h"
 #include "tracker/window/crossing_notifier.h"
 #include "tracker/window/date_time_picker.h"
@@ -27,11 +28,6 @@ namespace {
 
 constexpr int turboInterval = 500;
 constexpr int normalInterval = 30000;
-constexpr double millisecondsPerDay = 86400000.0;
-
-double widthOf(const PriceRange& range) {
-    return range.highest - range.lowest;
-}
 
 const QColor& colourOf(LevelSide side) {
     switch (side) {
@@ -44,9 +40,6 @@ const QColor& colourOf(LevelSide side) {
     }
     return plainBlack;
 }
-
-// The time windows of ComboBox1, items 1 to 5, in days.
-constexpr double timeWindows[] = {1.0 / 96, 1.0 / 48, 0.03125, 1.0 / 24, 1.0 / 12};
 
 } // namespace
 
@@ -185,13 +178,9 @@ void TOSP_Form::runTick() {
 }
 
 void TOSP_Form::applyTimeWindow() {
-    const int window = ComboBox1->currentIndex();
-    if (window < 1 || window > 5) {
-        return;
+    if (const std::optional<double> start = timeWindowStart(m_environment.now(), ComboBox1->currentIndex())) {
+        DateTimePicker1->setTime(*start);
     }
-    // The current time of day to the nearest whole minute, minus the window.
-    const double minute = formats::roundHalfEven(formats::timePart(m_environment.now()) * 1440.0) / 1440.0;
-    DateTimePicker1->setTime(minute - timeWindows[window - 1]);
 }
 
 void TOSP_Form::repairCalculatorInputs() {
@@ -268,14 +257,14 @@ void TOSP_Form::writeExtremes() {
 void TOSP_Form::writeRanges() {
     const PriceRange warrant = liveQuotes.scan().warrantRange();
     const PriceRange underlying = liveQuotes.scan().underlyingRange();
-    OSBasisRatio = widthOf(underlying) != 0 ? widthOf(warrant) / widthOf(underlying) : 0;
+    OSBasisRatio = rangeRatio(warrant, underlying);
     Label13->setText(grouped(OSBasisRatio, 3));
     Label14->setText(grouped(underlying.lowest, 2));
     Label15->setText(grouped(underlying.highest, 2));
     Label52->setText(grouped(warrant.lowest, 2));
     Label53->setText(grouped(warrant.highest, 2));
-    Label18->setText(grouped(widthOf(underlying), 3));
-    Label21->setText(grouped(widthOf(warrant), 3));
+    Label18->setText(grouped(rangeWidth(underlying), 3));
+    Label21->setText(grouped(rangeWidth(warrant), 3));
 }
 
 double TOSP_Form::writeUnderlyingHeader() {
@@ -337,9 +326,8 @@ double TOSP_Form::writeWarrantHeader() {
 void TOSP_Form::markStaleQuote(QLabel* timeLabel, formats::DateTime quoteTime, bool importing) {
     // Only a running import expects new quotes, and only the unbounded list shows the newest one;
     // three ticks without one mean the import is stuck.
-    const double staleAfter = 3.0 * tickInterval() / millisecondsPerDay;
     const bool expected = isRunning() && importing && !CheckBox3->isChecked();
-    const bool stale = expected && m_environment.now() - quoteTime > staleAfter;
+    const bool stale = expected && quoteOverdue(m_environment.now(), quoteTime, tickInterval());
     setTextColour(timeLabel, stale ? lossRed : plainBlack);
 }
 
