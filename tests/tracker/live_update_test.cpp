@@ -346,11 +346,6 @@ TEST_F(LiveUpdateTest, PercentagesTrailTheLevelsBehindTheExtremes) {
     EXPECT_EQ(window->Edit7->text(), "1,17");
     EXPECT_EQ(window->Edit6->text(), "0,84");
 
-    window->Edit10->setText("0%");
-    tick(window);
-    EXPECT_EQ(window->Edit7->text(), "1,23");
-    EXPECT_EQ(window->Edit6->text(), "0,8");
-
     window->Edit10->setText("0");
     window->Edit7->setText("2");
     tick(window);
@@ -363,15 +358,6 @@ TEST_F(LiveUpdateTest, PointsTrailTheLevelsInsideTheDaysRange) {
     tick(window);
     EXPECT_EQ(window->Edit7->text(), "1,15");
     EXPECT_EQ(window->Edit6->text(), "0,85");
-}
-
-TEST_F(LiveUpdateTest, ALevelRoundedPastTheExtremeIsHeldAtIt) {
-    auto window = createWindowOnPut({0.80, 1.236});
-    window->Edit10->setText("0,001");
-    tick(window);
-    // 1,236 - 0,001 rounds up to 1,24, beyond the day's high.
-    EXPECT_EQ(window->Edit7->text(), "1,236");
-    EXPECT_EQ(window->Edit6->text(), "0,8");
 }
 
 TEST_F(LiveUpdateTest, AlarmLevelsColourThePricesAndPlaceTheLines) {

@@ -43,49 +43,7 @@ protected:
     TrackerChart chart;
 };
 
-TEST_F(TrackerChartTest, SeriesLieOnTheirAxes) {
-    EXPECT_EQ(chart.Series1->name(), QStringLiteral("Optionsschein"));
-    EXPECT_EQ(chart.Series1->valueAxis(), chart.yAxis2);
-    EXPECT_EQ(chart.Series2->name(), QStringLiteral("Basis"));
-    EXPECT_EQ(chart.Series2->valueAxis(), chart.yAxis);
-    EXPECT_EQ(chart.Series3->name(), QStringLiteral("Delta"));
-    EXPECT_EQ(chart.Series3->valueAxis(), chart.deltaAxis());
-    EXPECT_EQ(chart.findChild<QCPGraph*>(QStringLiteral("Series1")), chart.Series1);
-    EXPECT_EQ(chart.findChild<QCPGraph*>(QStringLiteral("Series3")), chart.Series3);
-    for (QCPGraph* series : {chart.Series1, chart.Series2, chart.Series3}) {
-        EXPECT_EQ(series->keyAxis(), chart.xAxis);
-        EXPECT_EQ(series->lineStyle(), QCPGraph::lsLine);
-        EXPECT_EQ(series->scatterStyle().shape(), QCPScatterStyle::ssNone);
-        EXPECT_DOUBLE_EQ(series->pen().widthF(), 2.0);
-    }
-}
-
-TEST_F(TrackerChartTest, AxesAreTitledAndTheDeltaAxisIsHidden) {
-    EXPECT_EQ(chart.yAxis->label(), QStringLiteral("Basis"));
-    EXPECT_EQ(chart.yAxis2->label(), QStringLiteral("Optionsschein"));
-    EXPECT_TRUE(chart.yAxis2->visible());
-    EXPECT_EQ(chart.deltaAxis()->label(), QStringLiteral("Delta"));
-    EXPECT_FALSE(chart.deltaAxis()->visible());
-    EXPECT_EQ(chart.deltaAxis()->axisType(), QCPAxis::atRight);
-    EXPECT_FALSE(chart.legend->visible());
-    EXPECT_NE(qSharedPointerDynamicCast<QCPAxisTickerDateTime>(chart.xAxis->ticker()), nullptr);
-}
-
-TEST_F(TrackerChartTest, BackgroundGrowsFromTheCentre) {
-    const QImage image = chart.grab().toImage();
-    const QColor centre = image.pixelColor(image.width() / 2, image.height() / 2);
-    const QColor corner = image.pixelColor(2, 2);
-    EXPECT_GT(centre.lightness(), corner.lightness());
-}
-
 TEST_F(TrackerChartTest, ColourLinesLieOnTheWarrantAxis) {
-    EXPECT_EQ(chart.ChartTool3->colour(), QColor(255, 0, 0));
-    EXPECT_EQ(chart.ChartTool4->colour(), QColor(0, 255, 0));
-    EXPECT_EQ(chart.ChartTool5->colour(), QColor(255, 0, 0));
-    EXPECT_TRUE(chart.ChartTool3->isDraggable());
-    EXPECT_FALSE(chart.ChartTool4->isDraggable());
-    EXPECT_TRUE(chart.ChartTool5->isDraggable());
-
     chart.ChartTool4->setValue(1.5);
     chart.ChartTool4->setVisible(true);
     chart.replot();
