@@ -21,10 +21,9 @@ struct FixedCase {
     std::string expected;
 };
 
-TEST(FormatGrouped, WritesThousandsSeparatorsAndExactDecimals) {
+TEST(FormatGrouped, GroupsRoundsAndSwitchesToExponentForm) {
     const std::vector<FixedCase> cases = {
         {1500.0, 2, 7, "1.500,00"},
-        {1.5 * 1000, 2, 7, "1.500,00"},
         {1.6 * 1000 - 1.5 * 1000 - 22.98, 2, 7, "77,02"},
         {1.6 * 100 / 1.5 - 100, 2, 7, "6,67"},
         {1.6 - 1.5, 2, 7, "0,10"},
@@ -40,16 +39,7 @@ TEST(FormatGrouped, WritesThousandsSeparatorsAndExactDecimals) {
         {1.23456, 3, 7, "1,235"},
         {0.000012, 2, 7, "0,00"},
         {1e-20, 2, 7, "0,00"},
-    };
-    for (const auto& testCase : cases) {
-        EXPECT_EQ(formatGrouped(testCase.value, testCase.decimals, testCase.precision), testCase.expected)
-            << "value " << testCase.value << ", " << testCase.decimals << " decimals";
-    }
-}
-
-TEST(FormatGrouped, RoundsToSevenSignificantDigitsFirst) {
-    const std::vector<FixedCase> cases = {
-        // Digits past the seventh show as 0.
+        // Rounded to seven significant digits first: digits past the seventh show as 0.
         {123456.789, 2, 7, "123.456,80"},
         {1234.56789, 2, 7, "1.234,57"},
         {1234.56789, 4, 7, "1.234,5680"},
@@ -59,15 +49,7 @@ TEST(FormatGrouped, RoundsToSevenSignificantDigitsFirst) {
         // The carry can run through every digit.
         {999.9999, 3, 7, "1.000,000"},
         {9.996, 2, 7, "10,00"},
-    };
-    for (const auto& testCase : cases) {
-        EXPECT_EQ(formatGrouped(testCase.value, testCase.decimals, testCase.precision), testCase.expected)
-            << "value " << testCase.value << ", precision " << testCase.precision;
-    }
-}
-
-TEST(FormatGrouped, SwitchesToExponentFormPastThePrecision) {
-    const std::vector<FixedCase> cases = {
+        // Past the precision the exponent form takes over.
         {1234567.891, 2, 7, "1.234.568,00"},
         {12345678.0, 2, 7, "1,234568E7"},
         {-12345678.0, 2, 7, "-1,234568E7"},
@@ -77,15 +59,7 @@ TEST(FormatGrouped, SwitchesToExponentFormPastThePrecision) {
         {123456789.0, 1, 9, "123.456.789,0"},
         {1234567890.0, 1, 9, "1,23456789E9"},
         {1e300, 2, 7, "1E300"},
-    };
-    for (const auto& testCase : cases) {
-        EXPECT_EQ(formatGrouped(testCase.value, testCase.decimals, testCase.precision), testCase.expected)
-            << "value " << testCase.value << ", precision " << testCase.precision;
-    }
-}
-
-TEST(FormatGrouped, RoundsTheDecimalExpansionHalfAwayFromZero) {
-    const std::vector<FixedCase> cases = {
+        // The decimal expansion rounds half away from zero.
         {0.125, 2, 7, "0,13"},
         {-0.125, 2, 7, "-0,13"},
         {-2.5, 0, 7, "-3"},
@@ -96,23 +70,19 @@ TEST(FormatGrouped, RoundsTheDecimalExpansionHalfAwayFromZero) {
         // 0.005 lies just above it; the rounding digit is the first digit of the value.
         {0.005, 2, 7, "0,01"},
         {0.004, 2, 7, "0,00"},
+        // Zero never carries a minus.
+        {-0.0, 2, 7, "0,00"},
+        {-0.004, 2, 7, "0,00"},
+        {-1e-30, 0, 7, "0"},
+        {nan, 2, 7, "NAN"},
+        {infinity, 2, 7, "INF"},
+        {-infinity, 2, 7, "-INF"},
     };
     for (const auto& testCase : cases) {
-        EXPECT_EQ(formatGrouped(testCase.value, testCase.decimals, testCase.precision), testCase.expected)
-            << "value " << testCase.value;
+        SCOPED_TRACE(::testing::Message() << "value " << testCase.value << ", " << testCase.decimals
+                                          << " decimals, precision " << testCase.precision);
+        EXPECT_EQ(formatGrouped(testCase.value, testCase.decimals, testCase.precision), testCase.expected);
     }
-}
-
-TEST(FormatGrouped, ZeroNeverCarriesAMinus) {
-    EXPECT_EQ(formatGrouped(-0.0, 2), "0,00");
-    EXPECT_EQ(formatGrouped(-0.004, 2), "0,00");
-    EXPECT_EQ(formatGrouped(-1e-30, 0), "0");
-}
-
-TEST(FormatGrouped, NamesValuesThatAreNoNumber) {
-    EXPECT_EQ(formatGrouped(nan, 2), "NAN");
-    EXPECT_EQ(formatGrouped(infinity, 2), "INF");
-    EXPECT_EQ(formatGrouped(-infinity, 2), "-INF");
 }
 
 TEST(FormatGrouped, UsesTheGivenLocale) {
@@ -149,7 +119,7 @@ struct GeneralCase {
     std::string expected;
 };
 
-TEST(FormatGeneral, WritesTheShortestForm) {
+TEST(FormatGeneral, WritesTheShortestFormElseAnExponent) {
     const std::vector<GeneralCase> cases = {
         {77.02, 15, "77,02"},
         {1.35 - 1.11, 15, "0,24"},
@@ -168,15 +138,7 @@ TEST(FormatGeneral, WritesTheShortestForm) {
         {123456789012345.0, 15, "123456789012345"},
         {1e14, 15, "100000000000000"},
         {1234.5678, 6, "1234,57"},
-    };
-    for (const auto& testCase : cases) {
-        EXPECT_EQ(formatGeneral(testCase.value, testCase.precision), testCase.expected)
-            << "value " << testCase.value;
-    }
-}
-
-TEST(FormatGeneral, WritesExponentsForTinyAndHugeValues) {
-    const std::vector<GeneralCase> cases = {
+        // Tiny and huge values take an exponent.
         {0.000012, 15, "1,2E-5"},
         {0.00001, 15, "1E-5"},
         {0.00005, 15, "5E-5"},
@@ -193,17 +155,15 @@ TEST(FormatGeneral, WritesExponentsForTinyAndHugeValues) {
         {-DBL_MAX, 15, "-1,79769313486232E308"},
         {DBL_MIN, 15, "2,2250738585072E-308"},
         {std::numeric_limits<double>::denorm_min(), 15, "4,94065645841247E-324"},
+        {nan, 15, "NAN"},
+        {infinity, 15, "INF"},
+        {-infinity, 15, "-INF"},
     };
     for (const auto& testCase : cases) {
-        EXPECT_EQ(formatGeneral(testCase.value, testCase.precision), testCase.expected)
-            << "value " << testCase.value;
+        SCOPED_TRACE(::testing::Message()
+                     << "value " << testCase.value << ", precision " << testCase.precision);
+        EXPECT_EQ(formatGeneral(testCase.value, testCase.precision), testCase.expected);
     }
-}
-
-TEST(FormatGeneral, NamesValuesThatAreNoNumber) {
-    EXPECT_EQ(formatGeneral(nan), "NAN");
-    EXPECT_EQ(formatGeneral(infinity), "INF");
-    EXPECT_EQ(formatGeneral(-infinity), "-INF");
 }
 
 TEST(FormatGeneral, UsesTheGivenLocale) {
@@ -253,17 +213,13 @@ TEST(RoundToDecimals, RoundsTheScaledValueHalfToEven) {
         {1234.5, -1, 1230.0},
         {1e300, 3, 1e300},
         {(1 - 5.0 / 100) * 1.57, 2, 1.49},
+        {4899.999999, 2, 4900.0},
     };
     for (const auto& testCase : cases) {
         EXPECT_EQ(roundToDecimals(testCase.value, testCase.decimals), testCase.expected)
             << "value " << testCase.value << ", " << testCase.decimals << " decimals";
     }
     EXPECT_TRUE(std::isnan(roundToDecimals(nan, 2)));
-}
-
-TEST(RoundToDecimals, GivesTheShortestFormOfTheRoundedValue) {
-    EXPECT_EQ(formatGeneral(roundToDecimals(1.23456, 3)), "1,235");
-    EXPECT_EQ(formatGeneral(roundToDecimals(4899.999999, 2)), "4900");
 }
 
 } // namespace

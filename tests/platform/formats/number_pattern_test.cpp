@@ -17,12 +17,12 @@ struct PatternCase {
 
 void expectAll(const std::vector<PatternCase>& cases, const NumberLocale& locale = {}) {
     for (const auto& testCase : cases) {
-        EXPECT_EQ(formatPattern(testCase.value, testCase.pattern, locale), testCase.expected)
-            << "value " << testCase.value << ", pattern " << testCase.pattern;
+        SCOPED_TRACE(::testing::Message() << "value " << testCase.value << ", pattern " << testCase.pattern);
+        EXPECT_EQ(formatPattern(testCase.value, testCase.pattern, locale), testCase.expected);
     }
 }
 
-TEST(FormatPattern, PricePatternHasOneIntegerDigitAndTwoDecimals) {
+TEST(FormatPattern, WritesPlaceholdersLiteralsAndSections) {
     expectAll({
         {0.24, "#####0.00", "0,24"},
         {77.02, "#####0.00", "77,02"},
@@ -45,20 +45,12 @@ TEST(FormatPattern, PricePatternHasOneIntegerDigitAndTwoDecimals) {
         {1e18, "#####0.00", "1E18"},
         {std::numeric_limits<double>::quiet_NaN(), "#####0.00", "NAN"},
         {-std::numeric_limits<double>::infinity(), "#####0.00", "-INF"},
-    });
-}
-
-TEST(FormatPattern, CommaTurnsOnGrouping) {
-    expectAll({
+        // A comma turns on grouping.
         {1234567.891, "#,##0.00", "1.234.567,89"},
         {999.5, "#,##0.00", "999,50"},
         {-1234.0, "#,##0", "-1.234"},
         {1234567.0, "0,", "1.234.567"},
-    });
-}
-
-TEST(FormatPattern, HashShowsOnlySignificantDigits) {
-    expectAll({
+        // "#" shows only significant digits.
         {1.0, "0.##", "1"},
         {1.5, "0.##", "1,5"},
         {1.256, "0.##", "1,26"},
@@ -68,11 +60,7 @@ TEST(FormatPattern, HashShowsOnlySignificantDigits) {
         {0.0, "#", ""},
         {7.0, "000", "007"},
         {7.0, "#0#", "07"},
-    });
-}
-
-TEST(FormatPattern, CopiesLiteralText) {
-    expectAll({
+        // Literal text is copied.
         {1.5, "0.00 €", "1,50 €"},
         {1.5, "'Kurs: '0.00", "Kurs: 1,50"},
         {5.0, "\"#\"0", "#5"},
@@ -80,23 +68,17 @@ TEST(FormatPattern, CopiesLiteralText) {
         {123456.0, "00-00", "1234-56"},
         {2.0, "0 'Stück'", "2 Stück"},
         {2.0, "0 'offen", "2 offen"},
-    });
-}
-
-TEST(FormatPattern, SectionsForNegativeAndZeroValues) {
-    expectAll({
+        // Sections for negative and zero values.
         {1.5, "0.00;(0.00);'null'", "1,50"},
         {-1.5, "0.00;(0.00);'null'", "(1,50)"},
         {0.0, "0.00;(0.00);'null'", "null"},
         {0.001, "0.00;(0.00);'null'", "null"},
         {-1.5, "0.00;;'null'", "-1,50"},
         {-1.5, "0.00';'0", "-1,50;0"},
+        // An empty pattern gives the general form.
+        {1.5, "", "1,5"},
+        {0.000012, "", "1,2E-5"},
     });
-}
-
-TEST(FormatPattern, EmptyPatternGivesTheGeneralForm) {
-    EXPECT_EQ(formatPattern(1.5, ""), "1,5");
-    EXPECT_EQ(formatPattern(0.000012, ""), "1,2E-5");
 }
 
 TEST(FormatPattern, UsesTheGivenLocale) {
