@@ -78,23 +78,12 @@ protected:
         m_db = m_temporary.path() / "NOTIZEN.DB";
         m_mb = m_temporary.path() / "NOTIZEN.MB";
         testing_support::PxlibDocument document;
-        std::array<pxfield_t, 3> fields{};
-        const std::array<std::pair<const char*, std::pair<char, int>>, 3> layout{{
-            {"Nr", {pxfLong, 4}},
-            {"Notiz", {pxfMemoBLOb, 30}},
-            {"Daten", {pxfBLOb, 20}},
-        }};
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            fields[f].px_fname = ::strdup(layout[f].first);
-            fields[f].px_ftype = layout[f].second.first;
-            fields[f].px_flen = layout[f].second.second;
-        }
         // pxlib takes ownership of the field list.
-        auto* owned = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * fields.size()));
-        std::memcpy(owned, fields.data(), sizeof(pxfield_t) * fields.size());
-        ASSERT_EQ(PX_create_file(document.get(), owned, static_cast<int>(fields.size()), m_db.c_str(),
-                                 pxfFileTypNonIndexDB),
-                  0);
+        auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * 3));
+        fields[0] = {::strdup("Nr"), pxfLong, 4, 0};
+        fields[1] = {::strdup("Notiz"), pxfMemoBLOb, 30, 0};
+        fields[2] = {::strdup("Daten"), pxfBLOb, 20, 0};
+        ASSERT_EQ(PX_create_file(document.get(), fields, 3, m_db.c_str(), pxfFileTypNonIndexDB), 0);
         document.markOpen();
         ASSERT_EQ(PX_set_blob_file(document.get(), m_mb.c_str()), 0);
         for (auto note : m_notes) {

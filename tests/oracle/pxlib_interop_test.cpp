@@ -47,6 +47,21 @@ const std::vector<Column> kAllTypes{
     {"ZEIT", pxfTimestamp, 8}, {"Nummer", pxfAutoInc, 4},
 };
 
+// Creates the table at `path` with `columns` through pxlib; false when pxlib refuses.
+bool createWithPxlib(PxlibDocument& document, const std::vector<Column>& columns, const fs::path& path,
+                     int type) {
+    // pxlib takes ownership of the field list.
+    auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * columns.size()));
+    for (std::size_t f = 0; f < columns.size(); ++f) {
+        fields[f] = {strdup(columns[f].name), columns[f].type, columns[f].size, 0};
+    }
+    if (PX_create_file(document.get(), fields, static_cast<int>(columns.size()), path.c_str(), type) != 0) {
+        return false;
+    }
+    document.markOpen();
+    return true;
+}
+
 // The row `i` of the shared sample, as pxlib values; every 4th row has empty fields.
 std::vector<OracleValue> sampleRow(int i) {
     const bool withNulls = i % 4 == 3;
@@ -76,17 +91,7 @@ TEST_F(PxlibInterop, TablesPxlibWritesReadThroughOurEngine) {
     std::vector<std::vector<OracleValue>> written;
     {
         PxlibDocument document;
-        std::vector<pxfield_t> fields;
-        for (const auto& column : kAllTypes) {
-            fields.push_back({strdup(column.name), column.type, column.size, 0});
-        }
-        // pxlib takes ownership of the field list.
-        auto* owned = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * fields.size()));
-        std::memcpy(owned, fields.data(), sizeof(pxfield_t) * fields.size());
-        ASSERT_EQ(PX_create_file(document.get(), owned, static_cast<int>(fields.size()), path.c_str(),
-                                 pxfFileTypNonIndexDB),
-                  0);
-        document.markOpen();
+        ASSERT_TRUE(createWithPxlib(document, kAllTypes, path, pxfFileTypNonIndexDB));
         for (int i = 0; i < 700; ++i) {
             const auto row = sampleRow(i);
             std::vector<pxval_t> values(row.size());
@@ -235,15 +240,7 @@ TEST_F(PxlibInterop, TablesOurEngineWritesAndEditsReadThroughPxlibInKeyOrder) {
     }
     table.close();
 
-    PxlibDocument document;
-    ASSERT_EQ(PX_open_file(document.get(), path.c_str()), 0);
-    document.markOpen();
-    PxlibDocument index;
-    ASSERT_EQ(PX_open_file(index.get(), (m_directory / "Keyed.px").c_str()), 0);
-    index.markOpen();
-    ASSERT_EQ(PX_read_primary_index(index.get()), 0);
-    ASSERT_EQ(PX_add_primary_index(document.get(), index.get()), 0);
-    const auto rows = document.readAll();
+    const auto rows = testing_support::readWithPxlib(path).rows;
     ASSERT_EQ(rows.size(), expected.size());
     auto it = expected.begin();
     for (std::size_t r = 0; r < rows.size(); ++r, ++it) {
@@ -271,26 +268,20 @@ TEST_F(PxlibInterop, TablesOurEngineWritesAndEditsReadThroughPxlibInKeyOrder) {
 // when one is given.
 void writeQuotesWithPxlib(const fs::path& path, const char* password) {
     PxlibDocument document;
-    auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * 3));
-    fields[0] = {strdup("Firma"), pxfLong, 4, 0};
-    fields[1] = {strdup("ZEIT"), pxfTimestamp, 8, 0};
-    fields[2] = {strdup("Kurs"), pxfCurrency, 8, 0};
-    ASSERT_EQ(PX_create_file(document.get(), fields, 3, path.c_str(), pxfFileTypIndexDB), 0);
-    document.markOpen();
+    ASSERT_TRUE(createWithPxlib(document,
+                                {{"Firma", pxfLong, 4}, {"ZEIT", pxfTimestamp, 8}, {"Kurs", pxfCurrency, 8}},
+                                path, pxfFileTypIndexDB));
     ASSERT_EQ(PX_set_value(document.get(), "numprimkeys", 2), 0);
     if (password != nullptr) {
         ASSERT_EQ(PX_set_parameter(document.get(), "password", password), 0);
     }
     for (int firm = 1; firm <= 3; ++firm) {
         for (int i = 0; i < 400; ++i) {
-            pxval_t values[3];
-            values[0].isnull = 0;
+            pxval_t values[3]{};
             values[0].type = pxfLong;
             values[0].value.lval = firm;
-            values[1].isnull = 0;
             values[1].type = pxfTimestamp;
             values[1].value.dval = 739956.0 * 86400000.0 + i * 1000.0;
-            values[2].isnull = 0;
             values[2].type = pxfCurrency;
             values[2].value.dval = firm * 1000 + i;
             pxval_t* pointers[3] = {&values[0], &values[1], &values[2]};
@@ -318,17 +309,7 @@ void growThroughOurEngineAndReadWithPxlib(const fs::path& path) {
     }
     table.close();
 
-    PxlibDocument document;
-    ASSERT_EQ(PX_open_file(document.get(), path.c_str()), 0);
-    document.markOpen();
-    PxlibDocument index;
-    auto indexPath = path;
-    indexPath.replace_extension(".px");
-    ASSERT_EQ(PX_open_file(index.get(), indexPath.c_str()), 0);
-    index.markOpen();
-    ASSERT_EQ(PX_read_primary_index(index.get()), 0);
-    ASSERT_EQ(PX_add_primary_index(document.get(), index.get()), 0);
-    const auto rows = document.readAll();
+    const auto rows = testing_support::readWithPxlib(path).rows;
     ASSERT_EQ(rows.size(), 1500u);
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const std::pair<long, double> previous{rows[r - 1][0].integer, rows[r - 1][1].number};

@@ -64,6 +64,7 @@ TEST_F(TableMessages, AMissingTableOrDirectoryIsNamed) {
     table.setTableName("Intraday.db");
     EXPECT_EQ(messageOf([&] { table.open(); }),
               "Die Tabelle " + (m_directory / "Intraday.db").string() + " existiert nicht.");
+    EXPECT_FALSE(table.active());
 
     const auto missing = m_directory / "Daten";
     table.setDatabaseName(missing);

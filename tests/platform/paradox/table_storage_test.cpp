@@ -47,16 +47,20 @@ void reviveJournal(const fs::path& journal) {
                                                   marker.size()));
 }
 
+// The quote table as the tests here use it, made anew and empty.
+void createQuoteTable(const fs::path& db) {
+    Table::createTable(db,
+                       {FieldDef::of("Firma", FieldType::Long), FieldDef::of("ZEIT", FieldType::Timestamp),
+                        FieldDef::of("Kurs", FieldType::Money)},
+                       {{"INTRADAY", "FIRMA;ZEIT", true}});
+}
+
 class StorageRecovery : public ::testing::Test {
 protected:
     void SetUp() override {
         m_directory = m_temporary.path();
         m_db = m_directory / "Intraday.db";
-        Table::createTable(m_db,
-                           {FieldDef::of("Firma", FieldType::Long),
-                            FieldDef::of("ZEIT", FieldType::Timestamp),
-                            FieldDef::of("Kurs", FieldType::Money)},
-                           {{"INTRADAY", "FIRMA;ZEIT", true}});
+        createQuoteTable(m_db);
         Table table;
         table.setTableName(m_db.string());
         table.open();
@@ -89,14 +93,6 @@ protected:
         table.setTableName(m_db.string());
         table.open();
         return table.recordCount();
-    }
-
-    void recreate() const {
-        Table::createTable(m_db,
-                           {FieldDef::of("Firma", FieldType::Long),
-                            FieldDef::of("ZEIT", FieldType::Timestamp),
-                            FieldDef::of("Kurs", FieldType::Money)},
-                           {{"INTRADAY", "FIRMA;ZEIT", true}});
     }
 
     // Appends `count` quotes through a view, then proves the table sound three ways: our own
@@ -215,7 +211,7 @@ TEST_F(StorageRecovery, AStaleJournalNeverAppliesToATableMadeAnew) {
         SCOPED_TRACE("re-created through createTable");
         commitOneMore();
         reviveJournal(journal);
-        recreate();
+        createQuoteTable(m_db);
         EXPECT_FALSE(fs::exists(journal));
         appendAndExpectSound(5);
     }
@@ -226,11 +222,7 @@ TEST_F(StorageRecovery, AStaleJournalNeverAppliesToATableMadeAnew) {
         const auto elsewhere = m_directory / "elsewhere";
         fs::create_directory(elsewhere);
         const auto fresh = elsewhere / "Intraday.db";
-        Table::createTable(fresh,
-                           {FieldDef::of("Firma", FieldType::Long),
-                            FieldDef::of("ZEIT", FieldType::Timestamp),
-                            FieldDef::of("Kurs", FieldType::Money)},
-                           {{"INTRADAY", "FIRMA;ZEIT", true}});
+        createQuoteTable(fresh);
         fs::remove(m_db);
         fs::remove(m_directory / "Intraday.px");
         fs::copy_file(fresh, m_db);
@@ -246,7 +238,7 @@ TEST_F(StorageRecovery, AStaleJournalNeverAppliesToATableMadeAnew) {
 TEST_F(StorageRecovery, ATableIsOnlyMadeAnewUnderItsWriteLock) {
     TableStorage writer(m_db);
     TableStorage::WriteLock lock(writer);
-    EXPECT_THROW(recreate(), LockConflictError);
+    EXPECT_THROW(createQuoteTable(m_db), LockConflictError);
     EXPECT_EQ(rowsSeenByAView(), kRows);
 }
 
@@ -320,10 +312,7 @@ TEST(FullDisk, ACommitOnAFullDiskSaysSoAndLeavesTheTableAsItWas) {
         GTEST_SKIP() << "no size-limited file system to fill: " << small.reason();
     }
     const auto db = small.path() / "Intraday.db";
-    Table::createTable(db,
-                       {FieldDef::of("Firma", FieldType::Long), FieldDef::of("ZEIT", FieldType::Timestamp),
-                        FieldDef::of("Kurs", FieldType::Money)},
-                       {{"INTRADAY", "FIRMA;ZEIT", true}});
+    createQuoteTable(db);
     Table table;
     table.setTableName(db.string());
     table.open();
