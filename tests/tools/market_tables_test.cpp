@@ -65,27 +65,6 @@ TEST(BulkTableWriter, RefusesDuplicateKeysAndRecordsOfTheWrongWidth) {
     EXPECT_THROW(writer.add({Value(std::int64_t{1})}), paradox::TableError);
 }
 
-TEST(EmptyTables, HaveTheirLayoutsFieldsAndKey) {
-    const TempDirectory directory;
-    for (const auto& layout : {messageTableLayout(), analysisTableLayout(), dailyPriceTableLayout()}) {
-        createEmptyTable(directory.path(), layout);
-        paradox::Table table;
-        table.setDatabaseName(directory.path());
-        table.setTableName(layout.fileName);
-        table.open();
-        EXPECT_TRUE(table.isEmpty());
-        EXPECT_EQ(table.fieldCount(), layout.fields.size());
-    }
-    paradox::Table analysis;
-    analysis.setDatabaseName(directory.path());
-    analysis.setTableName("Analyse.db");
-    analysis.open();
-    for (const char* field :
-         {"Wertpapier", "Favorit", "Kennung", "OrvelRate", "LimitMinus", "Gewinnschwelle"}) {
-        EXPECT_TRUE(analysis.findField(field)) << field;
-    }
-}
-
 class InstrumentTable : public ::testing::Test {
 protected:
     void write(const std::vector<std::vector<Value>>& rows) {
