@@ -35,6 +35,12 @@ public:
     using TableError::TableError;
 };
 
+// A file to open is not there (any more): side files may be deleted by others at any moment.
+class MissingFileError : public TableError {
+public:
+    using TableError::TableError;
+};
+
 // The error for a table `dbPath` that is not there. When its directory is missing too, the
 // message says so: a wrong data directory is the likelier mistake than a lost table.
 TableError missingTableError(Env& env, const std::filesystem::path& dbPath);

@@ -150,6 +150,10 @@ File::File(Env& env, const std::filesystem::path& path, Mode mode, Links links)
                                       m_path.string()) +
                              ".");
         }
+        if (errno == ENOENT) {
+            throw MissingFileError(withName("Die Datei {} kann nicht geöffnet werden", m_path.string()) +
+                                   ": " + systemErrorText(ENOENT) + ".");
+        }
         fail("Die Datei {} kann nicht geöffnet werden");
     }
     if (links == Links::Refuse) {

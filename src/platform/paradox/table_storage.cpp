@@ -150,8 +150,12 @@ File* TableStorage::sequenceFile(bool create) {
                 m_lockFile->writeAt(kSequenceOffset, bytes);
             }
         } else if (sideFileExists(m_env, m_lockPath)) {
-            m_lockFile.emplace(m_env, m_lockPath, File::Mode::ReadOnly, File::Links::Refuse);
-            m_lockFileWritable = false;
+            try {
+                m_lockFile.emplace(m_env, m_lockPath, File::Mode::ReadOnly, File::Links::Refuse);
+                m_lockFileWritable = false;
+            } catch (const MissingFileError&) {
+                // Deleted between the look and the open: as if it had never been there.
+            }
         }
     }
     return m_lockFile ? &*m_lockFile : nullptr;
@@ -250,7 +254,13 @@ TableStorage::JournalRead TableStorage::pendingJournal(const std::optional<FileI
     if (!sideFileExists(m_env, m_journalPath)) {
         return {};
     }
-    const auto bytes = File(m_env, m_journalPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = File(m_env, m_journalPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+    } catch (const MissingFileError&) {
+        // Removed between the look and the open: no journal.
+        return {};
+    }
     if (bytes.size() < kFixed + 8 || !std::equal(kJournalMagic.begin(), kJournalMagic.end(), bytes.begin())) {
         return {};
     }

@@ -6,11 +6,13 @@
 #include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
+#include "support/fault_injecting_env.h"
 #include "support/temp_directory.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -147,6 +149,36 @@ public:
 private:
     mode_t m_previous;
 };
+
+// Another program may delete the lock file between a reader's look for it and the open: the
+// reader then sees no commit counter, as if the file had never been there, and reads on.
+TEST(SharedDirectory, ALockFileDeletedAfterTheLookDoesNotFailTheReader) {
+    testing_support::TempDirectory directory;
+    const fs::path path = directory.path() / "Kurse.db";
+    createQuotes(path);
+    ASSERT_EQ(tryAppend(path, 1), "");
+    ASSERT_TRUE(fs::exists(TableStorage::lockPathFor(path)));
+
+    testing_support::FaultInjectingEnv env;
+    TableStorage looking(path, env);
+    const std::size_t start = env.calls().size();
+    looking.sequence();
+    std::optional<std::size_t> lockOpen;
+    for (std::size_t call = start; call < env.calls().size(); ++call) {
+        if (env.calls()[call].call == testing_support::FaultInjectingEnv::Call::Open &&
+            env.calls()[call].path == TableStorage::lockPathFor(path)) {
+            lockOpen = call - start;
+        }
+    }
+    ASSERT_TRUE(lockOpen.has_value());
+
+    TableStorage reader(path, env);
+    env.failCall(env.calls().size() + *lockOpen, ENOENT);
+    std::uint64_t sequence = 1;
+    EXPECT_NO_THROW(sequence = reader.sequence());
+    EXPECT_EQ(sequence, 0u);
+    EXPECT_EQ(reader.read().sequence, reader.sequence());
+}
 
 TEST(SharedDirectory, LockJournalAndIndexTakeTheTablesPermissionsWhateverTheUmask) {
     for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
