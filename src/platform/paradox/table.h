@@ -156,6 +156,10 @@ public:
     void deleteRecord();
     // Re-reads the table when another view or process committed since the last read.
     void refresh();
+    // As refresh(), but takes a copy of `other`'s rows when `other` views the same table file
+    // and has read the commit that is current: several views of one table in a window then read
+    // and check each commit once.
+    void refreshLike(const Table& other);
 
     // While disabled (calls nest), listeners are not told; enabling tells them once if anything
     // changed meanwhile.
@@ -203,6 +207,8 @@ private:
     std::vector<std::uint8_t> encodeKey(const std::vector<Value>& values) const;
     void checkNotEditing(const char* operation);
     void reloadAfterFailure();
+    // Replaces the rows through `reload` and returns to the current row, or to the first.
+    void reloadKeepingPosition(const std::function<void()>& reload);
     // Commits the image's changes with a primary index that matches them; the write lock is held.
     void commitImage();
     // Takes the write lock, brings the image up to what is committed, applies `change` to it and

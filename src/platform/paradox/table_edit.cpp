@@ -494,12 +494,35 @@ void Table::refresh() {
         fetched();
         return;
     }
+    reloadKeepingPosition([this] { load(); });
+}
+
+void Table::refreshLike(const Table& other) {
+    checkNotEditing("Die Tabelle {} kann nicht neu gelesen werden");
+    const std::uint64_t current = m_storage->sequence();
+    const bool otherHoldsIt = other.active() && other.m_state == DataSetState::Browse &&
+                              other.m_env == m_env && other.m_storage->dbPath() == m_storage->dbPath() &&
+                              other.m_sequence == current && !other.m_image->hasChanges();
+    if (current == m_sequence || !otherHoldsIt) {
+        refresh();
+        return;
+    }
+    reloadKeepingPosition([this, &other] {
+        m_image = std::make_unique<TableImage>(*other.m_image);
+        m_px = other.m_px;
+        m_blobs = other.m_blobs;
+        m_sequence = other.m_sequence;
+        m_record = {};
+    });
+}
+
+void Table::reloadKeepingPosition(const std::function<void()>& reload) {
     std::vector<std::uint8_t> current;
     if (m_position != kNoRow) {
         const auto record = recordAtPosition(m_position);
         current.assign(record.begin(), record.end());
     }
-    load();
+    reload();
     if (current.empty()) {
         buildOrder();
         computeRange();

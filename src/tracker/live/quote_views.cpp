@@ -13,10 +13,14 @@ ScanUpdate TOSP_Form::scanWarrantQuotes(StatisticsReset reset, ScanScope scope) 
     paradox::Table& quotes = tables.Table1;
     quotes.disableControls();
     // The import program keeps adding quotes of both instruments: the scan works on the tables
-    // as they stand now, and so do the cursors' own calculations after it.
-    for (paradox::Table* view : {&quotes, &tables.Table2, &tables.Table4}) {
+    // as they stand now, and so do the cursors' own calculations after it. The three views show
+    // one table; the first to read a new commit hands it to the others.
+    if (quotes.active()) {
+        quotes.refresh();
+    }
+    for (paradox::Table* view : {&tables.Table2, &tables.Table4}) {
         if (view->active()) {
-            view->refresh();
+            view->refreshLike(quotes);
         }
     }
     if (reset == StatisticsReset::BeforeScan) {

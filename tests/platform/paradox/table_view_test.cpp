@@ -1,9 +1,12 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
+#include "support/fault_injecting_env.h"
 #include "support/temp_directory.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -305,6 +308,57 @@ TEST_F(TableViews, RefreshSeesWhatOtherViewsCommitted) {
     EXPECT_EQ(reader.field("Kurs").asFloat(), 1.00);
     reader.first();
     EXPECT_EQ(reader.field("Kurs").asFloat(), 0.5);
+}
+
+// Views of one table in a window take a new commit from the view that read it first, without
+// reading the file once more; a view that holds an older commit hands over nothing.
+TEST_F(TableViews, RefreshLikeAnotherViewTakesItsCommitWithoutReadingTheFileAgain) {
+    testing_support::FaultInjectingEnv env;
+    Table first;
+    Table second;
+    for (Table* view : {&first, &second}) {
+        view->setEnv(env);
+        openView(*view, "Intraday.db");
+    }
+    second.last();
+    const auto readsOfTheTable = [&](const std::function<void()>& action) {
+        const std::size_t start = env.calls().size();
+        action();
+        return std::count_if(env.calls().begin() + static_cast<std::ptrdiff_t>(start), env.calls().end(),
+                             [&](const auto& record) {
+                                 return record.call == testing_support::FaultInjectingEnv::Call::Read &&
+                                        record.path.filename() == "Intraday.db";
+                             });
+    };
+
+    addQuote(1, at(8, 0), 0.5, 0);
+    first.refresh();
+    EXPECT_EQ(readsOfTheTable([&] { second.refreshLike(first); }), 0);
+    EXPECT_EQ(second.recordCount(), 6u);
+    EXPECT_EQ(second.field("Kurs").asFloat(), 101.5);
+
+    addQuote(1, at(8, 1), 0.6, 0);
+    EXPECT_GT(readsOfTheTable([&] { second.refreshLike(first); }), 0);
+    EXPECT_EQ(second.recordCount(), 7u);
+    EXPECT_EQ(first.recordCount(), 6u);
+}
+
+TEST_F(TableViews, ReadRowsVisitsTheRangeWithoutMovingOrCalculating) {
+    Table firms;
+    openView(firms, "Firma.db");
+    firms.findKey({Value(std::int64_t{1})});
+    Table quotes;
+    quotes.setMasterSource(&firms, "Firma");
+    int calculations = 0;
+    quotes.setOnCalcFields([&](Table&) { ++calculations; });
+    openView(quotes, "Intraday.db");
+    quotes.last();
+    calculations = 0;
+    std::vector<double> read;
+    quotes.readRows(1, 10, [&](Table& row) { read.push_back(row.field("Kurs").asFloat()); });
+    EXPECT_EQ(read, (std::vector<double>{1.10, 1.05}));
+    EXPECT_EQ(calculations, 0);
+    EXPECT_EQ(quotes.field("Kurs").asFloat(), 1.05);
 }
 
 TEST_F(TableViews, PostOrCancelStoresWholeRowsOnly) {
