@@ -215,7 +215,8 @@ void Table::setActive(bool active) {
 
 void Table::load() {
     auto snapshot = m_storage->read();
-    auto image = std::make_unique<TableImage>(std::move(snapshot.db), m_storage->dbPath().string());
+    auto image =
+        std::make_shared<TableImage>(std::move(snapshot.db), m_storage->dbPath().string(), m_image.get());
     const DbHeader& header = image->header();
     if (header.encryptionKey && !session().knowsPassword(header.passwordCheck)) {
         throw TableError("Die Tabelle " + m_storage->dbPath().string() +

@@ -243,7 +243,8 @@ private:
     std::vector<Value> m_calcValues;
 
     std::unique_ptr<TableStorage> m_storage;
-    std::unique_ptr<TableImage> m_image;
+    // Views of one file may share an image (see refreshLike); a write copies it first.
+    std::shared_ptr<TableImage> m_image;
     std::optional<std::vector<std::uint8_t>> m_px;
     // The blob file, read with the table so that memo texts match the records.
     std::optional<std::vector<std::uint8_t>> m_blobs;

@@ -391,6 +391,8 @@ void Table::commitUnderWriteLock(const std::function<void()>& change) {
     if (m_storage->sequence() != m_sequence) {
         load();
         buildOrder();
+    } else if (m_image.use_count() > 1) {
+        m_image = std::make_shared<TableImage>(*m_image);
     }
     try {
         change();
@@ -508,7 +510,7 @@ void Table::refreshLike(const Table& other) {
         return;
     }
     reloadKeepingPosition([this, &other] {
-        m_image = std::make_unique<TableImage>(*other.m_image);
+        m_image = other.m_image;
         m_px = other.m_px;
         m_blobs = other.m_blobs;
         m_sequence = other.m_sequence;

@@ -16,7 +16,7 @@ constexpr std::size_t kBlockHeader = layout::kBlockHeaderSize;
 TableImage::TableImage(std::span<const std::uint8_t> dbBytes, std::string fileName)
     : TableImage(FileBytes(dbBytes.begin(), dbBytes.end()), std::move(fileName)) {}
 
-TableImage::TableImage(FileBytes dbBytes, std::string fileName)
+TableImage::TableImage(FileBytes dbBytes, std::string fileName, const TableImage* earlier)
     : m_fileName(std::move(fileName))
     , m_bytes(std::move(dbBytes))
     , m_header(parseDbHeader(m_bytes, m_fileName)) {
@@ -32,7 +32,7 @@ TableImage::TableImage(FileBytes dbBytes, std::string fileName)
         decryptBlocks();
     }
     parseChain();
-    checkKeyOrder();
+    checkKeyOrder(earlier);
     m_cleanSize = m_bytes.size();
 }
 
@@ -112,22 +112,52 @@ void TableImage::parseChain() {
     }
 }
 
-void TableImage::checkKeyOrder() const {
+std::vector<bool> TableImage::blocksUnchangedSince(const TableImage& earlier) const {
+    std::vector<bool> unchanged(std::size_t{m_header.fileBlocks} + 1, false);
+    const bool sameLayout = earlier.m_header.headerSize == m_header.headerSize &&
+                            earlier.m_header.blockSize == m_header.blockSize &&
+                            earlier.m_header.recordSize == m_header.recordSize &&
+                            earlier.m_keySize == m_keySize;
+    if (!sameLayout || earlier.hasChanges()) {
+        return unchanged;
+    }
+    const auto blockSize = static_cast<std::size_t>(m_header.blockSize);
+    for (const auto& block : earlier.m_chain) {
+        if (block.number > m_header.fileBlocks) {
+            continue;
+        }
+        const auto offset = blockOffset(block.number);
+        unchanged[block.number] =
+            std::memcmp(m_bytes.data() + offset, earlier.m_bytes.data() + offset, blockSize) == 0;
+    }
+    return unchanged;
+}
+
+void TableImage::checkKeyOrder(const TableImage* earlier) const {
     if (!isKeyed()) {
         return;
     }
+    const std::vector<bool> unchanged = earlier ? blocksUnchangedSince(*earlier) : std::vector<bool>{};
     const std::uint8_t* previous = nullptr;
     std::size_t row = 0;
     for (const auto& block : m_chain) {
-        for (std::size_t i = 0; i < block.count; ++i, ++row) {
+        // A block checked before and unchanged since is in order inside; its first record must
+        // still follow whatever now precedes it.
+        const bool orderedInside = block.number < unchanged.size() && unchanged[block.number];
+        for (std::size_t i = 0; i < block.count; ++i) {
             const auto* current = slot(block.number, i);
             if (previous != nullptr &&
                 compareKeys(previous, current, static_cast<std::size_t>(m_keySize)) >= 0) {
                 throw CorruptTableError("Die Tabelle " + m_fileName + " ist beschädigt: Datensatz " +
-                                        std::to_string(row + 1) + " steht nicht in Schlüsselreihenfolge.");
+                                        std::to_string(row + i + 1) +
+                                        " steht nicht in Schlüsselreihenfolge.");
             }
-            previous = current;
+            previous = orderedInside ? slot(block.number, block.count - 1u) : current;
+            if (orderedInside) {
+                break;
+            }
         }
+        row += block.count;
     }
 }
 

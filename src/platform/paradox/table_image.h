@@ -26,8 +26,11 @@ namespace marlovex::paradox {
 class TableImage {
 public:
     // Parses and validates a whole .DB file. Throws CorruptTableError naming `fileName` when the
-    // header, the block chain, the record count or the key order is unsound.
-    TableImage(FileBytes dbBytes, std::string fileName);
+    // header, the block chain, the record count or the key order is unsound. `earlier`, an image
+    // of the same file read before without changes of its own, spares the key-order check of the
+    // blocks it holds unchanged: a reader that follows another program's commits then checks
+    // only what those commits wrote.
+    TableImage(FileBytes dbBytes, std::string fileName, const TableImage* earlier = nullptr);
     TableImage(std::span<const std::uint8_t> dbBytes, std::string fileName);
 
     // The bytes of a new, empty table.
@@ -89,7 +92,9 @@ private:
     void decryptBlocks();
     void encryptPage(std::uint64_t offset, std::vector<std::uint8_t>& page) const;
     void parseChain();
-    void checkKeyOrder() const;
+    void checkKeyOrder(const TableImage* earlier) const;
+    // Per block number: whether `earlier` holds that block in its chain with the same bytes.
+    std::vector<bool> blocksUnchangedSince(const TableImage& earlier) const;
     void recomputeStarts();
     std::size_t chainIndexOfRow(std::size_t row) const;
     std::uint64_t blockOffset(std::uint16_t number) const;

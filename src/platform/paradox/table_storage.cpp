@@ -344,7 +344,7 @@ TableStorage::Snapshot TableStorage::read() {
             // A writer died inside its commit: read the table as it was before.
             const auto restore = [](auto& target, const auto& entry) {
                 if (target.size() < entry.offset + entry.before.size()) {
-                    target.resize(entry.offset + entry.before.size());
+                    target.resize(entry.offset + entry.before.size(), 0);
                 }
                 std::copy(entry.before.begin(), entry.before.end(),
                           target.begin() + static_cast<std::ptrdiff_t>(entry.offset));
@@ -356,11 +356,11 @@ TableStorage::Snapshot TableStorage::read() {
                     restore(*snapshot.px, entry);
                 }
             }
-            snapshot.db.resize(journal->dbSize);
+            snapshot.db.resize(journal->dbSize, 0);
             if (!journal->pxExisted) {
                 snapshot.px.reset();
             } else if (snapshot.px) {
-                snapshot.px->resize(journal->pxSize);
+                snapshot.px->resize(journal->pxSize, 0);
             }
         }
         return snapshot;

@@ -220,6 +220,40 @@ TEST_F(DamagedTable, BrokenChainAndUnorderedKeysAreReported) {
     EXPECT_THROW(TableImage(miscounted, "Broken.db"), CorruptTableError);
 }
 
+// A reader that follows commits re-checks the key order only where they changed blocks; it must
+// still find a record out of order inside a changed block and where a changed block meets one
+// it checked before, with the same message as a first read.
+TEST_F(DamagedTable, UnorderedKeysAreFoundWhenAnEarlierReadSparesUnchangedBlocks) {
+    const TableImage earlier(m_bytes, "Intraday.db");
+    const auto error = [](const std::vector<std::uint8_t>& bytes, const TableImage* reused) {
+        try {
+            const TableImage image(FileBytes(bytes.begin(), bytes.end()), "Broken.db", reused);
+            return std::to_string(image.size());
+        } catch (const CorruptTableError& corrupt) {
+            return std::string(corrupt.what());
+        }
+    };
+    EXPECT_EQ(error(m_bytes, &earlier), "600");
+
+    constexpr std::size_t recordSize = 24;
+    const std::size_t first = 0x800 + (readU16(m_bytes, 0x0E) - 1u) * 4096;
+    const std::size_t successor = 0x800 + (readU16(m_bytes, first) - 1u) * 4096;
+    const std::size_t lastRecord = first + 6 + readU16(m_bytes, first + 4);
+
+    auto inside = m_bytes;
+    std::swap_ranges(inside.begin() + static_cast<long>(first + 6 + recordSize),
+                     inside.begin() + static_cast<long>(first + 6 + 2 * recordSize),
+                     inside.begin() + static_cast<long>(first + 6 + 2 * recordSize));
+    auto seam = m_bytes;
+    std::copy_n(seam.begin() + static_cast<long>(successor + 6), recordSize,
+                seam.begin() + static_cast<long>(lastRecord));
+    for (const auto& bytes : {inside, seam}) {
+        const std::string message = error(bytes, nullptr);
+        EXPECT_NE(message.find("steht nicht in Schlüsselreihenfolge"), std::string::npos) << message;
+        EXPECT_EQ(error(bytes, &earlier), message);
+    }
+}
+
 TEST_F(DamagedTable, AFreeListPointingIntoTheChainIsNotTrusted) {
     auto bytes = m_bytes;
     writeU16(bytes, 0x4D, 1);

@@ -337,10 +337,41 @@ TEST_F(TableViews, RefreshLikeAnotherViewTakesItsCommitWithoutReadingTheFileAgai
     EXPECT_EQ(second.recordCount(), 6u);
     EXPECT_EQ(second.field("Kurs").asFloat(), 101.5);
 
-    addQuote(1, at(8, 1), 0.6, 0);
-    EXPECT_GT(readsOfTheTable([&] { second.refreshLike(first); }), 0);
+    // The views now share the rows; a write through one must not show in the other.
+    second.append();
+    second.field("Firma").setInteger(1);
+    second.field("ZEIT").setDateTime(at(7, 59));
+    second.field("Kurs").setFloat(0.7);
+    second.post();
     EXPECT_EQ(second.recordCount(), 7u);
     EXPECT_EQ(first.recordCount(), 6u);
+    first.first();
+    EXPECT_EQ(first.field("Kurs").asFloat(), 0.5);
+
+    addQuote(1, at(8, 1), 0.6, 0);
+    EXPECT_GT(readsOfTheTable([&] { second.refreshLike(first); }), 0);
+    EXPECT_EQ(second.recordCount(), 8u);
+    EXPECT_EQ(first.recordCount(), 6u);
+}
+
+// A table of megabytes is read into a large buffer, which is kept and taken again by the next
+// read: every read must still show exactly the rows committed.
+TEST_F(TableViews, ALargeTableReadAgainAfterEachCommitShowsExactlyItsRows) {
+    std::vector<std::vector<Value>> records;
+    for (int i = 0; i < 60000; ++i) {
+        records.push_back({Value(std::int64_t{7}), Value(at(10, 0) + i / 864000.0), Value(1.0 + i),
+                           Value(std::int64_t{0})});
+    }
+    Table reader;
+    openView(reader, "Intraday.db");
+    reader.appendRecords(records);
+    for (int round = 0; round < 3; ++round) {
+        addQuote(7, at(23, round), 0.25 * round, 0);
+        reader.refresh();
+        ASSERT_EQ(reader.recordCount(), 60006u + static_cast<unsigned>(round));
+        reader.last();
+        EXPECT_EQ(reader.field("Kurs").asFloat(), 0.25 * round);
+    }
 }
 
 TEST_F(TableViews, ReadRowsVisitsTheRangeWithoutMovingOrCalculating) {
