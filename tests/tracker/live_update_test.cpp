@@ -234,9 +234,31 @@ TEST_F(LiveUpdateTest, ATickAppendsNewQuotesChangesTheRowsTheyConcernAndALateOne
     QSignalSpy inserts(&list, &QAbstractItemModel::rowsInserted);
     QSignalSpy changes(&list, &QAbstractItemModel::dataChanged);
     ASSERT_EQ(list.rowCount(), 2);
+    // The chart fits its axes from the scan's ranges and widens the value axes; QCustomPlot's
+    // own rescale over every point, from where the axes stood, must come to the same.
+    TrackerChart& chart = *window->DBChart1;
+    const QList<QCPAxis*> axes{chart.xAxis, chart.warrantAxis(), chart.underlyingAxis(), chart.deltaAxis()};
+    const auto tickAndCompareTheAxes = [&] {
+        QList<QCPRange> before;
+        for (QCPAxis* axis : axes) {
+            before.push_back(axis->range());
+        }
+        tick(window);
+        for (qsizetype i = 0; i < axes.size(); ++i) {
+            const QCPRange fitted = axes[i]->range();
+            axes[i]->setRange(before[i]);
+            axes[i]->rescale();
+            if (axes[i] != chart.xAxis) {
+                axes[i]->scaleRange(1.1, axes[i]->range().center());
+            }
+            EXPECT_DOUBLE_EQ(axes[i]->range().lower, fitted.lower) << "axis " << i;
+            EXPECT_DOUBLE_EQ(axes[i]->range().upper, fitted.upper) << "axis " << i;
+        }
+    };
 
-    m_day.addQuote(warrantNumber, 9, 20, 0, 1.75);
-    tick(window);
+    // Its delta is the only one: a flat series.
+    m_day.addQuote(warrantNumber, 9, 20, 0, 1.75, 450000);
+    tickAndCompareTheAxes();
     EXPECT_EQ(resets.size(), 0);
     EXPECT_EQ(inserts.size(), 1);
     ASSERT_EQ(list.rowCount(), 3);
@@ -249,14 +271,14 @@ TEST_F(LiveUpdateTest, ATickAppendsNewQuotesChangesTheRowsTheyConcernAndALateOne
     EXPECT_NEAR(window->tables.Table1.field("Kurs-Diff").asFloat(), 1.75 - 1.60, 1e-9);
 
     m_day.addQuote(daxNumber, 9, 21, 0, 20200.0);
-    tick(window);
+    tickAndCompareTheAxes();
     EXPECT_EQ(resets.size(), 0);
     EXPECT_EQ(changes.size(), 1);
     EXPECT_EQ(list.index(2, 3).data().toString(), "20200");
     EXPECT_EQ(window->DBChart1->Series2->dataCount(), 3);
 
-    m_day.addQuote(warrantNumber, 9, 3, 0, 1.55);
-    tick(window);
+    m_day.addQuote(warrantNumber, 9, 3, 0, 1.55, 600000);
+    tickAndCompareTheAxes();
     EXPECT_EQ(resets.size(), 1);
     ASSERT_EQ(list.rowCount(), 4);
     EXPECT_EQ(list.index(1, 0).data().toString(), "09:03:00");

@@ -22,7 +22,8 @@ void QuoteListModel::show(const std::vector<QuoteRow>& rows, const ScanUpdate& u
                          update.firstChanged <= update.firstAdded && rows.size() >= update.firstAdded;
     if (!follows) {
         beginResetModel();
-        m_rows = rows;
+        reserveForTheDay(m_rows, rows.size());
+        m_rows.assign(rows.begin(), rows.end());
         endResetModel();
         return;
     }

@@ -9,6 +9,25 @@
 
 namespace marlovex::tracker {
 
+namespace {
+
+// As QCustomPlot's own rescale: an axis without any value stays as it is, and a single value
+// keeps the axis's width centred on it.
+void fitValueAxis(QCPAxis* axis, const std::optional<PriceRange>& span) {
+    if (!span) {
+        return;
+    }
+    QCPRange range(span->lowest, span->highest);
+    if (!QCPRange::validRange(range)) {
+        const double centre = (span->lowest + span->highest) / 2;
+        const double half = axis->range().size() / 2;
+        range = QCPRange(centre - half, centre + half);
+    }
+    axis->setRange(range);
+}
+
+} // namespace
+
 ScanUpdate TOSP_Form::scanWarrantQuotes(StatisticsReset reset, ScanScope scope) {
     paradox::Table& quotes = tables.Table1;
     quotes.disableControls();
@@ -84,7 +103,12 @@ void TOSP_Form::refreshChart(const ScanUpdate& update) {
         DBChart1->Series2->addData(underlyingTimes, underlyingQuotes, true);
     }
 
-    DBChart1->rescaleAxes();
+    // The keys are sorted, so QCustomPlot finds their range at the ends; the values' ranges come
+    // from the scan instead of a walk over every point.
+    DBChart1->xAxis->rescale();
+    fitValueAxis(DBChart1->warrantAxis(), scan.warrantSpan());
+    fitValueAxis(DBChart1->underlyingAxis(), scan.underlyingSpan());
+    fitValueAxis(DBChart1->deltaAxis(), scan.deltaSpan());
     for (QCPAxis* axis : {DBChart1->warrantAxis(), DBChart1->underlyingAxis(), DBChart1->deltaAxis()}) {
         axis->scaleRange(1.1, axis->range().center());
     }

@@ -26,7 +26,7 @@ bool ViewQuotes::holds(paradox::Table& view, std::size_t position) const {
 
 void ViewQuotes::readFrom(paradox::Table& view, std::size_t position) {
     const std::size_t count = view.recordCount();
-    m_quotes.reserve(count);
+    reserveForTheDay(m_quotes, count);
     view.readRows(position, count, [&](paradox::Table& row) {
         m_instrument = row.field(m_fields.firma).asInteger();
         m_quotes.push_back({.time = row.field(m_fields.zeit).asDateTime(),

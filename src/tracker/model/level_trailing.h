@@ -21,6 +21,7 @@ struct AlarmLevels {
 struct PriceRange {
     double lowest = 0;
     double highest = 0;
+    bool operator==(const PriceRange&) const = default;
 };
 
 // 10 % below and above `price`.

@@ -53,8 +53,8 @@ void QuoteScan::RunningRange::add(double price) {
     range.highest = std::max(range.highest, price);
 }
 
-PriceRange QuoteScan::rangeOf(const RunningRange& running) {
-    return running.any ? running.range : PriceRange{};
+std::optional<PriceRange> QuoteScan::spanOf(const RunningRange& running) {
+    return running.any ? std::optional(running.range) : std::nullopt;
 }
 
 QuoteScan::Settings QuoteScan::settingsOf(const ScanSources& sources) {
@@ -79,12 +79,13 @@ ScanUpdate QuoteScan::rescan(const ScanSources& sources) {
     m_lastReference = {};
     m_warrantRange = {};
     m_underlyingRange = {};
+    m_deltaRange = {};
     m_hints = {};
     m_settings = settingsOf(sources);
-    m_reference.reserve(sources.warrant.size());
-    m_listed.reserve(sources.warrant.size());
-    m_rows.reserve(sources.warrant.size());
-    m_underlying.reserve(sources.underlying.size());
+    reserveForTheDay(m_reference, sources.warrant.size());
+    reserveForTheDay(m_listed, sources.warrant.size());
+    reserveForTheDay(m_rows, sources.warrant.size());
+    reserveForTheDay(m_underlying, sources.underlying.size());
     takeNewQuotes(sources);
     for (std::size_t row = 0; row < m_rows.size(); ++row) {
         calculate(row);
@@ -167,6 +168,9 @@ void QuoteScan::calculate(std::size_t row) {
     calculated.basisWert = underlying;
     calculated.basisDiff = underlying - m_lastReference.underlying;
     calculated.delta = decodeDelta(quote.volume);
+    if (calculated.delta) {
+        m_deltaRange.add(*calculated.delta);
+    }
 }
 
 void QuoteScan::gather(DayExtremes& extremes, const QuoteRow& row) {

@@ -53,6 +53,14 @@ std::optional<double> decodeDelta(std::int64_t volume);
 
 // What a scan reads: every stored quote of the two instruments, oldest first, and the filters
 // of the three views that show them.
+// Room for as many quotes again before a full copy of `quotes` holds `count`: the day goes on,
+// and growing megabytes of rows at the first quote after a full scan would stall that tick.
+template <typename Quote> void reserveForTheDay(std::vector<Quote>& quotes, std::size_t count) {
+    if (quotes.capacity() < count) {
+        quotes.reserve(2 * count);
+    }
+}
+
 struct ScanSources {
     std::span<const StoredQuote> warrant;
     std::span<const StoredQuote> underlying;
@@ -101,8 +109,13 @@ public:
 
     // The lowest and highest quote in the list and among the underlying's quotes; zeros while
     // there are none.
-    PriceRange warrantRange() const { return rangeOf(m_warrantRange); }
-    PriceRange underlyingRange() const { return rangeOf(m_underlyingRange); }
+    PriceRange warrantRange() const { return warrantSpan().value_or(PriceRange{}); }
+    PriceRange underlyingRange() const { return underlyingSpan().value_or(PriceRange{}); }
+    // The same ranges, and that of the rows' deltas, as the chart's value axes take them: none
+    // while there is no such value.
+    std::optional<PriceRange> warrantSpan() const { return spanOf(m_warrantRange); }
+    std::optional<PriceRange> underlyingSpan() const { return spanOf(m_underlyingRange); }
+    std::optional<PriceRange> deltaSpan() const { return spanOf(m_deltaRange); }
 
 private:
     // What decides which quotes the rows hold; a change rescans.
@@ -125,7 +138,7 @@ private:
         PriceRange range;
         void add(double price);
     };
-    static PriceRange rangeOf(const RunningRange& running);
+    static std::optional<PriceRange> spanOf(const RunningRange& running);
 
     // Takes the quotes behind the ones already taken through the filters.
     void takeNewQuotes(const ScanSources& sources);
@@ -165,6 +178,7 @@ private:
     Hints m_hints;
     RunningRange m_warrantRange;
     RunningRange m_underlyingRange;
+    RunningRange m_deltaRange;
 };
 
 } // namespace marlovex::tracker

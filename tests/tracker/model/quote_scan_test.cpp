@@ -57,6 +57,7 @@ TEST(QuoteScanModel, RowsCompareWithThePreviousQuoteAndTheUnderlyingAtOrAfterThe
     EXPECT_DOUBLE_EQ(scan.warrantRange().lowest, 1.50);
     EXPECT_DOUBLE_EQ(scan.warrantRange().highest, 1.60);
     EXPECT_DOUBLE_EQ(scan.underlyingRange().highest, 20050.0);
+    EXPECT_EQ(scan.deltaSpan(), (PriceRange{.lowest = 0.25, .highest = 0.45}));
 }
 
 TEST(QuoteScanModel, WithoutTheUnderlyingNothingIsCalculatedAndWithoutItsQuotesItReadsZero) {
@@ -271,6 +272,7 @@ TEST(QuoteScanModel, ExtendingEqualsAFullScanOverRandomDays) {
             }
             EXPECT_EQ(live.warrantRange().lowest, whole.warrantRange().lowest);
             EXPECT_EQ(live.underlyingRange().highest, whole.underlyingRange().highest);
+            EXPECT_EQ(live.deltaSpan(), whole.deltaSpan());
             if (!update.rebuilt) {
                 ASSERT_LE(update.firstChanged, update.firstAdded);
                 ASSERT_EQ(update.firstAdded, before.size());
