@@ -52,12 +52,14 @@ TEST_F(LiveUpdateTest, StartingTakesTheFilterStartTimesAndArmsTheTimer) {
     EXPECT_EQ(window->Timer1->interval(), 30000);
     EXPECT_DOUBLE_EQ(window->tables.filter.OSFilterStart, TradingDay::at(9, 0, 0));
     EXPECT_DOUBLE_EQ(window->tables.filter.BasisFilterStart, TradingDay::at(9, 0, 0));
-
-    tick(window);
-    // The earliest quote of each instrument dropped out of list and chart.
+    // The earliest quote of each instrument dropped out of list and chart at once.
     ASSERT_EQ(window->DataSource1->rowCount(), 1);
     EXPECT_EQ(window->DataSource1->index(0, 0).data().toString(), "09:06:00");
+    EXPECT_EQ(window->DBChart1->Series1->dataCount(), 1);
     EXPECT_EQ(window->DBChart1->Series2->dataCount(), 1);
+
+    tick(window);
+    EXPECT_EQ(window->DataSource1->rowCount(), 1);
     EXPECT_EQ(m_started.size(), 2u);
     EXPECT_TRUE(window->Timer1->isActive());
 
@@ -130,16 +132,6 @@ TEST_F(LiveUpdateTest, ACycleWithoutBothInstrumentsKeepsRunningAndImportsTheChos
     ASSERT_EQ(m_started.size(), 1u);
     EXPECT_EQ(m_started[0].arguments, (std::vector<std::string>{"/W", "17", "/D"}));
     EXPECT_TRUE(window->Timer1->isActive());
-}
-
-TEST_F(LiveUpdateTest, StartingDropsTheFirstQuotesFromListAndChartAtOnce) {
-    auto window = createWindow();
-    ASSERT_EQ(window->DataSource1->rowCount(), 2);
-    window->SpeedButton2->click();
-    ASSERT_EQ(window->DataSource1->rowCount(), 1);
-    EXPECT_EQ(window->DataSource1->index(0, 0).data().toString(), "09:06:00");
-    EXPECT_EQ(window->DBChart1->Series1->dataCount(), 1);
-    EXPECT_EQ(window->DBChart1->Series2->dataCount(), 1);
 }
 
 TEST_F(LiveUpdateTest, TicksLeaveTheFieldBeingTypedInAloneUntilTheEditingEnds) {
@@ -361,7 +353,7 @@ TEST_F(LiveUpdateTest, RepairedEstimatesConvertIntoEachOther) {
     EXPECT_EQ(window->Edit1->text(), "1,60");
 }
 
-TEST_F(LiveUpdateTest, PercentagesTrailTheLevelsBehindTheExtremes) {
+TEST_F(LiveUpdateTest, PercentagesAndPointsTrailTheLevelsBehindTheDaysExtremes) {
     auto window = createWindowOnPut({0.80, 1.234, 1.0});
     window->Edit10->setText("5%");
     tick(window);
@@ -372,13 +364,10 @@ TEST_F(LiveUpdateTest, PercentagesTrailTheLevelsBehindTheExtremes) {
     window->Edit7->setText("2");
     tick(window);
     EXPECT_EQ(window->Edit7->text(), "2");
-}
 
-TEST_F(LiveUpdateTest, PointsTrailTheLevelsInsideTheDaysRange) {
-    auto window = createWindowOnPut({0.80, 1.20, 1.0});
     window->Edit10->setText("0,05");
     tick(window);
-    EXPECT_EQ(window->Edit7->text(), "1,15");
+    EXPECT_EQ(window->Edit7->text(), "1,18");
     EXPECT_EQ(window->Edit6->text(), "0,85");
 }
 
