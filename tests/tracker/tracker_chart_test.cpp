@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace marlovex::tracker {
 namespace {
@@ -52,71 +54,67 @@ TEST_F(TrackerChartTest, ColourLinesLieOnTheWarrantAxis) {
     EXPECT_GT(chart.ChartTool4->distanceTo(pixelAt(50, 1.0)), 10.0);
 }
 
-TEST_F(TrackerChartTest, DraggingTheFallingLineMovesItAndReportsTheEndOnce) {
-    chart.ChartTool3->setValue(1.0);
-    chart.ChartTool3->setVisible(true);
-    chart.replot();
-    QSignalSpy ends(chart.ChartTool3, &ColourLine::endDrag);
-    const QCPRange keys = chart.xAxis->range();
-    const QCPRange prices = chart.warrantAxis()->range();
+TEST_F(TrackerChartTest, OnlyAVisibleAlarmLineIsDraggedAndReportsItsOwnEndOnce) {
+    // The lines lie apart: the falling one at 0.5, the break-even price at 1.0, the rising at 1.5.
+    ColourLine* const lines[] = {chart.ChartTool3, chart.ChartTool4, chart.ChartTool5};
+    struct Case {
+        const char* name;
+        int line;
+        bool visible;
+        bool dragged;
+    };
+    const Case cases[] = {
+        {"falling", 0, true, true},
+        {"rising", 2, true, true},
+        // A press on either of these goes to the plot, which pans instead.
+        {"break-even", 1, true, false},
+        {"hidden", 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        chart.warrantAxis()->setRange(0, 2);
+        std::vector<std::unique_ptr<QSignalSpy>> ends;
+        for (int i = 0; i < 3; ++i) {
+            lines[i]->setValue(0.5 + 0.5 * i);
+            lines[i]->setVisible(i != c.line || c.visible);
+            ends.push_back(std::make_unique<QSignalSpy>(lines[i], &ColourLine::endDrag));
+        }
+        chart.replot();
+        const QCPRange keys = chart.xAxis->range();
+        const QCPRange prices = chart.warrantAxis()->range();
+        const double start = lines[c.line]->value();
 
-    const QPoint target = pixelAt(40, 1.5);
-    drag(pixelAt(40, 1.0), target);
+        const QPoint target = pixelAt(40, start + 0.3);
+        drag(pixelAt(40, start), target);
 
-    const double released = chart.warrantAxis()->pixelToCoord(target.y());
-    EXPECT_NEAR(chart.ChartTool3->value(), released, 1e-9);
-    EXPECT_NEAR(released, 1.5, 0.02);
-    ASSERT_EQ(ends.size(), 1);
-    EXPECT_NEAR(ends.front().front().toDouble(), released, 1e-9);
-    // The drag moved the line, not the plot.
-    EXPECT_EQ(chart.xAxis->range(), keys);
-    EXPECT_EQ(chart.warrantAxis()->range(), prices);
-    EXPECT_EQ(chart.draggedLine(), nullptr);
+        for (int i = 0; i < 3; ++i) {
+            const bool moved = i == c.line && c.dragged;
+            EXPECT_EQ(ends[i]->size(), moved ? 1 : 0) << i;
+            if (!moved) {
+                EXPECT_DOUBLE_EQ(lines[i]->value(), 0.5 + 0.5 * i) << i;
+            }
+        }
+        EXPECT_EQ(chart.warrantAxis()->range() == prices, c.dragged);
+        if (c.dragged) {
+            const double released = chart.warrantAxis()->pixelToCoord(target.y());
+            EXPECT_NEAR(released, start + 0.3, 0.02);
+            EXPECT_NEAR(lines[c.line]->value(), released, 1e-9);
+            EXPECT_NEAR(ends[c.line]->front().front().toDouble(), released, 1e-9);
+            EXPECT_EQ(chart.xAxis->range(), keys);
+        }
+        EXPECT_EQ(chart.draggedLine(), nullptr);
+    }
 }
 
-TEST_F(TrackerChartTest, DraggingTheRisingLineReportsItsOwnEndOnly) {
-    chart.ChartTool3->setValue(0.5);
-    chart.ChartTool3->setVisible(true);
-    chart.ChartTool5->setValue(1.5);
-    chart.ChartTool5->setVisible(true);
-    chart.replot();
-    QSignalSpy fallingEnds(chart.ChartTool3, &ColourLine::endDrag);
-    QSignalSpy risingEnds(chart.ChartTool5, &ColourLine::endDrag);
-    drag(pixelAt(60, 1.5), pixelAt(60, 1.8));
-    EXPECT_EQ(fallingEnds.size(), 0);
-    EXPECT_EQ(risingEnds.size(), 1);
-    EXPECT_DOUBLE_EQ(chart.ChartTool3->value(), 0.5);
-    EXPECT_NEAR(chart.ChartTool5->value(), 1.8, 0.02);
-}
+TEST_F(TrackerChartTest, CrossHairFollowsTheMouseAndSnapsToTheNearestWarrantQuote) {
+    QTest::mouseMove(&chart, pixelAt(50, 1.0));
+    ASSERT_TRUE(chart.ChartTool1->isVisible());
+    EXPECT_NEAR(chart.ChartTool1->key(), 50, 0.5);
+    EXPECT_NEAR(chart.ChartTool1->value(), 1.0, 0.02);
 
-TEST_F(TrackerChartTest, TheBreakEvenLineCannotBeDragged) {
-    chart.ChartTool4->setValue(1.0);
-    chart.ChartTool4->setVisible(true);
-    chart.replot();
-    QSignalSpy ends(chart.ChartTool4, &ColourLine::endDrag);
-    const QCPRange prices = chart.warrantAxis()->range();
-    drag(pixelAt(40, 1.0), pixelAt(40, 1.5));
-    EXPECT_DOUBLE_EQ(chart.ChartTool4->value(), 1.0);
-    EXPECT_EQ(ends.size(), 0);
-    // The press went to the plot, which panned instead.
-    EXPECT_NE(chart.warrantAxis()->range(), prices);
-}
-
-TEST_F(TrackerChartTest, AHiddenLineCannotBeGrabbed) {
-    chart.ChartTool3->setValue(1.0);
-    chart.ChartTool3->setVisible(false);
-    chart.replot();
-    QSignalSpy ends(chart.ChartTool3, &ColourLine::endDrag);
-    drag(pixelAt(40, 1.0), pixelAt(40, 1.5));
-    EXPECT_DOUBLE_EQ(chart.ChartTool3->value(), 1.0);
-    EXPECT_EQ(ends.size(), 0);
-}
-
-TEST_F(TrackerChartTest, CrossHairSnapsToTheNearestWarrantQuote) {
     chart.Series1->setData({10, 20, 30}, {0.8, 1.2, 1.6});
     chart.replot();
     QTest::mouseMove(&chart, pixelAt(23, 0.3));
-    ASSERT_TRUE(chart.ChartTool1->isVisible());
     EXPECT_DOUBLE_EQ(chart.ChartTool1->key(), 20);
     EXPECT_DOUBLE_EQ(chart.ChartTool1->value(), 1.2);
     QTest::mouseMove(&chart, pixelAt(90, 1.9));
@@ -124,13 +122,6 @@ TEST_F(TrackerChartTest, CrossHairSnapsToTheNearestWarrantQuote) {
     EXPECT_DOUBLE_EQ(chart.ChartTool1->value(), 1.6);
     QTest::mouseMove(&chart, pixelAt(1, 1.9));
     EXPECT_DOUBLE_EQ(chart.ChartTool1->key(), 10);
-}
-
-TEST_F(TrackerChartTest, CrossHairFollowsTheMouseWithoutQuotes) {
-    QTest::mouseMove(&chart, pixelAt(50, 1.0));
-    ASSERT_TRUE(chart.ChartTool1->isVisible());
-    EXPECT_NEAR(chart.ChartTool1->key(), 50, 0.5);
-    EXPECT_NEAR(chart.ChartTool1->value(), 1.0, 0.02);
 }
 
 TEST_F(TrackerChartTest, InvertingTheWarrantAxisLeavesTheUnderlyingAxisAlone) {
@@ -171,32 +162,21 @@ TEST_F(ChartEditorTest, OkAppliesColourWidthAndTitle) {
     EXPECT_TRUE(chart.deltaAxis()->visible());
 }
 
-TEST_F(ChartEditorTest, CancelLeavesTheChartAsItWas) {
-    dialogs.onModal = [](QDialog& dialog) {
-        static_cast<QColorDialog&>(dialog).setCurrentColor(QColor(10, 200, 30));
-        return int(QDialog::Accepted);
-    };
-    const QColor before = chart.Series1->pen().color();
-    ChartEditorDialog editor(&chart);
-    QTest::mouseClick(editor.seriesRows()[0].colourButton, Qt::LeftButton);
-    editor.seriesRows()[1].widthSpinBox->setValue(5);
-    editor.axisRows()[1].titleEdit->setText(QStringLiteral("Index"));
-    editor.reject();
-    EXPECT_EQ(chart.Series1->pen().color(), before);
-    EXPECT_DOUBLE_EQ(chart.Series2->pen().widthF(), 2.0);
-    EXPECT_EQ(chart.yAxis->label(), QStringLiteral("Basis"));
-}
-
-TEST_F(ChartEditorTest, ACancelledColourDialogKeepsTheColour) {
-    dialogs.onModal = [](QDialog& dialog) {
-        static_cast<QColorDialog&>(dialog).setCurrentColor(QColor(10, 200, 30));
-        return int(QDialog::Rejected);
-    };
-    const QColor before = chart.Series3->pen().color();
-    ChartEditorDialog editor(&chart);
-    QTest::mouseClick(editor.seriesRows()[2].colourButton, Qt::LeftButton);
-    editor.accept();
-    EXPECT_EQ(chart.Series3->pen().color(), before);
+TEST_F(ChartEditorTest, NeitherACancelledEditorNorACancelledColourDialogChangesTheColour) {
+    for (const bool editorAccepted : {false, true}) {
+        SCOPED_TRACE(editorAccepted ? "colour dialog cancelled" : "editor cancelled");
+        dialogs.onModal = [editorAccepted](QDialog& dialog) {
+            static_cast<QColorDialog&>(dialog).setCurrentColor(QColor(10, 200, 30));
+            return int(editorAccepted ? QDialog::Rejected : QDialog::Accepted);
+        };
+        const QColor before = chart.Series1->pen().color();
+        ChartEditorDialog editor(&chart);
+        QTest::mouseClick(editor.seriesRows()[0].colourButton, Qt::LeftButton);
+        editor.seriesRows()[1].widthSpinBox->setValue(5);
+        editorAccepted ? editor.accept() : editor.reject();
+        EXPECT_EQ(chart.Series1->pen().color(), before);
+        EXPECT_DOUBLE_EQ(chart.Series2->pen().widthF(), editorAccepted ? 5.0 : 2.0);
+    }
 }
 
 } // namespace

@@ -34,7 +34,6 @@ TEST_F(TrackerFormLayout, OnlyTheProfitPanelGrowsWithTheWindow) {
     form.resize(900, 650);
     QApplication::processEvents();
     EXPECT_EQ(form.Panel3->width(), priceWidth);
-    EXPECT_EQ(form.Panel1->width(), 900);
     EXPECT_GT(form.Panel9->width(), 500);
 }
 
@@ -77,11 +76,8 @@ TEST(DateTimePicker, KeepsTheDateBesideTheTimeOfDay) {
 
     picker.setTime(formats::encodeTime(9, 23, 0));
     EXPECT_NEAR(picker.dateTime(), formats::encodeDateTime({2026, 12, 4, 9, 23, 0, 0}), 1e-9);
-}
 
-TEST(DateTimePicker, ATimeBeforeMidnightMovesToThePreviousDay) {
-    DateTimePicker picker(9, 0, 0);
-    picker.setDateTime(formats::encodeDate(2026, 12, 4));
+    // A time before midnight moves to the previous day.
     picker.setTime(-0.25);
     EXPECT_NEAR(picker.dateTime(), formats::encodeDateTime({2026, 12, 3, 18, 0, 0, 0}), 1e-9);
     EXPECT_EQ(picker.editor()->time(), QTime(18, 0));
