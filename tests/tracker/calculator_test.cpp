@@ -46,14 +46,18 @@ TEST_F(CalculatorTest, AFlatUnderlyingWritesZeroOneWayAndTheWarrantPriceTheOther
     EXPECT_EQ(m_window->Edit1->text(), "1,60");
 }
 
-TEST_F(CalculatorTest, AnEstimateThatIsNoNumberChangesNothing) {
-    m_window->Edit1->setText("1,70");
-    const QString underlying = m_window->Edit2->text();
-    const QString difference = m_window->Label62->text();
-    m_window->Edit1->setText("1,6x");
-    EXPECT_EQ(m_window->Edit2->text(), underlying);
-    EXPECT_EQ(m_window->Label62->text(), difference);
-    EXPECT_TRUE(m_window->CalcEnabled);
+TEST_F(CalculatorTest, AnEstimateThatIsNoNumberChangesNothingWithOrWithoutARatio) {
+    for (const double ratio : {0.001, 0.0}) {
+        SCOPED_TRACE(ratio);
+        m_window->OSBasisRatio = ratio;
+        m_window->Edit1->setText("1,70");
+        const QString underlying = m_window->Edit2->text();
+        const QString difference = m_window->Label62->text();
+        m_window->Edit1->setText("1,6x");
+        EXPECT_EQ(m_window->Edit2->text(), underlying);
+        EXPECT_EQ(m_window->Label62->text(), difference);
+        EXPECT_TRUE(m_window->CalcEnabled);
+    }
 }
 
 TEST_F(CalculatorTest, FeesComeOffTheProfitAsTheDesktopAssistantCountsThem) {
@@ -103,14 +107,6 @@ TEST_F(CalculatorTest, ProfitsTooLargeForSevenDigitsShowInExponentFormColouredBy
     m_window->Edit1->setText("1,30");
     EXPECT_TRUE(m_window->Label57->text().contains('E')) << m_window->Label57->text().toStdString();
     EXPECT_EQ(textColour(m_window->Label57), red);
-}
-
-TEST_F(CalculatorTest, AnEstimateThatIsNoNumberChangesNothingWithoutARatioEither) {
-    m_window->OSBasisRatio = 0;
-    m_window->Edit1->setText("1,70");
-    m_window->Edit1->setText("1,6x");
-    EXPECT_EQ(m_window->Edit2->text(), "0,00");
-    EXPECT_TRUE(m_window->CalcEnabled);
 }
 
 TEST_F(CalculatorTest, TheFeesSwitchIsBlockedByAnExactZero) {

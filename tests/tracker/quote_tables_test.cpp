@@ -56,7 +56,7 @@ protected:
     QuoteTables m_tables;
 };
 
-TEST_F(QuoteTablesTest, WithoutTheUnderlyingsViewNothingIsCalculated) {
+TEST_F(QuoteTablesTest, WithoutTheUnderlyingsViewNothingIsCalculatedAndWithoutItsQuotesItReadsZero) {
     m_day.addQuote(warrantNumber, 9, 0, 0, 1.00);
     m_tables.setDatabaseName(m_day.directory());
     m_tables.Table3.open();
@@ -66,10 +66,7 @@ TEST_F(QuoteTablesTest, WithoutTheUnderlyingsViewNothingIsCalculated) {
     m_tables.Table1.first();
     EXPECT_TRUE(m_tables.Table1.field("Kurs-Diff").isNull());
     EXPECT_EQ(m_tables.statistics.OSMax, -100000);
-}
 
-TEST_F(QuoteTablesTest, AnUnderlyingWithoutQuotesReadsAsZero) {
-    m_day.addQuote(warrantNumber, 9, 0, 0, 1.00);
     openPair("DAX Call 20000", "Bayer");
     const std::vector<Row> rows = scan();
     ASSERT_EQ(rows.size(), 1u);
