@@ -34,16 +34,18 @@ TEST(LayoutFileTest, WritesTheHeaderTopBeforeLeftAndRecordsLeftBeforeTop) {
     chart.percent = true;
     layout.records = {tracker, chart};
 
-    EXPECT_EQ(writeLayout(layout), crlf({"2",     "1",       "1000",     "700",
-                                         "20",    "30",      "OPTION",   "DAX Call 24000",
-                                         "DAX",   "560",     "420",      "5",
-                                         "6",     "False",   "True",     "True",
-                                         "False", "1,5",     "24000",    "1,45",
-                                         "",      "",        "1,2",      "1,9",
-                                         "23900", "1000",    "DIAGRAMM", "Gr\xFCne Energie",
-                                         "400",   "300",     "-10",      "40",
-                                         "30",    "clWhite", "*.txt",    "False",
-                                         "False", "True"}));
+    const std::string written = writeLayout(layout);
+    EXPECT_EQ(written, crlf({"2",     "1",       "1000",     "700",
+                             "20",    "30",      "OPTION",   "DAX Call 24000",
+                             "DAX",   "560",     "420",      "5",
+                             "6",     "False",   "True",     "True",
+                             "False", "1,5",     "24000",    "1,45",
+                             "",      "",        "1,2",      "1,9",
+                             "23900", "1000",    "DIAGRAMM", "Gr\xFCne Energie",
+                             "400",   "300",     "-10",      "40",
+                             "30",    "clWhite", "*.txt",    "False",
+                             "False", "True"}));
+    EXPECT_EQ(writeLayout(parseLayout(written)), written);
 }
 
 TEST(LayoutFileTest, ReadsBackWhatItWrites) {
@@ -67,27 +69,15 @@ TEST(LayoutFileTest, ReadsBackWhatItWrites) {
     chart.percent = false;
     layout.records = {tracker, chart};
 
-    const Layout read = parseLayout(writeLayout(layout));
+    // Written again, what was read gives the same bytes: each value went back to its own place.
+    // The layout of the test above holds the flags the other way round.
+    const std::string written = writeLayout(layout);
+    const Layout read = parseLayout(written);
+    EXPECT_EQ(writeLayout(read), written);
     EXPECT_EQ(read.header.count, 2);
-    EXPECT_FALSE(read.header.maximized);
-    EXPECT_EQ(read.header.top, 10);
-    EXPECT_EQ(read.header.left, 20);
     ASSERT_EQ(read.records.size(), 2u);
-    const auto& trackerRead = std::get<TrackerRecord>(read.records[0]);
-    EXPECT_EQ(trackerRead.warrant, "Ölwert Put");
-    EXPECT_EQ(trackerRead.bounds.left, 3);
-    EXPECT_EQ(trackerRead.bounds.top, 4);
-    EXPECT_TRUE(trackerRead.warrantImportOff);
-    EXPECT_FALSE(trackerRead.underlyingImportOff);
-    EXPECT_TRUE(trackerRead.fees);
-    EXPECT_EQ(trackerRead.edits[8], "i");
-    const auto& chartRead = std::get<ChartRecord>(read.records[1]);
-    EXPECT_FALSE(chartRead.oldStyle);
-    EXPECT_EQ(chartRead.colour, "$00C0FFEE");
-    EXPECT_EQ(chartRead.exportFile, "/tmp/dax.csv");
-    EXPECT_EQ(chartRead.interval, 15);
-    EXPECT_EQ(chartRead.dde, true);
-    EXPECT_EQ(chartRead.percent, false);
+    EXPECT_EQ(std::get<TrackerRecord>(read.records[0]).warrant, "Ölwert Put");
+    EXPECT_FALSE(std::get<ChartRecord>(read.records[1]).oldStyle);
 }
 
 TEST(LayoutFileTest, AChartRecordCutShortByAKeywordHandsTheLineOn) {

@@ -5,14 +5,10 @@
 #include "platform/paradox/session.h"
 #include "platform/registry/registry.h"
 #include "support/scripted_dialogs.h"
-#include "support/temp_directory.h"
 #include "support/trading_day.h"
 #include "tracker/tracker_environment.h"
-#include "ui/error_display.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -20,8 +16,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QSpinBox>
-#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <fstream>
@@ -113,27 +107,22 @@ TEST_F(MainFormTest, WindowListAndTilingCoverEveryChildWindow) {
     EXPECT_LT(windows[0]->geometry().left(), windows[1]->geometry().left());
 }
 
+// A stored directory is taken as it stands, with or without its closing separator.
 TEST_F(MainFormTest, StartUpPreparesTheSessionAndTakesTheDataDirectoryFromTheRegistry) {
     const std::filesystem::path data = registerDataDirectory();
-    auto frame = createFrame();
-    EXPECT_TRUE(m_dialogs.inputRequests.empty());
-    EXPECT_EQ(frame->DataDir, withSlash(data));
-    EXPECT_EQ(paradox::session().configMode(), paradox::ConfigMode::SessionOnly);
-    EXPECT_EQ(paradox::session().passwords(), std::vector<std::string>{"WillowFrost"});
-    EXPECT_EQ(paradox::session().netFileDir(), data.string() + "/");
-    EXPECT_TRUE(frame->NewChartDblClick);
-    EXPECT_EQ(frame->ChartInterval, 1000);
-    EXPECT_TRUE(frame->timer1()->isActive());
-    EXPECT_EQ(frame->timer1()->interval(), 1000);
-}
-
-TEST_F(MainFormTest, ADataDirectoryWithoutItsClosingSeparatorIsTakenAsItStands) {
-    const std::filesystem::path data = registerDataDirectory();
-    registryAtKey().writeString("Datenpath", data.string());
-    auto frame = createFrame();
-    EXPECT_TRUE(m_dialogs.inputRequests.empty());
-    EXPECT_EQ(frame->DataDir, withSlash(data));
-    EXPECT_EQ(registryAtKey().readString("Datenpath"), data.string());
+    for (const std::string& stored : {data.string() + "/", data.string()}) {
+        SCOPED_TRACE(stored);
+        registryAtKey().writeString("Datenpath", stored);
+        auto frame = createFrame();
+        EXPECT_TRUE(m_dialogs.inputRequests.empty());
+        EXPECT_EQ(frame->DataDir, withSlash(data));
+        EXPECT_EQ(registryAtKey().readString("Datenpath"), stored);
+        EXPECT_EQ(paradox::session().configMode(), paradox::ConfigMode::SessionOnly);
+        EXPECT_EQ(paradox::session().passwords(), std::vector<std::string>{"WillowFrost"});
+        EXPECT_TRUE(std::filesystem::equivalent(paradox::session().netFileDir(), data));
+        // The timer that hands the command line over, once the frame is up.
+        EXPECT_TRUE(frame->timer1()->isActive());
+    }
 }
 
 TEST_F(MainFormTest, WithoutADataDirectoryTheSessionLooksBesideTheBinFolder) {
@@ -251,11 +240,7 @@ TEST_F(MainFormTest, ClipboardShortcutsActOnTheFocusedEditField) {
     EXPECT_EQ(edit->text(), "DAX");
 }
 
-TEST_F(MainFormTest, TrackerWindowsOpenOnTheirPairOrOnTheirOwnChoice) {
-    testing_support::TradingDay day;
-    registryAtKey().writeString("Datenpath", day.directory().string() + "/");
-    m_environment.trackerEnvironment = testing_support::trackerEnvironment(m_home, nullptr);
-    m_environment.trackerEnvironment.registryFile = m_environment.registryFile;
+TEST_F(LayoutCommandsTest, TrackerWindowsOpenOnTheirPairOrOnTheirOwnChoice) {
     auto frame = createFrame();
 
     frame->OSToolOpen("DAX", "DAX Call 20000");
