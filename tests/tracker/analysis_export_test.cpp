@@ -74,17 +74,6 @@ TEST_F(AnalysisExportTest, LaterCallsOnlyMoveTheLimitsOfTheExistingRows) {
     EXPECT_EQ(analysis.at(0, "Datum").integer, creationDay);
 }
 
-TEST_F(AnalysisExportTest, APriceOfTwoGivesLimitsOfOnePointEightAndTwoPointTwo) {
-    auto window = createTickedWindow();
-    window->Label34->setText("2,00");
-    window->Analyseeintragen1Click(window.get());
-    const PxlibTable analysis = readWithPxlib(analysisFile());
-    const auto rows = rowsNamed(analysis, "Wertpapier", "DAX Call 20000");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(analysis.at(rows[0], "LimitMinus").number, 1.8);
-    EXPECT_EQ(analysis.at(rows[0], "LimitPlus").number, 2.2);
-}
-
 TEST_F(AnalysisExportTest, FailuresEndTheEntriesSilently) {
     auto window = createWindow();
     // Before the first tick the price label reads "Kurs": the warrant's row is entered, its

@@ -49,7 +49,9 @@ TEST_F(MessengerTransferTest, TwoClicksOnTheWarrantWriteOneRecord) {
     EXPECT_EQ(window->DBGrid1->currentIndex().row(), 0);
 }
 
-TEST_F(MessengerTransferTest, EmptyLevelsGoTenPercentAroundThePrice) {
+// A price of 2 gives limits of exactly 1,8 and 2,2, in the messenger's record and in the analysis
+// rows that the warrant's hand-over enters from the first quote.
+TEST_F(MessengerTransferTest, EmptyLevelsGoTenPercentAroundThePriceInBothTables) {
     auto window = createTickedWindow();
     window->Label34->setText("2,00");
     window->SpeedButton11->click();
@@ -57,16 +59,12 @@ TEST_F(MessengerTransferTest, EmptyLevelsGoTenPercentAroundThePrice) {
     ASSERT_EQ(messages.rows.size(), 1u);
     EXPECT_EQ(messages.at(0, "Minimum").number, 1.8);
     EXPECT_EQ(messages.at(0, "Maximum").number, 2.2);
-}
-
-TEST_F(MessengerTransferTest, TheWarrantsHandOverEntersBothAnalysisRowsFromTheFirstQuote) {
-    auto window = createTickedWindow();
-    window->SpeedButton11->click();
     const PxlibTable analysis = readWithPxlib(analysisFile());
     ASSERT_EQ(analysis.rows.size(), 2u);
     EXPECT_EQ(analysis.at(0, "Wertpapier").text, "DAX Call 20000");
     EXPECT_DOUBLE_EQ(analysis.at(0, "Kurs").number, 1.50);
-    EXPECT_DOUBLE_EQ(analysis.at(0, "LimitMinus").number, 1.60 * 0.9);
+    EXPECT_EQ(analysis.at(0, "LimitMinus").number, 1.8);
+    EXPECT_EQ(analysis.at(0, "LimitPlus").number, 2.2);
     EXPECT_EQ(analysis.at(1, "Wertpapier").text, "DAX");
 }
 
