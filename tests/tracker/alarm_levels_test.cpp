@@ -20,7 +20,7 @@ protected:
     std::unique_ptr<TOSP_Form> m_window;
 };
 
-TEST_F(AlarmLevelsTest, ClickingARowProposesLevelsTenPercentAroundTheLastPrice) {
+TEST_F(AlarmLevelsTest, ClickingARowProposesLevelsTenPercentAroundTheLastPriceAndTheBandsFollow) {
     // Before the first tick the price label reads "Kurs": nothing happens.
     QTest::mouseClick(m_window->Label39, Qt::LeftButton);
     EXPECT_EQ(m_window->Edit6->text(), "");
@@ -36,9 +36,8 @@ TEST_F(AlarmLevelsTest, ClickingARowProposesLevelsTenPercentAroundTheLastPrice) 
     EXPECT_EQ(m_window->Edit4->text(), "18045,00");
     EXPECT_EQ(m_window->Edit5->text(), "22055,00");
     EXPECT_EQ(m_window->Label78->text(), "4010");
-}
 
-TEST_F(AlarmLevelsTest, BandWidthsFollowEveryChangeAndClearForNoNumber) {
+    // The bands' widths follow every change and clear for a level that is no number.
     m_window->Edit6->setText("1,5");
     m_window->Edit7->setText("1,4");
     EXPECT_EQ(m_window->Label75->text(), "-0,1");

@@ -178,7 +178,7 @@ TEST_F(LiveUpdateTest, ATickWithoutBothQuoteViewsOnlyReArmsItself) {
     EXPECT_EQ(window->Label41->text(), "Kurs");
 }
 
-TEST_F(LiveUpdateTest, HeadersShowTheLatestPricesInTheirForms) {
+TEST_F(LiveUpdateTest, HeadersAndStatisticsShowTheLatestPricesAndTheDaysExtremesInTheirForms) {
     auto window = createWindow();
     tick(window);
     EXPECT_EQ(window->Label41->text(), "1,600");
@@ -195,6 +195,19 @@ TEST_F(LiveUpdateTest, HeadersShowTheLatestPricesInTheirForms) {
     EXPECT_EQ(window->Label47->text(), "ProzKauf");
     EXPECT_EQ(window->Panel9->text(), "1.600,00");
     EXPECT_EQ(textColour(window->Panel9), black);
+    // The statistics: the day's extremes, their times and the ratio of the ranges.
+    EXPECT_EQ(window->Label72->text(), "1,60");
+    EXPECT_EQ(window->Label71->text(), "1,50");
+    EXPECT_EQ(window->Label70->text(), "09:06:00");
+    EXPECT_EQ(window->Label69->text(), "09:00:00");
+    EXPECT_EQ(window->Label9->text(), "1,60");
+    EXPECT_EQ(window->Label10->text(), "20.050,00");
+    EXPECT_DOUBLE_EQ(window->OSBasisRatio, 0.1 / 50.0);
+    EXPECT_EQ(window->Label13->text(), "0,002");
+    EXPECT_EQ(window->Label21->text(), "0,100");
+    EXPECT_EQ(window->Label18->text(), "50,000");
+    EXPECT_EQ(window->Label14->text(), "20.000,00");
+    EXPECT_EQ(window->Label15->text(), "20.050,00");
 
     window->Edit3->setText("1,70");
     window->Edit8->setText("20000");
@@ -297,23 +310,6 @@ TEST_F(LiveUpdateTest, FeesComeOffTheProfitAndRaiseTheBreakEvenLine) {
     tick(window);
     EXPECT_NEAR(window->DBChart1->ChartTool4->value(), 1.51775, 1e-12);
     EXPECT_TRUE(window->DBChart1->ChartTool4->isVisible());
-}
-
-TEST_F(LiveUpdateTest, StatisticsAndRatioFollowTheDaysExtremes) {
-    auto window = createWindow();
-    tick(window);
-    EXPECT_EQ(window->Label72->text(), "1,60");
-    EXPECT_EQ(window->Label71->text(), "1,50");
-    EXPECT_EQ(window->Label70->text(), "09:06:00");
-    EXPECT_EQ(window->Label69->text(), "09:00:00");
-    EXPECT_EQ(window->Label9->text(), "1,60");
-    EXPECT_EQ(window->Label10->text(), "20.050,00");
-    EXPECT_DOUBLE_EQ(window->OSBasisRatio, 0.1 / 50.0);
-    EXPECT_EQ(window->Label13->text(), "0,002");
-    EXPECT_EQ(window->Label21->text(), "0,100");
-    EXPECT_EQ(window->Label18->text(), "50,000");
-    EXPECT_EQ(window->Label14->text(), "20.000,00");
-    EXPECT_EQ(window->Label15->text(), "20.050,00");
 }
 
 TEST_F(LiveUpdateTest, TheTimeWindowMovesTheFilterStartToTheLastMinutes) {
