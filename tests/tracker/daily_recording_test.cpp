@@ -200,17 +200,6 @@ TEST_F(DailyRecordingTest, ZeroPricesAndInstrumentsWithoutTradedVolumeAreLeftOut
     EXPECT_EQ(volumes(), (Rows{"17 2026-12-03 100", "846900 2026-12-02 500000", "846900 2026-12-03 0"}));
 }
 
-TEST_F(DailyRecordingTest, AQuoteOlderThanTheLatestDailyRecordIsStillAppended) {
-    addPrice(daxNumber, december(5), 20500);
-    addVolume(daxNumber, december(5), 700000);
-    m_day.addQuote(daxNumber, 9, 10, 0, 20100.0, 950000);
-
-    press();
-    EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
-    EXPECT_EQ(prices(), (Rows{"17 2026-12-04 1.6", "846900 2026-12-04 20100", "846900 2026-12-05 20500"}));
-    EXPECT_EQ(volumes(), (Rows{"846900 2026-12-04 950000", "846900 2026-12-05 700000"}));
-}
-
 TEST_F(DailyRecordingTest, AClashingKeyCostsOnlyThatInstrumentItsDay) {
     // The call's latest record is of the 5th, so its quote of the 4th is appended and clashes
     // with the record already there; its volume is not attempted after that.
@@ -221,9 +210,11 @@ TEST_F(DailyRecordingTest, AClashingKeyCostsOnlyThatInstrumentItsDay) {
     m_day.addQuote(bayerNumber, 10, 0, 0, 45.2, 30000);
     addVolume(bayerNumber, december(4), 10000);
     addVolume(bayerNumber, december(5), 20000);
-    // The DAX, walked last, is recorded in full.
+    // The DAX, walked last, is recorded in full: its quote is older than its latest records, of
+    // the 5th, but has no record of its day to clash with.
+    addPrice(daxNumber, december(5), 20500);
+    addVolume(daxNumber, december(5), 700000);
     m_day.addQuote(daxNumber, 9, 10, 0, 20100.0, 950000);
-    addVolume(daxNumber, december(3), 800000);
 
     press();
     // One message at the end names both instruments that missed their day.
@@ -234,9 +225,9 @@ TEST_F(DailyRecordingTest, AClashingKeyCostsOnlyThatInstrumentItsDay) {
     EXPECT_TRUE(m_dialogs.messages[0].contains("Schlüssel")) << m_dialogs.messages[0].toStdString();
     EXPECT_EQ(m_window->Label65->text(), "Übertrage Kurse von DAX");
     EXPECT_EQ(prices(), (Rows{"17 2026-12-04 1.2", "17 2026-12-05 1.4", "575200 2026-12-04 45.2",
-                              "846900 2026-12-04 20100"}));
+                              "846900 2026-12-04 20100", "846900 2026-12-05 20500"}));
     EXPECT_EQ(volumes(), (Rows{"17 2026-12-03 100", "575200 2026-12-04 10000", "575200 2026-12-05 20000",
-                               "846900 2026-12-03 800000", "846900 2026-12-04 950000"}));
+                               "846900 2026-12-04 950000", "846900 2026-12-05 700000"}));
 }
 
 TEST_F(DailyRecordingTest, TablesLockedByAnotherWriterAreLeftAloneAndTheMissedDaysReported) {
