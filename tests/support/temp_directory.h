@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -40,5 +41,11 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The whole file, byte for byte; empty when it cannot be read.
+inline std::string readText(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
 
 } // namespace marlovex::testing_support

@@ -5,9 +5,7 @@
 #include "support/temp_directory.h"
 
 #include <fcntl.h>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace marlovex::testing_support {
@@ -15,13 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Loss = FaultInjectingEnv::Loss;
-
-std::string contentsOf(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
 
 ino_t inodeOf(const fs::path& path) {
     struct stat info {};
@@ -43,14 +34,14 @@ TEST_F(FaultInjectingEnvTest, APowerFailureLosesWhatWasNotSyncedAndKeepsWhatWas)
     int descriptor = m_env.open(m_file, O_RDWR, 0);
     write(m_env, descriptor, "new");
     m_env.restart(Loss::UnsyncedWrites);
-    EXPECT_EQ(contentsOf(m_file), "old");
+    EXPECT_EQ(readText(m_file), "old");
 
     descriptor = m_env.open(m_file, O_RDWR, 0);
     write(m_env, descriptor, "new");
     ASSERT_EQ(m_env.fdatasync(descriptor), 0);
     m_env.close(descriptor);
     m_env.restart(Loss::UnsyncedWrites);
-    EXPECT_EQ(contentsOf(m_file), "new");
+    EXPECT_EQ(readText(m_file), "new");
 }
 
 TEST_F(FaultInjectingEnvTest, ARenameLastsOnlyOnceItsDirectoryIsSyncedAndTheReplacedFileComesBackItself) {
@@ -69,7 +60,7 @@ TEST_F(FaultInjectingEnvTest, ARenameLastsOnlyOnceItsDirectoryIsSyncedAndTheRepl
         }
         m_env.restart(Loss::UnsyncedWrites);
         EXPECT_FALSE(fs::exists(replacement));
-        EXPECT_EQ(contentsOf(m_file), syncDirectory ? "new" : "old");
+        EXPECT_EQ(readText(m_file), syncDirectory ? "new" : "old");
         EXPECT_EQ(inodeOf(m_file) == inode, !syncDirectory);
     }
 }
@@ -79,7 +70,7 @@ TEST_F(FaultInjectingEnvTest, AFailedCallFailsAloneAndACrashStopsEveryCallFromIt
     m_env.failCall(m_env.calls().size(), ENOSPC);
     EXPECT_EQ(m_env.pwrite(descriptor, "new", 3, 0), -1);
     EXPECT_EQ(errno, ENOSPC);
-    EXPECT_EQ(contentsOf(m_file), "old");
+    EXPECT_EQ(readText(m_file), "old");
     write(m_env, descriptor, "mid");
 
     m_env.crashAt(m_env.calls().size() + 1);
@@ -88,12 +79,12 @@ TEST_F(FaultInjectingEnvTest, AFailedCallFailsAloneAndACrashStopsEveryCallFromIt
     EXPECT_EQ(m_env.pwrite(descriptor, "end", 3, 0), -1);
     EXPECT_TRUE(m_env.crashed());
     EXPECT_EQ(m_env.fdatasync(descriptor), -1);
-    EXPECT_EQ(contentsOf(m_file), "new");
+    EXPECT_EQ(readText(m_file), "new");
     ASSERT_EQ(m_env.calls().size(), 5u);
     EXPECT_EQ(m_env.calls().back().call, FaultInjectingEnv::Call::Write);
     EXPECT_EQ(m_env.calls().back().path, m_file);
     m_env.restart(Loss::Nothing);
-    EXPECT_EQ(contentsOf(m_file), "new");
+    EXPECT_EQ(readText(m_file), "new");
 }
 
 } // namespace

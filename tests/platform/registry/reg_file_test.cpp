@@ -1,5 +1,6 @@
 #include "platform/registry/reg_file.h"
 #include "platform/registry/registry_error.h"
+#include "support/error_message.h"
 
 #include <cctype>
 #include <gtest/gtest.h>
@@ -130,14 +131,10 @@ class MalformedFile : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedFile, ErrorNamesFileAndLine) {
     const MalformedCase& sample = GetParam();
-    try {
-        parseRegFile(sample.text, sampleFile);
-        FAIL() << "parsed without error: " << sample.description;
-    } catch (const RegistryError& error) {
-        const std::string message = error.what();
-        EXPECT_NE(message.find(sampleFile.string()), std::string::npos) << message;
-        EXPECT_NE(message.find("Zeile " + std::to_string(sample.line) + ":"), std::string::npos) << message;
-    }
+    const auto message =
+        testing_support::messageOf<RegistryError>([&] { parseRegFile(sample.text, sampleFile); });
+    EXPECT_NE(message.find(sampleFile.string()), std::string::npos) << message;
+    EXPECT_NE(message.find("Zeile " + std::to_string(sample.line) + ":"), std::string::npos) << message;
 }
 
 const std::string head = "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\n";

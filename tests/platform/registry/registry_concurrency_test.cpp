@@ -2,9 +2,7 @@
 #include "support/temp_directory.h"
 
 #include <atomic>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -120,9 +118,7 @@ TEST(RegistryConcurrency, ABatchIsSeenWholeOrNotAtAll) {
         // Looks at the committed file between the writers' commits, whole each time.
         std::jthread reader([&] {
             while (writing) {
-                std::ifstream in(file, std::ios::binary);
-                const std::string text((std::istreambuf_iterator<char>(in)),
-                                       std::istreambuf_iterator<char>());
+                const std::string text = testing_support::readText(file);
                 if (text.empty()) {
                     continue;
                 }

@@ -1,35 +1,24 @@
 #include "platform/registry/registry.h"
+#include "support/error_message.h"
 #include "support/temp_directory.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace marlovex::registry {
 namespace {
 
+using testing_support::messageOf;
+using testing_support::readText;
 using testing_support::TempDirectory;
 
 const std::string settingsKey = "\\SOFTWARE\\Brelmund\\Marlovex";
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-}
-
-void writeFile(const std::filesystem::path& file, const std::string& contents) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << contents;
-}
 
 std::vector<std::filesystem::path> directoryEntries(const std::filesystem::path& directory) {
     std::vector<std::filesystem::path> entries;
@@ -37,16 +26,6 @@ std::vector<std::filesystem::path> directoryEntries(const std::filesystem::path&
         entries.push_back(entry.path().filename());
     std::sort(entries.begin(), entries.end());
     return entries;
-}
-
-// Expects `action` to raise RegistryError with exactly `message`.
-template <typename Action> void expectRegistryError(Action&& action, const std::string& message) {
-    try {
-        action();
-        ADD_FAILURE() << "no error, expected: " << message;
-    } catch (const RegistryError& error) {
-        EXPECT_EQ(std::string(error.what()), message);
-    }
 }
 
 class RegistryTest : public ::testing::Test {
@@ -66,10 +45,7 @@ protected:
         return registry;
     }
 
-    void writeStore(const std::string& contents) {
-        std::filesystem::create_directories(storeFile().parent_path());
-        writeFile(storeFile(), contents);
-    }
+    void writeStore(const std::string& contents) { m_directory.writeFile("Brelmund/Marlovex.reg", contents); }
 
     TempDirectory m_directory;
 };
@@ -87,7 +63,7 @@ TEST_F(RegistryTest, OpenKeyWithCreateMakesDirectoriesAndFile) {
     Registry registry(nested);
     EXPECT_TRUE(registry.openKey("SOFTWARE\\Brelmund\\Marlovex\\", true));
     EXPECT_EQ(registry.currentKey(), "SOFTWARE\\Brelmund\\Marlovex");
-    EXPECT_EQ(readFile(nested), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\r\n\r\n");
+    EXPECT_EQ(readText(nested), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\r\n\r\n");
 
     Registry other(nested);
     EXPECT_TRUE(other.keyExists(settingsKey));
@@ -100,28 +76,23 @@ TEST_F(RegistryTest, ValueFunctionsNeedAnOpenKey) {
     registry.closeKey();
     EXPECT_EQ(registry.currentKey(), "");
     EXPECT_THROW(registry.valueExists("A"), RegistryError);
-    EXPECT_THROW(registry.valueNames(), RegistryError);
-    expectRegistryError([&] { registry.writeInteger("A", 1); },
-                        "Für den Wert 'A' ist kein Registrierungsschlüssel geöffnet.");
-    expectRegistryError([&] { registry.valueNames(); }, "Es ist kein Registrierungsschlüssel geöffnet.");
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.writeInteger("A", 1); }),
+              "Für den Wert 'A' ist kein Registrierungsschlüssel geöffnet.");
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.valueNames(); }),
+              "Es ist kein Registrierungsschlüssel geöffnet.");
 }
 
 TEST_F(RegistryTest, MalformedKeyNamesAreRejected) {
     Registry registry(storeFile());
-    expectRegistryError([&] { registry.openKey("SOFTWARE\\\\Brelmund", true); },
-                        "Der Schlüsselname 'SOFTWARE\\\\Brelmund' ist ungültig.");
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.openKey("SOFTWARE\\\\Brelmund", true); }),
+              "Der Schlüsselname 'SOFTWARE\\\\Brelmund' ist ungültig.");
     EXPECT_THROW(registry.openKey("SOFTWARE\nBrelmund", true), RegistryError);
     EXPECT_FALSE(std::filesystem::exists(storeFile()));
 }
 
 TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwords) {
-    const std::vector<std::int32_t> numbers = {0,
-                                               1,
-                                               42,
-                                               -1,
-                                               -42,
-                                               std::numeric_limits<std::int32_t>::min(),
-                                               std::numeric_limits<std::int32_t>::max()};
+    using Limits = std::numeric_limits<std::int32_t>;
+    const std::vector<std::int32_t> numbers = {0, 1, 42, -1, -42, Limits::min(), Limits::max()};
     {
         Registry registry = openedRegistry();
         for (std::size_t i = 0; i < numbers.size(); ++i)
@@ -138,7 +109,7 @@ TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwords) {
     EXPECT_TRUE(registry.readBool("Drei"));
     EXPECT_EQ(registry.readInteger("Ja"), 1);
 
-    const std::string text = readFile(storeFile());
+    const std::string text = readText(storeFile());
     EXPECT_NE(text.find("\"Zahl2\"=dword:0000002a\r\n"), std::string::npos);
     EXPECT_NE(text.find("\"Zahl3\"=dword:ffffffff\r\n"), std::string::npos);
     EXPECT_NE(text.find("\"Ja\"=dword:00000001\r\n"), std::string::npos);
@@ -169,7 +140,7 @@ TEST_F(RegistryTest, FloatsRoundTripBitExactAsEightBytes) {
             << i;
     }
     EXPECT_EQ(registry.readBinaryData("F2"), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0xf8, 0x3f}));
-    EXPECT_NE(readFile(storeFile()).find("\"F2\"=hex:00,00,00,00,00,00,f8,3f\r\n"), std::string::npos);
+    EXPECT_NE(readText(storeFile()).find("\"F2\"=hex:00,00,00,00,00,00,f8,3f\r\n"), std::string::npos);
 }
 
 TEST_F(RegistryTest, NamesCompareWithoutLetterCaseAndKeepTheirSpelling) {
@@ -190,63 +161,62 @@ TEST_F(RegistryTest, NamesCompareWithoutLetterCaseAndKeepTheirSpelling) {
 
     // Opening with other letter case must not add a second section.
     registry.writeInteger("Neu", 1);
-    const std::string text = readFile(storeFile());
+    const std::string text = readText(storeFile());
     EXPECT_EQ(text.find("[HKEY_CURRENT_USER\\"), text.rfind("[HKEY_CURRENT_USER\\"));
 }
 
-TEST_F(RegistryTest, WrongTypeReadsNameTheValue) {
+TEST_F(RegistryTest, ReadsOfTheWrongTypeOrOfAMissingValueNameTheValue) {
     Registry registry = openedRegistry();
     registry.writeString("ShowWinWidth", "640");
     registry.writeInteger("Zahl", 7);
     registry.writeBinaryData("Vier", {1, 2, 3, 4});
     registry.writeFloat("Bank", 0.25);
+    const auto wrongType = [](const std::string& name) { return "Ungültiger Datentyp für '" + name + "'"; };
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readInteger("ShowWinWidth"); }),
+              wrongType("ShowWinWidth"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readBool("ShowWinWidth"); }),
+              wrongType("ShowWinWidth"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readFloat("ShowWinWidth"); }),
+              wrongType("ShowWinWidth"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readString("Zahl"); }), wrongType("Zahl"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readBinaryData("Zahl"); }), wrongType("Zahl"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readFloat("Vier"); }), wrongType("Vier"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readInteger("Bank"); }), wrongType("Bank"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readString("Bank"); }), wrongType("Bank"));
 
-    expectRegistryError([&] { registry.readInteger("ShowWinWidth"); },
-                        "Ungültiger Datentyp für 'ShowWinWidth'");
-    expectRegistryError([&] { registry.readBool("ShowWinWidth"); }, "Ungültiger Datentyp für 'ShowWinWidth'");
-    expectRegistryError([&] { registry.readFloat("ShowWinWidth"); },
-                        "Ungültiger Datentyp für 'ShowWinWidth'");
-    expectRegistryError([&] { registry.readString("Zahl"); }, "Ungültiger Datentyp für 'Zahl'");
-    expectRegistryError([&] { registry.readBinaryData("Zahl"); }, "Ungültiger Datentyp für 'Zahl'");
-    expectRegistryError([&] { registry.readFloat("Vier"); }, "Ungültiger Datentyp für 'Vier'");
-    expectRegistryError([&] { registry.readInteger("Bank"); }, "Ungültiger Datentyp für 'Bank'");
-    expectRegistryError([&] { registry.readString("Bank"); }, "Ungültiger Datentyp für 'Bank'");
-}
-
-TEST_F(RegistryTest, MissingValueReadsNameTheValue) {
-    Registry registry = openedRegistry();
     EXPECT_FALSE(registry.valueExists("OS_Width"));
-    expectRegistryError([&] { registry.readInteger("OS_Width"); }, "Der Wert 'OS_Width' existiert nicht.");
-    expectRegistryError([&] { registry.readString("Msg_Path"); }, "Der Wert 'Msg_Path' existiert nicht.");
-    expectRegistryError([&] { registry.readFloat("Bank"); }, "Der Wert 'Bank' existiert nicht.");
+    const auto missing = [](const std::string& name) { return "Der Wert '" + name + "' existiert nicht."; };
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readInteger("OS_Width"); }), missing("OS_Width"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readString("Msg_Path"); }), missing("Msg_Path"));
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readFloat("Kurs"); }), missing("Kurs"));
 }
 
 TEST_F(RegistryTest, FilesThatCannotBeReadAreNamedWithTheGermanReason) {
     // A folder in place of the settings file opens but cannot be read.
     std::filesystem::create_directories(storeFile());
     Registry unreadable(storeFile());
-    expectRegistryError([&] { unreadable.keyExists(settingsKey); },
-                        "Die Datei " + storeFile().string() +
-                            " kann nicht gelesen werden: der Pfad ist ein Verzeichnis.");
+    EXPECT_EQ(messageOf<RegistryError>([&] { unreadable.keyExists(settingsKey); }),
+              "Die Datei " + storeFile().string() +
+                  " kann nicht gelesen werden: der Pfad ist ein Verzeichnis.");
 
     // A file in place of the folder that should hold the settings file.
     const auto blocked = m_directory.path() / "Datei" / "Brelmund" / "Marlovex.reg";
-    writeFile(m_directory.path() / "Datei", "kein Verzeichnis");
+    m_directory.writeFile("Datei", "kein Verzeichnis");
     Registry homeless(blocked);
-    expectRegistryError([&] { homeless.openKey(settingsKey, true); },
-                        "Die Datei " + blocked.string() +
-                            " kann nicht gelesen werden: ein Teil des Pfades ist kein Verzeichnis.");
+    EXPECT_EQ(messageOf<RegistryError>([&] { homeless.openKey(settingsKey, true); }),
+              "Die Datei " + blocked.string() +
+                  " kann nicht gelesen werden: ein Teil des Pfades ist kein Verzeichnis.");
 }
 
 TEST_F(RegistryTest, LineBreaksAreRefusedWithoutTouchingTheFile) {
     Registry registry = openedRegistry();
     registry.writeString("Pfad", "alt");
-    const std::string before = readFile(storeFile());
-    expectRegistryError([&] { registry.writeString("Pfad", "zwei\nZeilen"); },
-                        "Der Wert 'Pfad' enthält einen Zeilenumbruch und kann nicht gespeichert werden.");
-    expectRegistryError([&] { registry.writeInteger("zwei\r\nZeilen", 1); },
-                        "Der Wertname 'zwei\r\nZeilen' enthält einen Zeilenumbruch.");
-    EXPECT_EQ(readFile(storeFile()), before);
+    const std::string before = readText(storeFile());
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.writeString("Pfad", "zwei\nZeilen"); }),
+              "Der Wert 'Pfad' enthält einen Zeilenumbruch und kann nicht gespeichert werden.");
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.writeInteger("zwei\r\nZeilen", 1); }),
+              "Der Wertname 'zwei\r\nZeilen' enthält einen Zeilenumbruch.");
+    EXPECT_EQ(readText(storeFile()), before);
 }
 
 TEST_F(RegistryTest, RewritePreservesForeignSectionsTypesAndCase) {
@@ -267,7 +237,7 @@ TEST_F(RegistryTest, RewritePreservesForeignSectionsTypesAndCase) {
     EXPECT_THROW(registry.readString("Pfad"), RegistryError);
     registry.writeInteger("Neu", 5);
 
-    EXPECT_EQ(readFile(storeFile()), "REGEDIT4\r\n\r\n"
+    EXPECT_EQ(readText(storeFile()), "REGEDIT4\r\n\r\n"
                                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Fremd]\r\n"
                                      "\"Maschine\"=dword:00000001\r\n\r\n"
                                      "[HKEY_CURRENT_USER\\Software\\Brelmund\\Marlovex]\r\n"
@@ -333,12 +303,8 @@ TEST_P(MalformedStore, EveryAccessFailsNamingFileAndLineAndTheFileStaysUnchanged
     const std::string expected = "Fehler in der Registrierungsdatei " + storeFile().string() + ", Zeile " +
                                  std::to_string(GetParam().line) + ": ";
     const auto expectParseError = [&](auto&& action) {
-        try {
-            action();
-            ADD_FAILURE() << "no error for " << GetParam().description;
-        } catch (const RegistryError& error) {
-            EXPECT_TRUE(std::string(error.what()).starts_with(expected)) << error.what();
-        }
+        const auto message = messageOf<RegistryError>(action);
+        EXPECT_TRUE(message.starts_with(expected)) << message;
     };
 
     Registry registry(storeFile());
@@ -358,7 +324,7 @@ TEST_P(MalformedStore, EveryAccessFailsNamingFileAndLineAndTheFileStaysUnchanged
     expectParseError([&] { registry.writeString("B", "neu"); });
     expectParseError([&] { registry.writeFloat("C", 1.0); });
     expectParseError([&] { registry.deleteValue("A"); });
-    EXPECT_EQ(readFile(storeFile()), GetParam().contents);
+    EXPECT_EQ(readText(storeFile()), GetParam().contents);
     EXPECT_EQ(directoryEntries(storeFile().parent_path()),
               (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
 }
