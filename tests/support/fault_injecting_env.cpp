@@ -255,26 +255,23 @@ int FaultInjectingEnv::ftruncate(int descriptor, off_t size) {
     return admit(Call::Truncate, pathOf(descriptor)) ? real().ftruncate(descriptor, size) : -1;
 }
 
-int FaultInjectingEnv::fsync(int descriptor) {
+int FaultInjectingEnv::sync(int descriptor, int (Env::*call)(int)) {
     if (!admit(Call::Sync, pathOf(descriptor))) {
         return -1;
     }
-    const int result = real().fsync(descriptor);
+    const int result = (real().*call)(descriptor);
     if (result == 0) {
         persist(descriptor);
     }
     return result;
 }
 
+int FaultInjectingEnv::fsync(int descriptor) {
+    return sync(descriptor, &Env::fsync);
+}
+
 int FaultInjectingEnv::fdatasync(int descriptor) {
-    if (!admit(Call::Sync, pathOf(descriptor))) {
-        return -1;
-    }
-    const int result = real().fdatasync(descriptor);
-    if (result == 0) {
-        persist(descriptor);
-    }
-    return result;
+    return sync(descriptor, &Env::fdatasync);
 }
 
 int FaultInjectingEnv::fstat(int descriptor, struct stat& info) {

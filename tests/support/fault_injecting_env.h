@@ -111,6 +111,8 @@ private:
     // The file a name denotes, tracked from now on when it is new to this Env.
     FileId track(const std::filesystem::path& path);
     FileId newFile(Directory& directory, const std::string& name, const std::filesystem::path& path);
+    // fsync or fdatasync through `call`, keeping the file's contents as durable when it works.
+    int sync(int descriptor, int (Env::*call)(int));
     void persist(int descriptor);
     void forget();
 
