@@ -7,10 +7,9 @@
 // (a full disk) instead of a crash must leave the same, and an error naming the file.
 
 #include "platform/paradox/table.h"
-#include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
 #include "support/crash_walk.h"
-#include "support/pxlib_table.h"
+#include "support/sound_table.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -128,12 +127,7 @@ void expectFilesWhole(const fs::path& path, std::size_t records) {
     TableStorage storage(path);
     { const TableStorage::WriteLock lock(storage); }
     EXPECT_FALSE(storage.repairDue());
-    auto snapshot = storage.read();
-    const TableImage image(std::move(snapshot.db), path.string());
-    EXPECT_EQ(image.size(), records);
-    ASSERT_TRUE(snapshot.px.has_value());
-    EXPECT_EQ(image.primaryIndexFault(*snapshot.px), std::nullopt);
-    EXPECT_EQ(testing_support::readWithPxlib(path).rows.size(), records);
+    testing_support::expectSoundTable(path, records);
 }
 
 void walkCrashPoints(std::optional<Loss> loss, const std::set<Call>& pointKinds) {

@@ -4,18 +4,17 @@
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
-#include "support/pxlib_table.h"
+#include "support/error_message.h"
+#include "support/sound_table.h"
 #include "support/temp_directory.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
-#include <unistd.h>
 
 namespace marlovex::paradox {
 namespace {
@@ -107,12 +106,7 @@ protected:
             }
         }
         EXPECT_EQ(rowsSeenByAView(), static_cast<std::size_t>(count));
-        TableStorage storage(m_db);
-        auto snapshot = storage.read();
-        ASSERT_TRUE(snapshot.px.has_value());
-        const TableImage image(std::move(snapshot.db), m_db.string());
-        EXPECT_EQ(image.primaryIndexFault(*snapshot.px), std::nullopt);
-        EXPECT_EQ(testing_support::readWithPxlib(m_db).rows.size(), static_cast<std::size_t>(count));
+        testing_support::expectSoundTable(m_db, static_cast<std::size_t>(count));
     }
 
     marlovex::testing_support::TempDirectory m_temporary;
@@ -255,15 +249,10 @@ TEST_F(StorageRecovery, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
     };
     setCounter(true);
     TableStorage reader(m_db);
-    try {
-        reader.read();
-        ADD_FAILURE() << "the reader read a table in the middle of a commit";
-    } catch (const LockConflictError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Die Tabelle " + m_db.string() +
-                      " wird gerade von einem anderen Programm geändert und ist belegt; bitte später erneut "
-                      "versuchen.");
-    }
+    EXPECT_EQ(testing_support::messageOf<LockConflictError>([&] { reader.read(); }),
+              "Die Tabelle " + m_db.string() +
+                  " wird gerade von einem anderen Programm geändert und ist belegt; bitte später erneut "
+                  "versuchen.");
     setCounter(false);
     EXPECT_EQ(plain(reader.read().db), readFile(m_db));
 }
@@ -273,24 +262,14 @@ TEST_F(StorageRecovery, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
 class SmallFileSystem {
 public:
     SmallFileSystem() {
-        std::string pattern = (fs::temp_directory_path() / "marlovex-full-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            m_reason = std::strerror(errno);
-            return;
-        }
-        m_path = pattern;
-        if (::mount("tmpfs", m_path.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        m_mounted = ::mount("tmpfs", path().c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (!m_mounted) {
             m_reason = std::string("mount: ") + std::strerror(errno);
-            return;
         }
-        m_mounted = true;
     }
     ~SmallFileSystem() {
         if (m_mounted) {
-            ::umount2(m_path.c_str(), MNT_DETACH);
-        }
-        if (!m_path.empty()) {
-            ::rmdir(m_path.c_str());
+            ::umount2(path().c_str(), MNT_DETACH);
         }
     }
     SmallFileSystem(const SmallFileSystem&) = delete;
@@ -298,10 +277,10 @@ public:
 
     bool mounted() const { return m_mounted; }
     const std::string& reason() const { return m_reason; }
-    const fs::path& path() const { return m_path; }
+    const fs::path& path() const { return m_directory.path(); }
 
 private:
-    fs::path m_path;
+    testing_support::TempDirectory m_directory;
     bool m_mounted = false;
     std::string m_reason;
 };
@@ -343,14 +322,8 @@ TEST(FullDisk, ACommitOnAFullDiskSaysSoAndLeavesTheTableAsItWas) {
 
     // The failed commit was rolled back at once: nothing is left to repair, and every program
     // reads the quotes stored before.
-    TableStorage storage(db);
-    EXPECT_FALSE(storage.repairDue());
-    auto snapshot = storage.read();
-    ASSERT_TRUE(snapshot.px.has_value());
-    const TableImage image(std::move(snapshot.db), db.string());
-    EXPECT_EQ(image.size(), stored);
-    EXPECT_EQ(image.primaryIndexFault(*snapshot.px), std::nullopt);
-    EXPECT_EQ(testing_support::readWithPxlib(db).rows.size(), stored);
+    EXPECT_FALSE(TableStorage(db).repairDue());
+    testing_support::expectSoundTable(db, stored);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
 #include "process_helpers.h"
+#include "support/temp_directory.h"
 
 #include <array>
 #include <csignal>
@@ -50,10 +51,8 @@ int runPxtool(const std::string& action, const fs::path& table) {
 }
 
 TEST(CrashSafety, KilledWritersNeverTearTheTableNorLoseCommittedQuotes) {
-    const auto directory = fs::temp_directory_path() / ("crash_test_" + std::to_string(::getpid()));
-    fs::remove_all(directory);
-    fs::create_directories(directory);
-    const auto path = directory / "Intraday.db";
+    const testing_support::TempDirectory directory;
+    const auto path = directory.path() / "Intraday.db";
     testing::createQuoteTable(path);
 
     std::mt19937 random(20261206);
@@ -116,7 +115,6 @@ TEST(CrashSafety, KilledWritersNeverTearTheTableNorLoseCommittedQuotes) {
     // How many kills hit a commit between its journal and its end (timing decides; for the log).
     ::testing::Test::RecordProperty("interrupted_commits", interruptedCommits);
     std::cout << "kills inside a commit: " << interruptedCommits << " of " << kRounds << "\n";
-    fs::remove_all(directory);
 }
 
 } // namespace

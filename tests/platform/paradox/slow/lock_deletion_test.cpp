@@ -5,10 +5,9 @@
 
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
-#include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
 #include "process_helpers.h"
-#include "support/pxlib_table.h"
+#include "support/sound_table.h"
 #include "support/temp_directory.h"
 
 #include <atomic>
@@ -100,14 +99,7 @@ TEST(LockFileDeletion, WritersStayExclusiveWhileTheLockFileKeepsVanishing) {
     }
     EXPECT_EQ(present.size(), static_cast<std::size_t>(kQuotes));
     EXPECT_EQ(present.empty() ? -1 : *present.rbegin(), kQuotes - 1);
-
-    TableStorage storage(path);
-    auto snapshot = storage.read();
-    ASSERT_TRUE(snapshot.px.has_value());
-    const TableImage image(std::move(snapshot.db), path.string());
-    EXPECT_EQ(image.size(), static_cast<std::size_t>(kQuotes));
-    EXPECT_EQ(image.primaryIndexFault(*snapshot.px), std::nullopt);
-    EXPECT_EQ(testing_support::readWithPxlib(path).rows.size(), static_cast<std::size_t>(kQuotes));
+    testing_support::expectSoundTable(path, kQuotes);
 }
 
 } // namespace

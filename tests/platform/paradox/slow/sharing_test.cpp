@@ -4,6 +4,7 @@
 
 #include "platform/paradox/table.h"
 #include "process_helpers.h"
+#include "support/temp_directory.h"
 
 #include <array>
 #include <chrono>
@@ -54,10 +55,8 @@ int readContinuously(const fs::path& path, Clock::time_point end) {
 }
 
 TEST(Sharing, OneWriterTwoReadersForTwentySeconds) {
-    const auto directory = fs::temp_directory_path() / ("sharing_test_" + std::to_string(::getpid()));
-    fs::remove_all(directory);
-    fs::create_directories(directory);
-    const auto path = directory / "Intraday.db";
+    const testing_support::TempDirectory directory;
+    const auto path = directory.path() / "Intraday.db";
     testing::createQuoteTable(path);
     const auto end = Clock::now() + kDuration;
 
@@ -99,7 +98,6 @@ TEST(Sharing, OneWriterTwoReadersForTwentySeconds) {
     }
     EXPECT_EQ(present, committed);
     EXPECT_GT(committed.size(), 100u);
-    fs::remove_all(directory);
 }
 
 } // namespace
