@@ -1,5 +1,6 @@
 #include "platform/paradox/blob_file.h"
 #include "platform/paradox/errors.h"
+#include "support/error_message.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -65,14 +66,10 @@ TEST(BlobFile, BrokenReferencesNameTheFile) {
         {field("", 0x40, size), "keinen Eintrag eines geteilten Blocks"},
     };
     for (const auto& broken : cases) {
-        try {
-            readBlob(broken.field, &file, "NOTIZEN.MB");
-            ADD_FAILURE() << "accepted: " << broken.reason;
-        } catch (const CorruptTableError& error) {
-            const std::string message = error.what();
-            EXPECT_EQ(message.rfind("Die Blob-Datei NOTIZEN.MB ist beschädigt: ", 0), 0u) << message;
-            EXPECT_NE(message.find(broken.reason), std::string::npos) << message;
-        }
+        const auto message = testing_support::messageOf<CorruptTableError>(
+            [&] { readBlob(broken.field, &file, "NOTIZEN.MB"); });
+        EXPECT_TRUE(message.starts_with("Die Blob-Datei NOTIZEN.MB ist beschädigt: ")) << broken.reason;
+        EXPECT_NE(message.find(broken.reason), std::string::npos) << message;
     }
     EXPECT_THROW(readBlob(field("", 4096 + 0x3F, size), nullptr, "NOTIZEN.MB"), CorruptTableError);
 }

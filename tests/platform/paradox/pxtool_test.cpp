@@ -216,16 +216,4 @@ TEST_F(Pxtool, CheckAsksForARepairThatRollsAKilledWritersCommitBack) {
     EXPECT_EQ(run("repair Fehlt.db").output, "pxtool: Die Tabelle Fehlt.db existiert nicht.\n");
 }
 
-TEST_F(Pxtool, CreateDiscardsTheJournalOfTheTableItReplaces) {
-    createQuotes();
-    ASSERT_EQ(run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=1").exitCode, 0);
-    reviveJournal();
-    createQuotes();
-    EXPECT_FALSE(fs::exists(m_directory / "Intraday.db.jnl"));
-    EXPECT_EQ(run("append Intraday.db Firma=3 'ZEIT=2026-12-06 10:00:00' Kurs=3").exitCode, 0);
-    const auto check = run("check Intraday.db");
-    EXPECT_EQ(check.exitCode, 0) << check.output;
-    EXPECT_EQ(run("dump Intraday.db").output, "Firma;ZEIT;Kurs;Volumen\n3;2026-12-06 10:00:00;3;\n");
-}
-
 } // namespace

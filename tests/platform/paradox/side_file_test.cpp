@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace marlovex::paradox {
@@ -22,14 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kVictimText = "Depotauszug, nicht überschreiben\n";
+using testing_support::readText;
 
-std::string contents(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
+const std::string kVictimText = "Depotauszug, nicht überschreiben\n";
 
 unsigned permissionsOf(const fs::path& path) {
     struct stat info {};
@@ -89,7 +83,7 @@ TEST_F(SideFiles, LinksInPlaceOfSideFilesFailWithAGermanMessageAndSpareTheirTarg
             EXPECT_NE(message.find("Die Datei " + side.string() + " ist eine symbolische Verknüpfung"),
                       std::string::npos)
                 << message;
-            EXPECT_EQ(contents(m_victim), kVictimText);
+            EXPECT_EQ(readText(m_victim), kVictimText);
             // A link to nowhere must not bring its target into being either.
             EXPECT_FALSE(fs::exists(missing));
 
@@ -119,7 +113,7 @@ TEST_F(SideFiles, TablesAreWrittenUnderFreshTemporaryNamesNeverThroughPlantedOne
         fs::create_symlink(m_victim, m_directory / name);
     }
     createQuotes(m_db);
-    EXPECT_EQ(contents(m_victim), kVictimText);
+    EXPECT_EQ(readText(m_victim), kVictimText);
     EXPECT_EQ(tryAppend(m_db, 5), "");
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_directory)) {

@@ -4,6 +4,7 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
+#include "support/error_message.h"
 #include "support/temp_directory.h"
 
 #include <cerrno>
@@ -16,16 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The message of the ErrorType that `action` throws; a test failure when it throws nothing.
-template <typename ErrorType = TableError, typename Action> std::string messageOf(Action&& action) {
-    try {
-        action();
-    } catch (const ErrorType& error) {
-        return error.what();
-    }
-    ADD_FAILURE() << "no error was thrown";
-    return {};
-}
+using testing_support::messageOf;
 
 class TableMessages : public ::testing::Test {
 protected:
@@ -62,16 +54,16 @@ TEST_F(TableMessages, AMissingTableOrDirectoryIsNamed) {
     Table table;
     table.setDatabaseName(m_directory);
     table.setTableName("Intraday.db");
-    EXPECT_EQ(messageOf([&] { table.open(); }),
+    EXPECT_EQ(messageOf<TableError>([&] { table.open(); }),
               "Die Tabelle " + (m_directory / "Intraday.db").string() + " existiert nicht.");
     EXPECT_FALSE(table.active());
 
     const auto missing = m_directory / "Daten";
     table.setDatabaseName(missing);
-    EXPECT_EQ(messageOf([&] { table.open(); }), "Die Tabelle " + (missing / "Intraday.db").string() +
-                                                    " existiert nicht: das Verzeichnis " + missing.string() +
-                                                    " fehlt.");
-    EXPECT_EQ(messageOf([&] {
+    EXPECT_EQ(messageOf<TableError>([&] { table.open(); }),
+              "Die Tabelle " + (missing / "Intraday.db").string() + " existiert nicht: das Verzeichnis " +
+                  missing.string() + " fehlt.");
+    EXPECT_EQ(messageOf<TableError>([&] {
                   Table::createTable(missing / "Intraday.db", {FieldDef::of("Firma", FieldType::Long)}, {});
               }),
               "Die Tabelle " + (missing / "Intraday.db").string() +
@@ -83,24 +75,25 @@ TEST_F(TableMessages, WorkOnAClosedOrBusyTableSaysWhyItCannotBeDone) {
     Table table;
     table.setDatabaseName(m_directory);
     table.setTableName("Firma.db");
-    EXPECT_EQ(messageOf([&] { table.field("Firma"); }),
+    EXPECT_EQ(messageOf<TableError>([&] { table.field("Firma"); }),
               "Ein Feld der Tabelle " + m_firms.string() +
                   " kann nicht gelesen werden: die Tabelle ist nicht geöffnet.");
 
     table.open();
-    EXPECT_EQ(messageOf([&] { table.renameTable("Firmen.db"); }),
+    EXPECT_EQ(messageOf<TableError>([&] { table.renameTable("Firmen.db"); }),
               "Die Tabelle " + m_firms.string() + " kann nicht umbenannt werden: die Tabelle ist geöffnet.");
     table.edit();
-    EXPECT_EQ(messageOf([&] { table.next(); }),
+    EXPECT_EQ(messageOf<TableError>([&] { table.next(); }),
               "In der Tabelle " + m_firms.string() +
                   " kann nicht geblättert werden: ein Datensatz wird gerade "
                   "bearbeitet.");
     table.cancel();
-    EXPECT_EQ(messageOf([&] { table.field("Kurs"); }),
+    EXPECT_EQ(messageOf<TableError>([&] { table.field("Kurs"); }),
               "Die Tabelle " + m_firms.string() + " hat kein Feld 'Kurs'.");
-    EXPECT_EQ(messageOf([&] { table.post(); }), "In der Tabelle " + m_firms.string() +
-                                                    " kann nichts gespeichert werden: es wird kein Datensatz "
-                                                    "bearbeitet.");
+    EXPECT_EQ(messageOf<TableError>([&] { table.post(); }),
+              "In der Tabelle " + m_firms.string() +
+                  " kann nichts gespeichert werden: es wird kein Datensatz "
+                  "bearbeitet.");
 }
 
 TEST_F(TableMessages, AKeyViolationNamesTheTableAndLeavesItUnchanged) {
@@ -117,9 +110,9 @@ TEST_F(TableMessages, AValueThatDoesNotFitNamesTheField) {
     Table table;
     open(table, "Firma.db");
     table.edit();
-    EXPECT_EQ(messageOf([&] { table.field("FirmenName").setString("Arnsfeld Chemie AG"); }),
+    EXPECT_EQ(messageOf<TableError>([&] { table.field("FirmenName").setString("Arnsfeld Chemie AG"); }),
               "Der Text 'Arnsfeld Chemie AG' ist zu lang für das Feld 'FirmenName' (höchstens 12 Zeichen).");
-    EXPECT_EQ(messageOf([&] { table.field("FirmenName").setString("Chemie ☺"); }),
+    EXPECT_EQ(messageOf<TableError>([&] { table.field("FirmenName").setString("Chemie ☺"); }),
               "Der Text 'Chemie ☺' enthält ein Zeichen, das eine Tabelle nicht speichern kann.");
     table.cancel();
 }
@@ -144,7 +137,7 @@ TEST_F(TableMessages, ADamagedFileNamesTheFileAndTheDamage) {
         << truncated;
 
     std::ofstream(m_firms, std::ios::binary | std::ios::trunc) << std::string(2048, 'x');
-    EXPECT_EQ(messageOf([&] { open(table, "Firma.db"); }),
+    EXPECT_EQ(messageOf<TableError>([&] { open(table, "Firma.db"); }),
               "Die Datei " + m_firms.string() + " ist keine Paradox-Tabelle (Dateityp 120).");
 }
 
@@ -152,17 +145,17 @@ TEST_F(TableMessages, FailuresOfTheFileSystemGiveTheGermanReason) {
     // A folder where the table file should be: it opens, but cannot be read.
     fs::create_directory(m_directory / "Kurse.db");
     Table table;
-    EXPECT_EQ(messageOf([&] { open(table, "Kurse.db"); }),
+    EXPECT_EQ(messageOf<TableError>([&] { open(table, "Kurse.db"); }),
               "Die Datei " + (m_directory / "Kurse.db").string() +
                   " kann nicht gelesen werden: " + systemErrorText(EISDIR) + ".");
 
     const auto target = m_directory / "Archiv" / "Firma.db";
-    EXPECT_EQ(messageOf([&] { Table::renameTable(m_firms, target); }),
+    EXPECT_EQ(messageOf<TableError>([&] { Table::renameTable(m_firms, target); }),
               "Die Tabelle " + m_firms.string() + " kann nicht in " + target.string() +
                   " umbenannt werden: " + systemErrorText(ENOENT) + ".");
     fs::create_directory(m_directory / "Archiv");
     std::ofstream(target) << "belegt";
-    EXPECT_EQ(messageOf([&] { Table::renameTable(m_firms, target); }),
+    EXPECT_EQ(messageOf<TableError>([&] { Table::renameTable(m_firms, target); }),
               "Die Tabelle " + m_firms.string() + " kann nicht umbenannt werden: " + target.string() +
                   " existiert bereits.");
 }
