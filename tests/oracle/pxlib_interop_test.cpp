@@ -6,15 +6,15 @@
 #include "platform/paradox/session.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/value_conversion.h"
+#include "support/error_message.h"
+#include "support/protected_table.h"
 #include "support/pxlib_table.h"
 #include "support/temp_directory.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
@@ -334,30 +334,18 @@ TEST_F(PxlibInterop, KeyedTablesPxlibWritesReadAndGrowThroughOurEngine) {
 TEST_F(PxlibInterop, ProtectedTablesReadAndGrowEncryptedBothWays) {
     const auto path = m_directory / "Geheim.db";
     writeQuotesWithPxlib(path, "WillowFrost");
-    const auto storedCheck = [&] {
-        std::array<std::uint8_t, 4> check{};
-        std::ifstream file(path, std::ios::binary);
-        file.seekg(0x5C);
-        file.read(reinterpret_cast<char*>(check.data()), check.size());
-        return check;
-    };
-    const auto check = storedCheck();
-    ASSERT_NE(check, (std::array<std::uint8_t, 4>{}));
+    const auto check = testing_support::storedPasswordCheck(path);
+    ASSERT_NE(check, 0u);
 
     Table table;
     table.setTableName(path.string());
     session().addPassword("Falsch");
-    try {
-        table.open();
-        FAIL() << "opened without its password";
-    } catch (const TableError& error) {
-        EXPECT_EQ(std::string(error.what()), "Die Tabelle " + path.string() +
-                                                 " ist durch ein Kennwort geschützt, das dieser Sitzung "
-                                                 "nicht bekannt ist.");
-    }
+    EXPECT_EQ(testing_support::messageOf<TableError>([&] { table.open(); }),
+              "Die Tabelle " + path.string() +
+                  " ist durch ein Kennwort geschützt, das dieser Sitzung nicht bekannt ist.");
     session().addPassword("WillowFrost");
     growThroughOurEngineAndReadWithPxlib(path);
-    EXPECT_EQ(storedCheck(), check);
+    EXPECT_EQ(testing_support::storedPasswordCheck(path), check);
 }
 
 TEST_F(PxlibInterop, CalendarEncodingsAgreeWithPxlib) {

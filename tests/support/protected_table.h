@@ -4,21 +4,18 @@
 
 #include "platform/paradox/block_cipher.h"
 #include "platform/paradox/table_format.h"
+#include "support/temp_directory.h"
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string_view>
 #include <vector>
 
 namespace marlovex::testing_support {
 
 inline void protectTable(const std::filesystem::path& path, std::string_view password) {
-    std::vector<std::uint8_t> bytes;
-    {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    const auto text = readText(path);
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
     const auto header = paradox::parseDbHeader(bytes, path.string());
     const std::uint32_t check = paradox::passwordCheck(password);
     paradox::writeU32(bytes, 0x5C, check);
@@ -31,6 +28,12 @@ inline void protectTable(const std::filesystem::path& path, std::string_view pas
     }
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The password check value in the header of the table at `path`; 0 for a table without one.
+inline std::uint32_t storedPasswordCheck(const std::filesystem::path& path) {
+    const auto text = readText(path);
+    return paradox::readU32(std::vector<std::uint8_t>(text.begin(), text.end()), 0x5C);
 }
 
 } // namespace marlovex::testing_support

@@ -4,9 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <spawn.h>
-#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -14,13 +12,6 @@ extern char** environ;
 
 namespace marlovex::testing_support {
 namespace {
-
-std::string readWhole(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    return contents.str();
-}
 
 std::vector<std::string> childEnvironment(const std::map<std::string, std::string>& overrides) {
     std::vector<std::string> entries;
@@ -77,8 +68,8 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
     }
     ChildResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    result.standardOutput = readWhole(outputFile);
-    result.standardError = readWhole(errorFile);
+    result.standardOutput = readText(outputFile);
+    result.standardError = readText(errorFile);
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "lorquin/replay.h"
 #include "lorquin/simulation.h"
 #include "platform/registry/registry.h"
+#include "support/error_message.h"
 #include "support/temp_directory.h"
 #include "tracker_delta.h"
 
@@ -75,15 +76,11 @@ TEST(ReplayFile, NamesTheFileAndLineOfABadLine) {
     for (const char* bad : {"24:00:00;1", "09:60:00;1", "09:00;1", "123:00:00;1", "09:00:00", "09:00:00;abc",
                             "09:00:00;1.234,5", "09:00:00;-1", "09:00:00;0", "09:00:00;inf", "09:00:00;1;x",
                             "09:00:00;1;2;3"}) {
-        try {
-            parseReplayText(std::string("09:00:00;1\n") + bad + "\n", "Kurse17.csv");
-            ADD_FAILURE() << "accepted " << bad;
-        } catch (const ImportError& error) {
-            EXPECT_TRUE(
-                std::string(error.what())
-                    .starts_with("Fehler in der Kursdatei Kurse17.csv, Zeile 2 '" + std::string(bad) + "': "))
-                << error.what();
-        }
+        const auto message = testing_support::messageOf<ImportError>(
+            [&] { parseReplayText(std::string("09:00:00;1\n") + bad + "\n", "Kurse17.csv"); });
+        EXPECT_TRUE(
+            message.starts_with("Fehler in der Kursdatei Kurse17.csv, Zeile 2 '" + std::string(bad) + "': "))
+            << message;
     }
 }
 
@@ -136,13 +133,10 @@ TEST(SimulatedQuote, AnInstrumentWithoutQuotesStartsAtItsReferencePrice) {
     EXPECT_EQ(quote.instrument, 610100);
     EXPECT_DOUBLE_EQ(quote.time, now);
     EXPECT_DOUBLE_EQ(quote.price, 48.6);
-    try {
-        simulateInstrumentQuote(stock(std::nullopt), std::nullopt, now, walk);
-        FAIL() << "no error";
-    } catch (const ImportError& error) {
-        EXPECT_NE(std::string(error.what()).find("610100 (Arnsfeld Chemie)"), std::string::npos)
-            << error.what();
-    }
+    EXPECT_NE(testing_support::messageOf<ImportError>([&] {
+                  simulateInstrumentQuote(stock(std::nullopt), std::nullopt, now, walk);
+              }).find("610100 (Arnsfeld Chemie)"),
+              std::string::npos);
 }
 
 TEST(SimulatedQuote, ContinuesFromTheLastQuoteAndAddsUpTheDaysShares) {

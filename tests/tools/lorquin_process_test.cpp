@@ -8,8 +8,6 @@
 #include "support/pxlib_table.h"
 #include "tracker_delta.h"
 
-#include <array>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace marlovex::testing_support {
@@ -104,11 +102,8 @@ TEST_F(LorquinProcess, StoresQuotesInProtectedTablesAndKeepsThemProtected) {
         const auto result = lorquin(instrument);
         ASSERT_EQ(result.exitCode, 0) << result.standardError;
     }
-    std::array<std::uint8_t, 4> stored{};
-    std::ifstream table(dataDirectory() / "Intraday.db", std::ios::binary);
-    table.seekg(0x5C);
-    table.read(reinterpret_cast<char*>(stored.data()), stored.size());
-    EXPECT_EQ(paradox::readU32(stored, 0), paradox::passwordCheck(paradox::familyPassword));
+    EXPECT_EQ(storedPasswordCheck(dataDirectory() / "Intraday.db"),
+              paradox::passwordCheck(paradox::familyPassword));
     EXPECT_EQ(readWithPxlib(dataDirectory() / "Intraday.db").rows.size(), 3u);
     paradox::session().addPassword(std::string(paradox::familyPassword));
     EXPECT_EQ(quotes(dax).size(), 2u);

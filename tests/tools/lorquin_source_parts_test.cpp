@@ -8,6 +8,7 @@
 #include "lorquin/source_config.h"
 #include "lorquin/source_import.h"
 #include "lorquin/url_text.h"
+#include "support/error_message.h"
 #include "support/temp_directory.h"
 
 #include <cstdlib>
@@ -19,6 +20,7 @@ namespace {
 
 using formats::encodeDate;
 using formats::encodeTime;
+using testing_support::messageOf;
 
 const DateTime today = encodeDate(2026, 12, 4);
 constexpr double millisecond = 1.0 / 86400000.0;
@@ -46,15 +48,6 @@ protected:
 private:
     std::optional<std::string> m_saved;
 };
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ImportError& error) {
-        return error.what();
-    }
-    return "";
-}
 
 SourceConfig config(const std::string& text) {
     return parseSourceConfig(text, "Kursquellen.ini");
@@ -135,7 +128,7 @@ TEST(SourceConfigFile, RefusesMalformedFilesNamingFileAndLine) {
         {"[Symbole]\n100=\n", "das Instrument 100 hat kein Symbol"},
     };
     for (const auto& [text, expected] : wrong) {
-        const auto message = errorOf([&] { config(text); });
+        const auto message = messageOf<ImportError>([&] { config(text); });
         EXPECT_NE(message.find("Fehler in der Kursquellen-Datei Kursquellen.ini"), std::string::npos) << text;
         EXPECT_NE(message.find(expected), std::string::npos) << text << " -> " << message;
     }
@@ -150,7 +143,8 @@ TEST(SourceConfigFile, IsFoundInAnyLetterCaseAndReadFromDisk) {
     EXPECT_EQ(found->filename(), "KURSQUELLEN.INI");
     EXPECT_EQ(readSourceConfig(*found).symbols.at(7), "X");
     directory.writeFile("KURSQUELLEN.INI", std::string(1024 * 1024 + 1, ';'));
-    EXPECT_NE(errorOf([&] { readSourceConfig(*found); }).find("größer als 1 MB"), std::string::npos);
+    EXPECT_NE(messageOf<ImportError>([&] { readSourceConfig(*found); }).find("größer als 1 MB"),
+              std::string::npos);
 }
 
 TEST(SourceUrl, EncodesSymbolsAndFillsInTheNumber) {
@@ -298,7 +292,7 @@ TEST(CsvAnswers, RefuseWhatIsNoQuote) {
                                                        "?'"},
     };
     for (const auto& [answer, expected] : wrong) {
-        const auto message = errorOf([&] { parseAnswer(answer, csvSource(';', ','), noon); });
+        const auto message = messageOf<ImportError>([&] { parseAnswer(answer, csvSource(';', ','), noon); });
         EXPECT_NE(message.find(expected), std::string::npos) << answer << " -> " << message;
     }
 }
@@ -370,7 +364,7 @@ TEST(JsonAnswers, RefuseWhatIsNoQuote) {
         {R"({"d":[{"t":"09:00:00","p":1e400,"v":1}]})", "JSON, das nicht gelesen werden kann"},
     };
     for (const auto& [answer, expected] : wrong) {
-        const auto message = errorOf([&] { parseAnswer(answer, withVolume, noon); });
+        const auto message = messageOf<ImportError>([&] { parseAnswer(answer, withVolume, noon); });
         EXPECT_NE(message.find(expected), std::string::npos) << answer.substr(0, 80) << " -> " << message;
     }
 }
@@ -411,26 +405,20 @@ TEST(FileSources, AreReadUpToTheSizeLimit) {
             encodedPath += "/" + percentEncode(part.string());
         }
     }
-    EXPECT_EQ(fetchAnswer("file://" + encodedPath, std::chrono::seconds(1)), "Zeit;Kurs\n09:00:00;1\n");
-    EXPECT_EQ(fetchAnswer("file://localhost" + file.string(), std::chrono::seconds(1)),
-              "Zeit;Kurs\n09:00:00;1\n");
+    const auto fetch = [](const std::string& url) { return fetchAnswer(url, std::chrono::seconds(1)); };
+    EXPECT_EQ(fetch("file://" + encodedPath), "Zeit;Kurs\n09:00:00;1\n");
+    EXPECT_EQ(fetch("file://localhost" + file.string()), "Zeit;Kurs\n09:00:00;1\n");
     directory.writeFile("gross.csv", std::string(maximumAnswerSize + 1, 'x'));
-    EXPECT_NE(errorOf([&] {
-                  fetchAnswer("file://" + (directory.path() / "gross.csv").string(), std::chrono::seconds(1));
-              }).find("größer als 4 MB"),
-              std::string::npos);
-    EXPECT_NE(errorOf([&] {
-                  fetchAnswer("file://" + (directory.path() / "fehlt.csv").string(), std::chrono::seconds(1));
-              }).find("kann nicht geöffnet werden"),
-              std::string::npos);
-    EXPECT_NE(errorOf([&] {
-                  fetchAnswer("file://" + directory.path().string(), std::chrono::seconds(1));
-              }).find("keine gewöhnliche Datei"),
-              std::string::npos);
-    EXPECT_NE(errorOf([&] {
-                  fetchAnswer("file://daten/kurse.csv", std::chrono::seconds(1));
-              }).find("absoluten Pfad"),
-              std::string::npos);
+    const std::pair<std::string, std::string> refused[] = {
+        {"file://" + (directory.path() / "gross.csv").string(), "größer als 4 MB"},
+        {"file://" + (directory.path() / "fehlt.csv").string(), "kann nicht geöffnet werden"},
+        {"file://" + directory.path().string(), "keine gewöhnliche Datei"},
+        {"file://daten/kurse.csv", "absoluten Pfad"},
+    };
+    for (const auto& [url, reason] : refused) {
+        const auto message = messageOf<ImportError>([&] { fetch(url); });
+        EXPECT_NE(message.find(reason), std::string::npos) << url << " -> " << message;
+    }
     EXPECT_EQ(userAgent(), "Lorquin/5.10 (Marlovex Diagramm-Manager)");
 }
 

@@ -6,6 +6,7 @@
 #include "market/market_tables.h"
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
+#include "support/error_message.h"
 #include "support/temp_directory.h"
 
 #include <gtest/gtest.h>
@@ -122,13 +123,8 @@ TEST_F(InstrumentTable, AWarrantWithIncompleteTermsIsAnErrorNamingIt) {
            row(18, "Odd Type", Value(std::int64_t{846900}), Value(std::string("X")), Value(100.0), Value(0.1),
                Value(formats::encodeDate(2027, 6, 18)), Value(Null{}))});
     const auto table = (m_directory.path() / "Firma.db").string();
-    const auto messageFor = [&](std::int64_t number) -> std::string {
-        try {
-            findInstrument(m_directory.path(), number);
-        } catch (const MarketError& error) {
-            return error.what();
-        }
-        return "no error";
+    const auto messageFor = [&](std::int64_t number) {
+        return testing_support::messageOf<MarketError>([&] { findInstrument(m_directory.path(), number); });
     };
     EXPECT_EQ(messageFor(17),
               "Der Optionsschein 17 (Broken Call) in " + table + " hat keinen positiven Basispreis.");
@@ -159,12 +155,10 @@ TEST_F(InstrumentTable, TablesWithoutTheWarrantFieldsHoldPlainInstruments) {
 
 TEST(InstrumentTableMissing, IsAnErrorNamingTheTable) {
     const TempDirectory directory;
-    try {
-        findInstrument(directory.path(), 1);
-        FAIL() << "no error";
-    } catch (const paradox::TableError& error) {
-        EXPECT_NE(std::string(error.what()).find("Firma.db"), std::string::npos) << error.what();
-    }
+    EXPECT_NE(testing_support::messageOf<paradox::TableError>([&] {
+                  findInstrument(directory.path(), 1);
+              }).find("Firma.db"),
+              std::string::npos);
 }
 
 } // namespace
