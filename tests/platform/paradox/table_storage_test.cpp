@@ -188,13 +188,14 @@ TEST_F(StorageRecovery, ATornJournalLeavesTheUntouchedTableAlone) {
     EXPECT_EQ(readFile(m_db), dbAfter);
 }
 
-TEST_F(StorageRecovery, ReadersNeitherTakeNorNeedTheWriteLock) {
+TEST_F(StorageRecovery, TheWriteLockExcludesWritersAndTableMakersButNoReader) {
     TableStorage writer(m_db);
     TableStorage::WriteLock lock(writer);
     TableStorage reader(m_db);
-    const auto snapshot = reader.read();
-    EXPECT_EQ(plain(snapshot.db), readFile(m_db));
+    EXPECT_EQ(plain(reader.read().db), readFile(m_db));
     EXPECT_THROW(TableStorage::WriteLock second(reader), LockConflictError);
+    EXPECT_THROW(createQuoteTable(m_db), LockConflictError);
+    EXPECT_EQ(rowsSeenByAView(), kRows);
 }
 
 // A writer killed inside a commit leaves its journal; the table made anew under the same name is
@@ -227,13 +228,6 @@ TEST_F(StorageRecovery, AStaleJournalNeverAppliesToATableMadeAnew) {
         EXPECT_EQ(rowsSeenByAView(), 0u);
         appendAndExpectSound(7);
     }
-}
-
-TEST_F(StorageRecovery, ATableIsOnlyMadeAnewUnderItsWriteLock) {
-    TableStorage writer(m_db);
-    TableStorage::WriteLock lock(writer);
-    EXPECT_THROW(createQuoteTable(m_db), LockConflictError);
-    EXPECT_EQ(rowsSeenByAView(), kRows);
 }
 
 TEST_F(StorageRecovery, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {

@@ -36,9 +36,11 @@ protected:
                             FieldDef::of("FirmenName", FieldType::Alpha, 40),
                             FieldDef::of("Aktiv", FieldType::Logical)},
                            {{"", "Firma", true}});
-        addFirm(1, "Zeta Optionsschein", true);
-        addFirm(2, "alpha Index", false);
-        addFirm(3, "Mitte AG", true);
+        Table firms;
+        openView(firms, "Firma.db");
+        firms.appendRecords({{std::int64_t{1}, std::string("Zeta Optionsschein"), true},
+                             {std::int64_t{2}, std::string("alpha Index"), false},
+                             {std::int64_t{3}, std::string("Mitte AG"), true}});
         // Firm 1: 09:00, 09:05, 09:10; firm 2: 09:02, 09:07; firm 3 has no quotes.
         addQuote(1, at(9, 0), 1.00, 0);
         addQuote(1, at(9, 5), 1.10, 1000);
@@ -51,16 +53,6 @@ protected:
         table.setDatabaseName(m_directory);
         table.setTableName(name);
         table.open();
-    }
-
-    void addFirm(int number, const std::string& name, bool active) {
-        Table table;
-        openView(table, "Firma.db");
-        table.append();
-        table.field("Firma").setInteger(number);
-        table.field("FirmenName").setString(name);
-        table.field("Aktiv").setBoolean(active);
-        table.post();
     }
 
     void addQuote(int firm, double time, double price, int volume) {
@@ -85,13 +77,6 @@ protected:
     marlovex::testing_support::TempDirectory m_temporary;
     fs::path m_directory;
 };
-
-TEST_F(TableViews, OpenResolvesNamesWithoutRegardToCase) {
-    Table table;
-    openView(table, "INTRADAY.DB");
-    EXPECT_EQ(table.tablePath().filename(), "Intraday.db");
-    EXPECT_EQ(table.recordCount(), 5u);
-}
 
 TEST_F(TableViews, NavigationRunsInKeyOrderWithEndAndStartTests) {
     Table table;
@@ -266,9 +251,10 @@ TEST_F(TableViews, EditPostCancelAndDelete) {
     EXPECT_TRUE(reopened.isEmpty());
 }
 
-TEST_F(TableViews, FieldAccessConvertsAndTestsEmptyValues) {
+TEST_F(TableViews, NamesNeedNoLetterCaseAndFieldAccessConvertsAndTestsEmptyValues) {
     Table table;
-    openView(table, "Firma.db");
+    openView(table, "FIRMA.DB");
+    EXPECT_EQ(table.tablePath().filename(), "Firma.db");
     EXPECT_EQ(table.field("FIRMENNAME").asString(), "Zeta Optionsschein");
     EXPECT_EQ(table.field("Firma").asString(), "1");
     EXPECT_EQ(table.field("Firma").asFloat(), 1.0);
@@ -298,21 +284,10 @@ TEST_F(TableViews, IndexOrderByNameOrFields) {
     EXPECT_THROW(table.setIndexName("FEHLT"), TableError);
 }
 
-TEST_F(TableViews, RefreshSeesWhatOtherViewsCommitted) {
-    Table reader;
-    openView(reader, "Intraday.db");
-    addQuote(1, at(8, 0), 0.5, 0);
-    EXPECT_EQ(reader.recordCount(), 5u);
-    reader.refresh();
-    EXPECT_EQ(reader.recordCount(), 6u);
-    EXPECT_EQ(reader.field("Kurs").asFloat(), 1.00);
-    reader.first();
-    EXPECT_EQ(reader.field("Kurs").asFloat(), 0.5);
-}
-
-// Views of one table in a window take a new commit from the view that read it first, without
-// reading the file once more; a view that holds an older commit hands over nothing.
-TEST_F(TableViews, RefreshLikeAnotherViewTakesItsCommitWithoutReadingTheFileAgain) {
+// A refresh sees what other views committed. Views of one table in a window take a new commit
+// from the view that read it first, without reading the file once more; a view that holds an
+// older commit hands over nothing.
+TEST_F(TableViews, RefreshSeesOtherViewsCommitsAndRefreshLikeTakesThemWithoutReadingAgain) {
     testing_support::FaultInjectingEnv env;
     Table first;
     Table second;
@@ -332,7 +307,12 @@ TEST_F(TableViews, RefreshLikeAnotherViewTakesItsCommitWithoutReadingTheFileAgai
     };
 
     addQuote(1, at(8, 0), 0.5, 0);
+    EXPECT_EQ(first.recordCount(), 5u);
     first.refresh();
+    EXPECT_EQ(first.recordCount(), 6u);
+    EXPECT_EQ(first.field("Kurs").asFloat(), 1.00);
+    first.first();
+    EXPECT_EQ(first.field("Kurs").asFloat(), 0.5);
     EXPECT_EQ(readsOfTheTable([&] { second.refreshLike(first); }), 0);
     EXPECT_EQ(second.recordCount(), 6u);
     EXPECT_EQ(second.field("Kurs").asFloat(), 101.5);
@@ -415,22 +395,6 @@ TEST_F(TableViews, PostOrCancelStoresWholeRowsOnly) {
     Table reader;
     openView(reader, "Intraday.db");
     EXPECT_EQ(reader.recordCount(), 6u);
-}
-
-TEST_F(TableViews, WriteLockConflictFailsAtOnceAndChangesNothing) {
-    Table table;
-    openView(table, "Intraday.db");
-    {
-        TableStorage other(m_directory / "Intraday.db");
-        TableStorage::WriteLock lock(other);
-        table.append();
-        table.field("Firma").setInteger(5);
-        table.field("ZEIT").setDateTime(at(10, 0));
-        EXPECT_THROW(table.post(), LockConflictError);
-    }
-    table.post();
-    EXPECT_EQ(table.field("Firma").asInteger(), 5);
-    EXPECT_EQ(table.recordCount(), 6u);
 }
 
 TEST_F(TableViews, AppendsSeveralRecordsInOneCommitInKeyOrder) {
