@@ -26,13 +26,9 @@ int weekday(DateTime date) {
 
 class DemoData : public DataDirectoryTest {
 protected:
-    // Generated under `environment`; under C.UTF-8 when it names no locale.
-    ChildResult generate(std::map<std::string, std::string> environment = {}) const {
+    // Generated with the locale variables `environment` names and no others; under C.UTF-8 unless told.
+    ChildResult generate(std::map<std::string, std::string> environment = {{"LC_ALL", "C.UTF-8"}}) const {
         environment.emplace("XDG_CONFIG_HOME", configDirectory().string());
-        if (!environment.contains("LC_ALL") && !environment.contains("LC_NUMERIC") &&
-            !environment.contains("LANG")) {
-            environment["LC_ALL"] = "C.UTF-8";
-        }
         for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
             environment.emplace(variable, "");
         }

@@ -8,7 +8,6 @@
 #include "platform/registry/registry.h"
 #include "support/error_message.h"
 #include "support/temp_directory.h"
-#include "tracker_delta.h"
 
 #include <gtest/gtest.h>
 
@@ -155,23 +154,6 @@ TEST(SimulatedQuote, ContinuesFromTheLastQuoteAndAddsUpTheDaysShares) {
 
     const market::Quote index{846900, today + encodeTime(10, 0, 0), 24000.0, std::nullopt};
     EXPECT_FALSE(simulateInstrumentQuote(stock(48.6), index, now, walk).volume);
-}
-
-TEST(SimulatedQuote, AWarrantIsPricedFromItsUnderlyingWithItsDeltaInTheVolume) {
-    const DateTime now = today + encodeTime(11, 0, 0);
-    for (const auto kind : {market::OptionKind::Call, market::OptionKind::Put}) {
-        const market::Instrument warrant{
-            731001, "DAX Warrant", market::WarrantTerms{846900, kind, 24000, 0.01, encodeDate(2027, 6, 18)},
-            std::nullopt};
-        const auto expected = market::priceWarrant(*warrant.warrant, 24300, now);
-        const auto quote = simulateWarrantQuote(warrant, 24300, now);
-        EXPECT_EQ(quote.instrument, 731001);
-        EXPECT_DOUBLE_EQ(quote.price, expected.bid);
-        ASSERT_TRUE(quote.volume);
-        const auto delta = testing_support::trackerDelta(*quote.volume);
-        ASSERT_TRUE(delta);
-        EXPECT_NEAR(*delta, expected.delta, kind == market::OptionKind::Call ? 1e-6 : 0.0005);
-    }
 }
 
 } // namespace
