@@ -12,8 +12,6 @@
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -72,26 +70,13 @@ protected:
         m_db = m_temporary.path() / "NOTIZEN.DB";
         m_mb = m_temporary.path() / "NOTIZEN.MB";
         testing_support::PxlibDocument document;
-        // pxlib takes ownership of the field list.
-        auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * 3));
-        fields[0] = {::strdup("Nr"), pxfLong, 4, 0};
-        fields[1] = {::strdup("Notiz"), pxfMemoBLOb, 30, 0};
-        fields[2] = {::strdup("Daten"), pxfBLOb, 20, 0};
-        ASSERT_EQ(PX_create_file(document.get(), fields, 3, m_db.c_str(), pxfFileTypNonIndexDB), 0);
-        document.markOpen();
+        ASSERT_TRUE(document.create({{"Nr", pxfLong, 4}, {"Notiz", pxfMemoBLOb, 30}, {"Daten", pxfBLOb, 20}},
+                                    m_db, pxfFileTypNonIndexDB));
         ASSERT_EQ(PX_set_blob_file(document.get(), m_mb.c_str()), 0);
-        for (auto note : m_notes) {
-            std::array<pxval_t, 3> values{};
-            values[0].type = pxfLong;
-            values[0].value.lval = note.number;
-            values[1].type = pxfMemoBLOb;
-            values[1].isnull = note.memo.empty() ? 1 : 0;
-            values[1].value.str.val = note.memo.data();
-            values[1].value.str.len = static_cast<int>(note.memo.size());
-            values[2].type = pxfBLOb;
-            values[2].isnull = 1;
-            std::array<pxval_t*, 3> pointers{&values[0], &values[1], &values[2]};
-            ASSERT_GE(PX_insert_record(document.get(), pointers.data()), 0);
+        for (const auto& note : m_notes) {
+            ASSERT_TRUE(document.insert({{false, note.number, 0, ""},
+                                         {note.memo.empty(), 0, 0, note.memo},
+                                         testing_support::OracleValue{}}));
         }
     }
 

@@ -13,12 +13,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
-#include <unistd.h>
 
 namespace marlovex::paradox {
 namespace {
@@ -35,32 +33,11 @@ protected:
     fs::path m_directory;
 };
 
-struct Column {
-    const char* name;
-    char type;
-    int size;
-};
-
-const std::vector<Column> kAllTypes{
+const std::vector<testing_support::PxlibColumn> kAllTypes{
     {"Firma", pxfLong, 4},     {"Name", pxfAlpha, 20},    {"Menge", pxfShort, 2}, {"Kurs", pxfCurrency, 8},
     {"Faktor", pxfNumber, 8},  {"Aktiv", pxfLogical, 1},  {"Datum", pxfDate, 4},  {"Uhrzeit", pxfTime, 4},
     {"ZEIT", pxfTimestamp, 8}, {"Nummer", pxfAutoInc, 4},
 };
-
-// Creates the table at `path` with `columns` through pxlib; false when pxlib refuses.
-bool createWithPxlib(PxlibDocument& document, const std::vector<Column>& columns, const fs::path& path,
-                     int type) {
-    // pxlib takes ownership of the field list.
-    auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * columns.size()));
-    for (std::size_t f = 0; f < columns.size(); ++f) {
-        fields[f] = {strdup(columns[f].name), columns[f].type, columns[f].size, 0};
-    }
-    if (PX_create_file(document.get(), fields, static_cast<int>(columns.size()), path.c_str(), type) != 0) {
-        return false;
-    }
-    document.markOpen();
-    return true;
-}
 
 // The row `i` of the shared sample, as pxlib values; every 4th row has empty fields.
 std::vector<OracleValue> sampleRow(int i) {
@@ -91,28 +68,10 @@ TEST_F(PxlibInterop, TablesPxlibWritesReadThroughOurEngine) {
     std::vector<std::vector<OracleValue>> written;
     {
         PxlibDocument document;
-        ASSERT_TRUE(createWithPxlib(document, kAllTypes, path, pxfFileTypNonIndexDB));
+        ASSERT_TRUE(document.create(kAllTypes, path, pxfFileTypNonIndexDB));
         for (int i = 0; i < 700; ++i) {
             const auto row = sampleRow(i);
-            std::vector<pxval_t> values(row.size());
-            std::vector<pxval_t*> pointers;
-            std::vector<std::string> texts(row.size());
-            for (std::size_t f = 0; f < row.size(); ++f) {
-                values[f].isnull = row[f].null ? 1 : 0;
-                values[f].type = kAllTypes[f].type;
-                if (kAllTypes[f].type == pxfAlpha) {
-                    texts[f] = row[f].text;
-                    values[f].value.str.val = texts[f].data();
-                    values[f].value.str.len = static_cast<int>(texts[f].size());
-                } else if (kAllTypes[f].type == pxfNumber || kAllTypes[f].type == pxfCurrency ||
-                           kAllTypes[f].type == pxfTimestamp) {
-                    values[f].value.dval = row[f].number;
-                } else {
-                    values[f].value.lval = row[f].integer;
-                }
-                pointers.push_back(&values[f]);
-            }
-            ASSERT_GE(PX_insert_record(document.get(), pointers.data()), 0);
+            ASSERT_TRUE(document.insert(row));
             written.push_back(row);
         }
     }
@@ -268,8 +227,7 @@ TEST_F(PxlibInterop, TablesOurEngineWritesAndEditsReadThroughPxlibInKeyOrder) {
 // when one is given.
 void writeQuotesWithPxlib(const fs::path& path, const char* password) {
     PxlibDocument document;
-    ASSERT_TRUE(createWithPxlib(document,
-                                {{"Firma", pxfLong, 4}, {"ZEIT", pxfTimestamp, 8}, {"Kurs", pxfCurrency, 8}},
+    ASSERT_TRUE(document.create({{"Firma", pxfLong, 4}, {"ZEIT", pxfTimestamp, 8}, {"Kurs", pxfCurrency, 8}},
                                 path, pxfFileTypIndexDB));
     ASSERT_EQ(PX_set_value(document.get(), "numprimkeys", 2), 0);
     if (password != nullptr) {
@@ -277,15 +235,9 @@ void writeQuotesWithPxlib(const fs::path& path, const char* password) {
     }
     for (int firm = 1; firm <= 3; ++firm) {
         for (int i = 0; i < 400; ++i) {
-            pxval_t values[3]{};
-            values[0].type = pxfLong;
-            values[0].value.lval = firm;
-            values[1].type = pxfTimestamp;
-            values[1].value.dval = 739956.0 * 86400000.0 + i * 1000.0;
-            values[2].type = pxfCurrency;
-            values[2].value.dval = firm * 1000 + i;
-            pxval_t* pointers[3] = {&values[0], &values[1], &values[2]};
-            ASSERT_GE(PX_insert_record(document.get(), pointers), 0);
+            ASSERT_TRUE(document.insert({OracleValue{false, firm, 0, ""},
+                                         OracleValue{false, 0, 739956.0 * 86400000.0 + i * 1000.0, ""},
+                                         OracleValue{false, 0, firm * 1000.0 + i, ""}}));
         }
     }
 }

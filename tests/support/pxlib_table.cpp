@@ -1,6 +1,8 @@
 #include "support/pxlib_table.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -33,6 +35,42 @@ PxlibDocument::~PxlibDocument() {
         PX_close(m_doc);
     }
     PX_delete(m_doc);
+}
+
+bool PxlibDocument::create(const std::vector<PxlibColumn>& columns, const std::filesystem::path& path,
+                           int fileType) {
+    // pxlib takes ownership of the field list.
+    auto* fields = static_cast<pxfield_t*>(std::malloc(sizeof(pxfield_t) * columns.size()));
+    for (std::size_t f = 0; f < columns.size(); ++f) {
+        fields[f] = {::strdup(columns[f].name), columns[f].type, columns[f].size, 0};
+    }
+    if (PX_create_file(m_doc, fields, static_cast<int>(columns.size()), path.c_str(), fileType) != 0) {
+        return false;
+    }
+    m_open = true;
+    return true;
+}
+
+bool PxlibDocument::insert(const std::vector<OracleValue>& row) {
+    std::vector<pxval_t> values(row.size());
+    std::vector<std::string> texts(row.size());
+    std::vector<pxval_t*> pointers;
+    for (std::size_t f = 0; f < row.size(); ++f) {
+        const char type = PX_get_field(m_doc, static_cast<int>(f))->px_ftype;
+        values[f].isnull = row[f].null ? 1 : 0;
+        values[f].type = type;
+        if (type == pxfNumber || type == pxfCurrency || type == pxfTimestamp) {
+            values[f].value.dval = row[f].number;
+        } else if (type == pxfAlpha || type == pxfMemoBLOb || type == pxfFmtMemoBLOb || type == pxfBLOb) {
+            texts[f] = row[f].text;
+            values[f].value.str.val = texts[f].data();
+            values[f].value.str.len = static_cast<int>(texts[f].size());
+        } else {
+            values[f].value.lval = row[f].integer;
+        }
+        pointers.push_back(&values[f]);
+    }
+    return PX_insert_record(m_doc, pointers.data()) >= 0;
 }
 
 std::vector<std::vector<OracleValue>> PxlibDocument::readAll() {

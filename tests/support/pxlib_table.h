@@ -25,6 +25,13 @@ struct OracleValue {
     std::string text;
 };
 
+// A field of a table that pxlib creates: its name, pxlib's type code and its size in bytes.
+struct PxlibColumn {
+    const char* name;
+    char type;
+    int size;
+};
+
 // One pxlib document, closed and freed with the object.
 class PxlibDocument {
 public:
@@ -35,6 +42,13 @@ public:
 
     pxdoc_t* get() { return m_doc; }
     void markOpen() { m_open = true; }
+
+    // Creates the table at `path` as pxlib's `fileType` and keeps it open; false when pxlib
+    // refuses.
+    bool create(const std::vector<PxlibColumn>& columns, const std::filesystem::path& path, int fileType);
+    // Appends one record, a value per field, through pxlib's own encoders; false when pxlib
+    // refuses.
+    bool insert(const std::vector<OracleValue>& row);
 
     // Reads every record through pxlib's own field decoders, which report empty fields.
     std::vector<std::vector<OracleValue>> readAll();
