@@ -68,8 +68,11 @@ const std::string handWritten = R"(REGEDIT4
 
 class HandWrittenFile : public ::testing::TestWithParam<bool> {};
 
+// Read as written on Linux, and as an editor on Windows may save it: CR LF, a byte order mark and
+// no line break after the last line.
 TEST_P(HandWrittenFile, IsReadWithEveryValueType) {
-    const std::string text = GetParam() ? withCrLf(handWritten) : handWritten;
+    const std::string crLf = withCrLf(handWritten);
+    const std::string text = GetParam() ? "\xEF\xBB\xBF" + crLf.substr(0, crLf.size() - 2) : handWritten;
     const RegDocument document = parseRegFile(text, sampleFile);
 
     ASSERT_EQ(document.sections.size(), 2u);
@@ -96,14 +99,7 @@ TEST_P(HandWrittenFile, IsReadWithEveryValueType) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, HandWrittenFile, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "CrLf" : "Lf"; });
-
-TEST(RegFileParse, AcceptsByteOrderMarkAndMissingFinalNewline) {
-    const RegDocument document =
-        parseRegFile("\xEF\xBB\xBFREGEDIT4\r\n[HKEY_CURRENT_USER\\A]\r\n\"V\"=dword:1", sampleFile);
-    ASSERT_EQ(document.sections.size(), 1u);
-    EXPECT_EQ(std::get<std::uint32_t>(document.sections[0].values.at(0).data), 1u);
-}
+                         [](const auto& info) { return info.param ? "Windows" : "Lf"; });
 
 TEST(RegFileParse, MergesRepeatedSectionsAndValuesLaterWinning) {
     const RegDocument document = parseRegFile("REGEDIT4\n\n[HKEY_CURRENT_USER\\Key]\n\"Wert\"=dword:1\n\n"
