@@ -73,7 +73,7 @@ protected:
     }
 };
 
-TEST_F(DemoData, WritesSoundTablesThatEveryToolAccepts) {
+TEST_F(DemoData, WritesSoundTablesThatEveryToolAcceptsAndNeverOverwritesThem) {
     const auto result = generate();
     ASSERT_EQ(result.exitCode, 0) << result.standardError;
     for (const auto& table : {dataDirectory() / "Firma.db", dataDirectory() / "Intraday.db",
@@ -82,6 +82,13 @@ TEST_F(DemoData, WritesSoundTablesThatEveryToolAccepts) {
         const auto check = pxtoolCheck(table);
         EXPECT_EQ(check.exitCode, 0) << table << ": " << check.standardOutput << check.standardError;
     }
+    const auto before = quotes().size();
+    const auto again = generate();
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.standardError, "marlovex-demodata: Das Verzeichnis " + dataDirectory().string() +
+                                       " enthält schon die Tabelle Firma.db; bitte ein neues oder leeres "
+                                       "Verzeichnis angeben.\n");
+    EXPECT_EQ(quotes().size(), before);
 }
 
 TEST_F(DemoData, HoldsTheIndexStocksAndWarrantsOfBothKinds) {
@@ -216,17 +223,6 @@ TEST_F(DemoData, WritesPricesInTheNumberFormOfTheLocaleItRunsUnder) {
         EXPECT_EQ(result.standardError.empty(), warning.empty()) << result.standardError;
         expectPurchasePricesIn(numbers);
     }
-}
-
-TEST_F(DemoData, NeverOverwritesADataDirectory) {
-    ASSERT_EQ(generate().exitCode, 0);
-    const auto before = quotes().size();
-    const auto again = generate();
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.standardError, "marlovex-demodata: Das Verzeichnis " + dataDirectory().string() +
-                                       " enthält schon die Tabelle Firma.db; bitte ein neues oder leeres "
-                                       "Verzeichnis angeben.\n");
-    EXPECT_EQ(quotes().size(), before);
 }
 
 TEST_F(DemoData, RefusesABadCommandLine) {
