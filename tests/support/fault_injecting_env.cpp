@@ -244,7 +244,11 @@ int FaultInjectingEnv::close(int descriptor) {
 }
 
 ssize_t FaultInjectingEnv::pread(int descriptor, void* out, std::size_t count, off_t offset) {
-    return admit(Call::Read, pathOf(descriptor)) ? real().pread(descriptor, out, count, offset) : -1;
+    if (!admit(Call::Read, pathOf(descriptor))) {
+        return -1;
+    }
+    m_calls.back().bytes = count;
+    return real().pread(descriptor, out, count, offset);
 }
 
 ssize_t FaultInjectingEnv::pwrite(int descriptor, const void* data, std::size_t count, off_t offset) {

@@ -44,6 +44,8 @@ public:
     struct Record {
         Call call;
         std::filesystem::path path;
+        // How many bytes a read asked for.
+        std::size_t bytes = 0;
     };
     enum class Loss {
         // Power failure: every write, creation, rename and removal that was not synced is lost.

@@ -190,6 +190,7 @@ void Table::close() {
     }
     m_state = DataSetState::Inactive;
     m_image.reset();
+    m_spare.reset();
     m_storage.reset();
     m_px.reset();
     m_order.clear();
@@ -214,19 +215,86 @@ void Table::setActive(bool active) {
 }
 
 void Table::load() {
-    auto snapshot = m_storage->read();
-    auto image =
-        std::make_shared<TableImage>(std::move(snapshot.db), m_storage->dbPath().string(), m_image.get());
-    const DbHeader& header = image->header();
+    std::optional<LoadedState> loaded = loadChanges();
+    if (!loaded) {
+        auto snapshot = m_storage->read();
+        std::optional<TableImage::CheckedBlocks> checked;
+        if (m_image && m_file == snapshot.file) {
+            checked = m_image->unchangedIn(snapshot.db);
+        }
+        loaded = LoadedState{.image = std::make_shared<TableImage>(std::move(snapshot.db),
+                                                                   m_storage->dbPath().string(),
+                                                                   checked ? &*checked : nullptr),
+                             .px = std::move(snapshot.px),
+                             .blobs = std::move(snapshot.blobs),
+                             .sequence = snapshot.sequence,
+                             .file = snapshot.file};
+    }
+    const DbHeader& header = loaded->image->header();
     if (header.encryptionKey && !session().knowsPassword(header.passwordCheck)) {
         throw TableError("Die Tabelle " + m_storage->dbPath().string() +
                          " ist durch ein Kennwort geschützt, das dieser Sitzung nicht bekannt ist.");
     }
-    m_image = std::move(image);
-    m_px = std::move(snapshot.px);
-    m_blobs = std::move(snapshot.blobs);
-    m_sequence = snapshot.sequence;
+    m_spare = std::exchange(m_image, std::move(loaded->image));
+    m_spareSequence = std::exchange(m_sequence, loaded->sequence);
+    m_spareFile = std::exchange(m_file, loaded->file);
+    m_px = std::move(loaded->px);
+    m_blobs = std::move(loaded->blobs);
     m_record = {};
+}
+
+std::optional<Table::LoadedState> Table::loadChanges() {
+    std::shared_ptr<TableImage> spare = std::move(m_spare);
+    // Only an image that no view shows may change; a protected table's blocks would need
+    // decrypting one by one, and it is read whole.
+    if (!spare || spare.use_count() != 1 || spare->hasChanges() || spare->header().encryptionKey) {
+        return std::nullopt;
+    }
+    auto changes = m_storage->changesSince(m_spareSequence, m_spareFile);
+    if (!changes) {
+        return std::nullopt;
+    }
+    std::vector<std::pair<std::uint64_t, std::size_t>> ranges;
+    for (const auto& [offset, bytes] : changes->ranges) {
+        ranges.emplace_back(offset, bytes.size());
+    }
+    std::sort(ranges.begin(), ranges.end());
+    const TableImage::CheckedBlocks checked = spare->untouchedBy(ranges);
+    FileBytes bytes = std::move(*spare).takeBytes();
+    spare.reset();
+    // What the file holds beyond the spare's end, the commits wrote: all of it must be named,
+    // or the tail would keep the spare's leftovers.
+    std::uint64_t covered = bytes.size();
+    for (const auto& [offset, length] : ranges) {
+        if (offset <= covered) {
+            covered = std::max<std::uint64_t>(covered, offset + length);
+        }
+    }
+    if (covered < changes->dbSize) {
+        return std::nullopt;
+    }
+    // The table grows through the day: room for the blocks to come, or the next new block
+    // would move the whole image.
+    if (bytes.capacity() < changes->dbSize) {
+        bytes.reserve(static_cast<std::size_t>(changes->dbSize + changes->dbSize / 4));
+    }
+    bytes.resize(static_cast<std::size_t>(changes->dbSize), 0);
+    for (const auto& [offset, written] : changes->ranges) {
+        const auto length = std::min<std::uint64_t>(written.size(), bytes.size() - offset);
+        std::copy_n(written.begin(), static_cast<std::ptrdiff_t>(length),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+    try {
+        return LoadedState{
+            .image = std::make_shared<TableImage>(std::move(bytes), m_storage->dbPath().string(), &checked),
+            .px = std::move(changes->px),
+            .blobs = std::move(changes->blobs),
+            .sequence = changes->sequence,
+            .file = m_spareFile};
+    } catch (const TableError&) {
+        // Whatever is wrong, the whole read finds it too and reports it.
+        return std::nullopt;
+    }
 }
 
 void Table::buildOrder() {

@@ -15,6 +15,7 @@
 
 #include "platform/env/env.h"
 #include "platform/paradox/field.h"
+#include "platform/paradox/file_system.h"
 #include "platform/paradox/table_format.h"
 
 #include <cstdint>
@@ -188,6 +189,16 @@ private:
     void requireActive(const char* operation) const;
     void requireInactive(const char* operation) const;
     void load();
+    struct LoadedState {
+        std::shared_ptr<TableImage> image;
+        std::optional<std::vector<std::uint8_t>> px;
+        std::optional<std::vector<std::uint8_t>> blobs;
+        std::uint64_t sequence = 0;
+        FileIdentity file;
+    };
+    // The spare image brought up to the current commit through the change log; empty when the
+    // log cannot do that. The spare is used up either way.
+    std::optional<LoadedState> loadChanges();
     void buildOrder();
     void computeRange();
     std::size_t rowAt(std::size_t position) const;
@@ -249,6 +260,13 @@ private:
     // The blob file, read with the table so that memo texts match the records.
     std::optional<std::vector<std::uint8_t>> m_blobs;
     std::uint64_t m_sequence = 0;
+    // The .DB file the image was read from.
+    FileIdentity m_file;
+    // The image this view showed before the current one, with its count: once no other view
+    // shows it either, the next reload patches it with what the commits since then wrote.
+    std::shared_ptr<TableImage> m_spare;
+    std::uint64_t m_spareSequence = 0;
+    FileIdentity m_spareFile;
 
     std::vector<std::size_t> m_orderFields;
     bool m_orderIsKeyPrefix = true;

@@ -511,6 +511,7 @@ void Table::refreshLike(const Table& other) {
     }
     reloadKeepingPosition([this, &other] {
         m_image = other.m_image;
+        m_file = other.m_file;
         m_px = other.m_px;
         m_blobs = other.m_blobs;
         m_sequence = other.m_sequence;

@@ -16,7 +16,7 @@ constexpr std::size_t kBlockHeader = layout::kBlockHeaderSize;
 TableImage::TableImage(std::span<const std::uint8_t> dbBytes, std::string fileName)
     : TableImage(FileBytes(dbBytes.begin(), dbBytes.end()), std::move(fileName)) {}
 
-TableImage::TableImage(FileBytes dbBytes, std::string fileName, const TableImage* earlier)
+TableImage::TableImage(FileBytes dbBytes, std::string fileName, const CheckedBlocks* checked)
     : m_fileName(std::move(fileName))
     , m_bytes(std::move(dbBytes))
     , m_header(parseDbHeader(m_bytes, m_fileName)) {
@@ -31,8 +31,13 @@ TableImage::TableImage(FileBytes dbBytes, std::string fileName, const TableImage
     if (m_header.encryptionKey) {
         decryptBlocks();
     }
-    parseChain();
-    checkKeyOrder(earlier);
+    if (checked != nullptr &&
+        (checked->headerSize != m_header.headerSize || checked->blockSize != m_header.blockSize ||
+         checked->recordSize != m_header.recordSize)) {
+        checked = nullptr;
+    }
+    parseChain(checked);
+    checkKeyOrder(checked);
     m_cleanSize = m_bytes.size();
 }
 
@@ -62,7 +67,7 @@ void TableImage::encryptPage(std::uint64_t offset, std::vector<std::uint8_t>& pa
     encryptBlock(page, index, *m_header.encryptionKey);
 }
 
-void TableImage::parseChain() {
+void TableImage::parseChain(const CheckedBlocks* checked) {
     const auto corrupt = [&](const std::string& what) {
         return CorruptTableError("Die Tabelle " + m_fileName + " ist beschädigt: " + what + ".");
     };
@@ -84,11 +89,17 @@ void TableImage::parseChain() {
             throw corrupt("die Blockkette läuft beim Block " + std::to_string(number) + " im Kreis");
         }
         visited[number] = true;
-        const auto offset = blockOffset(number);
-        const std::span<const std::uint8_t> block(m_bytes.data() + offset, kBlockHeader);
-        const std::uint16_t next = readU16(block, 0);
-        const std::uint16_t back = readU16(block, 2);
-        const auto lastOffset = static_cast<std::int16_t>(readU16(block, 4));
+        BlockLink link;
+        if (checked != nullptr && number < checked->blocks.size() && checked->blocks[number]) {
+            // Spares a look at a header that may not have been in the cache for a while.
+            link = checked->links[number];
+        } else {
+            const std::span<const std::uint8_t> block(m_bytes.data() + blockOffset(number), kBlockHeader);
+            link = {.next = readU16(block, 0),
+                    .back = readU16(block, 2),
+                    .lastOffset = static_cast<std::int16_t>(readU16(block, 4))};
+        }
+        const auto [next, back, lastOffset] = link;
         if (back != previous) {
             throw corrupt("Block " + std::to_string(number) + " verweist zurück auf Block " +
                           std::to_string(back) + " statt auf Block " + std::to_string(previous));
@@ -112,39 +123,67 @@ void TableImage::parseChain() {
     }
 }
 
-std::vector<bool> TableImage::blocksUnchangedSince(const TableImage& earlier) const {
-    std::vector<bool> unchanged(std::size_t{m_header.fileBlocks} + 1, false);
-    const bool sameLayout = earlier.m_header.headerSize == m_header.headerSize &&
-                            earlier.m_header.blockSize == m_header.blockSize &&
-                            earlier.m_header.recordSize == m_header.recordSize &&
-                            earlier.m_keySize == m_keySize;
-    if (!sameLayout || earlier.hasChanges()) {
-        return unchanged;
+TableImage::CheckedBlocks
+TableImage::chainBlocksWhere(const std::function<bool(std::uint64_t offset)>& keep) const {
+    CheckedBlocks checked{.headerSize = m_header.headerSize,
+                          .blockSize = m_header.blockSize,
+                          .recordSize = m_header.recordSize,
+                          .blocks = std::vector<bool>(std::size_t{m_header.fileBlocks} + 1, false),
+                          .links = std::vector<BlockLink>(std::size_t{m_header.fileBlocks} + 1)};
+    if (hasChanges()) {
+        return checked;
     }
-    const auto blockSize = static_cast<std::size_t>(m_header.blockSize);
-    for (const auto& block : earlier.m_chain) {
-        if (block.number > m_header.fileBlocks) {
-            continue;
-        }
-        const auto offset = blockOffset(block.number);
-        unchanged[block.number] =
-            std::memcmp(m_bytes.data() + offset, earlier.m_bytes.data() + offset, blockSize) == 0;
+    for (std::size_t i = 0; i < m_chain.size(); ++i) {
+        const auto number = m_chain[i].number;
+        checked.blocks[number] = keep(blockOffset(number));
+        checked.links[number] = {.next = i + 1 < m_chain.size() ? m_chain[i + 1].number : std::uint16_t{0},
+                                 .back = i > 0 ? m_chain[i - 1].number : std::uint16_t{0},
+                                 .lastOffset =
+                                     static_cast<std::int16_t>((m_chain[i].count - 1) * m_header.recordSize)};
     }
-    return unchanged;
+    return checked;
 }
 
-void TableImage::checkKeyOrder(const TableImage* earlier) const {
+TableImage::CheckedBlocks TableImage::unchangedIn(std::span<const std::uint8_t> later) const {
+    const auto blockSize = static_cast<std::size_t>(m_header.blockSize);
+    // A protected table's stored blocks differ from the decrypted ones here: all are checked.
+    return chainBlocksWhere([&](std::uint64_t offset) {
+        return !m_header.encryptionKey && offset + blockSize <= later.size() &&
+               std::memcmp(later.data() + offset, m_bytes.data() + offset, blockSize) == 0;
+    });
+}
+
+TableImage::CheckedBlocks
+TableImage::untouchedBy(const std::vector<std::pair<std::uint64_t, std::size_t>>& ranges) const {
+    const auto blockSize = static_cast<std::uint64_t>(m_header.blockSize);
+    return chainBlocksWhere([&](std::uint64_t offset) {
+        return std::none_of(ranges.begin(), ranges.end(), [&](const auto& range) {
+            return range.first < offset + blockSize && offset < range.first + range.second;
+        });
+    });
+}
+
+void TableImage::checkKeyOrder(const CheckedBlocks* checked) const {
     if (!isKeyed()) {
         return;
     }
-    const std::vector<bool> unchanged = earlier ? blocksUnchangedSince(*earlier) : std::vector<bool>{};
+    const auto wasChecked = [&](std::uint16_t number) {
+        return checked != nullptr && number < checked->blocks.size() && checked->blocks[number];
+    };
     const std::uint8_t* previous = nullptr;
+    const ChainBlock* before = nullptr;
     std::size_t row = 0;
     for (const auto& block : m_chain) {
-        // A block checked before and unchanged since is in order inside; its first record must
-        // still follow whatever now precedes it.
-        const bool orderedInside = block.number < unchanged.size() && unchanged[block.number];
-        for (std::size_t i = 0; i < block.count; ++i) {
+        // A block checked before is in order inside. Its first record must still follow whatever
+        // now precedes it, unless that is the same checked block as then.
+        const bool orderedInside = wasChecked(block.number);
+        const bool seamChecked = orderedInside && before != nullptr && before->count > 0 &&
+                                 wasChecked(before->number) &&
+                                 checked->links[block.number].back == before->number;
+        const std::size_t compared = seamChecked     ? 0
+                                     : orderedInside ? std::min<std::size_t>(1, block.count)
+                                                     : block.count;
+        for (std::size_t i = 0; i < compared; ++i) {
             const auto* current = slot(block.number, i);
             if (previous != nullptr &&
                 compareKeys(previous, current, static_cast<std::size_t>(m_keySize)) >= 0) {
@@ -152,12 +191,13 @@ void TableImage::checkKeyOrder(const TableImage* earlier) const {
                                         std::to_string(row + i + 1) +
                                         " steht nicht in Schlüsselreihenfolge.");
             }
-            previous = orderedInside ? slot(block.number, block.count - 1u) : current;
-            if (orderedInside) {
-                break;
-            }
+            previous = current;
+        }
+        if (block.count > 0) {
+            previous = slot(block.number, block.count - 1u);
         }
         row += block.count;
+        before = &block;
     }
 }
 

@@ -15,6 +15,7 @@
 #include "platform/paradox/table_format.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -25,12 +26,26 @@ namespace marlovex::paradox {
 
 class TableImage {
 public:
+    // Blocks checked before, by block number, in a file of the given layout: their records are
+    // in key order and their headers hold `links`. A reader that follows another program's
+    // commits reads and checks only what they wrote.
+    struct BlockLink {
+        std::uint16_t next = 0;
+        std::uint16_t back = 0;
+        std::int16_t lastOffset = 0;
+    };
+    struct CheckedBlocks {
+        int headerSize = 0;
+        int blockSize = 0;
+        int recordSize = 0;
+        std::vector<bool> blocks;
+        std::vector<BlockLink> links;
+    };
+
     // Parses and validates a whole .DB file. Throws CorruptTableError naming `fileName` when the
-    // header, the block chain, the record count or the key order is unsound. `earlier`, an image
-    // of the same file read before without changes of its own, spares the key-order check of the
-    // blocks it holds unchanged: a reader that follows another program's commits then checks
-    // only what those commits wrote.
-    TableImage(FileBytes dbBytes, std::string fileName, const TableImage* earlier = nullptr);
+    // header, the block chain, the record count or the key order is unsound; inside the blocks
+    // of `checked` only where they meet their neighbours.
+    TableImage(FileBytes dbBytes, std::string fileName, const CheckedBlocks* checked = nullptr);
     TableImage(std::span<const std::uint8_t> dbBytes, std::string fileName);
 
     // The bytes of a new, empty table.
@@ -67,6 +82,14 @@ public:
 
     // The file's bytes; the data blocks of a protected table are held decrypted.
     const FileBytes& bytes() const { return m_bytes; }
+    // The blocks of this image's chain (an image without changes of its own) that `later`, a
+    // later read of the same file as stored, holds unchanged.
+    CheckedBlocks unchangedIn(std::span<const std::uint8_t> later) const;
+    // The blocks of this image's chain that none of the byte ranges [offset, offset + length)
+    // touches.
+    CheckedBlocks untouchedBy(const std::vector<std::pair<std::uint64_t, std::size_t>>& ranges) const;
+    // Hands the bytes over; the image is empty afterwards.
+    FileBytes takeBytes() && { return std::move(m_bytes); }
     // The pages changed since the last markClean(), each with the bytes the file held before
     // the change (empty for pages beyond the file's former end) and the bytes it must hold now,
     // both as stored: encrypted for a protected table.
@@ -91,10 +114,10 @@ private:
     // file (header or block) as the file stores it.
     void decryptBlocks();
     void encryptPage(std::uint64_t offset, std::vector<std::uint8_t>& page) const;
-    void parseChain();
-    void checkKeyOrder(const TableImage* earlier) const;
-    // Per block number: whether `earlier` holds that block in its chain with the same bytes.
-    std::vector<bool> blocksUnchangedSince(const TableImage& earlier) const;
+    // `checked` only when it describes a file of this layout.
+    void parseChain(const CheckedBlocks* checked);
+    void checkKeyOrder(const CheckedBlocks* checked) const;
+    CheckedBlocks chainBlocksWhere(const std::function<bool(std::uint64_t offset)>& keep) const;
     void recomputeStarts();
     std::size_t chainIndexOfRow(std::size_t row) const;
     std::uint64_t blockOffset(std::uint16_t number) const;

@@ -20,6 +20,15 @@ constexpr std::uint8_t kTargetPx = 1;
 constexpr std::uint64_t kWriteLockOffset = 0x7FFFFF00;
 constexpr std::uint64_t kWriteLockLength = 1;
 constexpr std::size_t kSequenceOffset = 8;
+// Behind the counter, a ring of the last commits' written ranges of the .DB file, so that a
+// reader that follows the commits re-reads only those. A commit that wrote more ranges than a
+// slot holds leaves its slot marked as overflowing, and its readers read the whole table.
+constexpr std::size_t kChangeLogOffset = 64;
+constexpr std::uint64_t kChangeLogSlots = 32;
+constexpr std::size_t kChangeLogRanges = 16;
+constexpr std::size_t kChangeLogRangeSize = 12;
+constexpr std::size_t kChangeLogSlotSize = 8 + 2 + kChangeLogRanges * kChangeLogRangeSize;
+constexpr std::uint16_t kChangeLogOverflow = 0xFFFF;
 // Granularity at which the primary index is compared and journaled.
 constexpr std::size_t kIndexPage = 1024;
 // A reader re-reads while a live writer is inside a commit; a commit takes milliseconds, so a
@@ -312,6 +321,94 @@ bool TableStorage::repairDue() {
     return pendingJournal(identityAt(m_env, m_dbPath, true)).journal.has_value() && !lockedByAnotherWriter();
 }
 
+namespace {
+
+std::uint64_t changeLogSlotOffset(std::uint64_t sequence) {
+    return kChangeLogOffset + (sequence / 2 % kChangeLogSlots) * kChangeLogSlotSize;
+}
+
+} // namespace
+
+void TableStorage::writeChangeLog(std::uint64_t sequence, const std::vector<TableImage::PageChange>& writes) {
+    std::vector<std::uint8_t> slot;
+    put64(slot, sequence);
+    const bool overflow = writes.size() > kChangeLogRanges;
+    const auto count = overflow ? kChangeLogOverflow : static_cast<std::uint16_t>(writes.size());
+    slot.push_back(static_cast<std::uint8_t>(count & 0xFF));
+    slot.push_back(static_cast<std::uint8_t>(count >> 8));
+    for (std::size_t i = 0; !overflow && i < writes.size(); ++i) {
+        put64(slot, writes[i].offset);
+        for (int shift = 0; shift < 32; shift += 8) {
+            slot.push_back(static_cast<std::uint8_t>((writes[i].after.size() >> shift) & 0xFF));
+        }
+    }
+    sequenceFile(true)->writeAt(changeLogSlotOffset(sequence), slot);
+}
+
+std::optional<TableStorage::Changes> TableStorage::changesSince(std::uint64_t since,
+                                                                const FileIdentity& file) {
+    const auto before = sequence();
+    if (before % 2 != 0 || before <= since || (before - since) / 2 > kChangeLogSlots) {
+        return std::nullopt;
+    }
+    File* counter = sequenceFile(m_locked);
+    if (counter == nullptr || pendingJournal(file).journal) {
+        return std::nullopt;
+    }
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> written;
+    for (std::uint64_t commit = since + 2; commit <= before; commit += 2) {
+        std::array<std::uint8_t, kChangeLogSlotSize> slot{};
+        if (counter->readAt(changeLogSlotOffset(commit), slot) < 10 || get64(slot, 0) != commit) {
+            return std::nullopt;
+        }
+        const std::size_t count = readU16(slot, 8);
+        if (count > kChangeLogRanges) {
+            return std::nullopt;
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t at = 10 + i * kChangeLogRangeSize;
+            written.emplace_back(get64(slot, at), readU32(slot, at + 8));
+        }
+    }
+    File db(m_env, m_dbPath, File::Mode::ReadOnly);
+    if (db.identity() != file) {
+        return std::nullopt;
+    }
+    // Every commit rewrites the header, and neighbouring commits often the same last block:
+    // each byte is read once.
+    std::sort(written.begin(), written.end());
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> merged;
+    for (const auto& [offset, length] : written) {
+        if (!merged.empty() && offset <= merged.back().first + merged.back().second) {
+            merged.back().second = std::max(merged.back().second, offset + length - merged.back().first);
+        } else {
+            merged.emplace_back(offset, length);
+        }
+    }
+    Changes changes;
+    changes.dbSize = db.size();
+    for (const auto& [offset, length] : merged) {
+        if (offset >= changes.dbSize) {
+            continue;
+        }
+        std::vector<std::uint8_t> bytes(
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, changes.dbSize - offset)));
+        bytes.resize(db.readAt(offset, bytes));
+        changes.ranges.emplace_back(offset, std::move(bytes));
+    }
+    if (sideFileExists(m_env, m_pxPath)) {
+        changes.px = File(m_env, m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+    }
+    if (sideFileExists(m_env, m_blobPath)) {
+        changes.blobs = File(m_env, m_blobPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+    }
+    changes.sequence = sequence();
+    if (changes.sequence != before) {
+        return std::nullopt;
+    }
+    return changes;
+}
+
 TableStorage::Snapshot TableStorage::read() {
     const auto deadline = std::chrono::steady_clock::now() + kReadDeadline;
     for (;;) {
@@ -329,7 +426,9 @@ TableStorage::Snapshot TableStorage::read() {
             continue;
         }
         Snapshot snapshot;
-        snapshot.db = File(m_env, m_dbPath, File::Mode::ReadOnly).readAll<FileBytes>();
+        const File db(m_env, m_dbPath, File::Mode::ReadOnly);
+        snapshot.file = db.identity();
+        snapshot.db = db.readAll<FileBytes>();
         if (sideFileExists(m_env, m_pxPath)) {
             snapshot.px = File(m_env, m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
         }
@@ -485,6 +584,9 @@ void TableStorage::commit(TableImage& image, const std::vector<std::uint8_t>& ne
     const auto odd = sequence() | 1;
     try {
         writeSequence(odd);
+        // Named before any page changes: a commit that is rolled back, now or by the next writer
+        // after a crash, ends on this count too, and its readers re-read the restored ranges.
+        writeChangeLog(odd + 1, dbWrites);
         File& db = *m_writeLock;
         for (const auto& page : dbWrites) {
             db.writeAt(page.offset, page.after);

@@ -15,6 +15,10 @@
 //   re-read when the counter moved, wait out a live writer's commit (for a bounded time), and
 //   undo a dead writer's unfinished commit in their copy through the journal, so they always see
 //   one whole committed state. The files themselves are repaired by the next writer.
+// - Behind the counter, "<table>.lck" keeps a ring of the last 32 commits' written ranges of the
+//   .DB file, each named under its final count before any page changes. A reader that holds an
+//   earlier commit re-reads only those ranges; where the ring misses a commit (a writer that
+//   keeps no ring, a table made anew, too many commits or ranges) it reads the whole table.
 // - Side files (.PX, .lck, .jnl, temporaries) never follow symbolic links, and the ones a
 //   writer creates take the table file's permission bits, so that everyone who may write the
 //   table may also lock and journal it.
@@ -49,9 +53,24 @@ public:
         // The blob file of a table with memo or blob fields; the engine only reads it.
         std::optional<std::vector<std::uint8_t>> blobs;
         std::uint64_t sequence = 0;
+        // The .DB file that was read.
+        FileIdentity file;
     };
     // One whole committed state of the table.
     Snapshot read();
+
+    // What the commits after `since` wrote to the .DB file `file`, as the change log in the
+    // counter file names it: each written range with its bytes now, and the .PX and .MB whole.
+    // Empty when the log does not name every one of those commits, a commit is unfinished, or
+    // `file` is no longer the table file at the path; the caller then reads the whole table.
+    struct Changes {
+        std::uint64_t sequence = 0;
+        std::uint64_t dbSize = 0;
+        std::vector<std::pair<std::uint64_t, std::vector<std::uint8_t>>> ranges;
+        std::optional<std::vector<std::uint8_t>> px;
+        std::optional<std::vector<std::uint8_t>> blobs;
+    };
+    std::optional<Changes> changesSince(std::uint64_t since, const FileIdentity& file);
     // The commit counter; a change means another writer committed.
     std::uint64_t sequence();
 
@@ -97,6 +116,7 @@ private:
     bool tryLock();
     void unlock();
     void writeSequence(std::uint64_t value);
+    void writeChangeLog(std::uint64_t sequence, const std::vector<TableImage::PageChange>& writes);
     // Opens (creating) a side file; a new one takes the locked table's permission bits.
     File openSideFile(const std::filesystem::path& path) const;
     struct Journal;

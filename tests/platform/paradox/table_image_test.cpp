@@ -221,25 +221,28 @@ TEST_F(DamagedTable, BrokenChainAndUnorderedKeysAreReported) {
     EXPECT_THROW(TableImage(miscounted, "Broken.db"), CorruptTableError);
 }
 
-// A reader that follows commits re-checks the key order only where they changed blocks; it must
-// still find a record out of order inside a changed block and where a changed block meets one
-// it checked before, with the same message as a first read.
-TEST_F(DamagedTable, UnorderedKeysAreFoundWhenAnEarlierReadSparesUnchangedBlocks) {
+// A reader that follows commits re-checks the key order only in the blocks they changed, found
+// by comparing with its earlier read or named by the commits' written ranges. It must still find
+// a record out of order inside a changed block and where a changed block meets one checked
+// before, with the same message as a first read.
+TEST_F(DamagedTable, UnorderedKeysAreFoundWhenOnlyChangedBlocksAreChecked) {
     const TableImage earlier(m_bytes, "Intraday.db");
-    const auto error = [](const std::vector<std::uint8_t>& bytes, const TableImage* reused) {
+    const auto error = [](const std::vector<std::uint8_t>& bytes, const TableImage::CheckedBlocks* checked) {
         try {
-            const TableImage image(FileBytes(bytes.begin(), bytes.end()), "Broken.db", reused);
+            const TableImage image(FileBytes(bytes.begin(), bytes.end()), "Broken.db", checked);
             return std::to_string(image.size());
         } catch (const CorruptTableError& corrupt) {
             return std::string(corrupt.what());
         }
     };
-    EXPECT_EQ(error(m_bytes, &earlier), "600");
+    const auto unchanged = earlier.unchangedIn(m_bytes);
+    EXPECT_EQ(error(m_bytes, &unchanged), "600");
 
     constexpr std::size_t recordSize = 24;
     const std::size_t first = 0x800 + (readU16(m_bytes, 0x0E) - 1u) * 4096;
     const std::size_t successor = 0x800 + (readU16(m_bytes, first) - 1u) * 4096;
     const std::size_t lastRecord = first + 6 + readU16(m_bytes, first + 4);
+    const auto untouched = earlier.untouchedBy({{first + 100, 8}});
 
     auto inside = m_bytes;
     std::swap_ranges(inside.begin() + static_cast<long>(first + 6 + recordSize),
@@ -251,7 +254,9 @@ TEST_F(DamagedTable, UnorderedKeysAreFoundWhenAnEarlierReadSparesUnchangedBlocks
     for (const auto& bytes : {inside, seam}) {
         const std::string message = error(bytes, nullptr);
         EXPECT_NE(message.find("steht nicht in Schlüsselreihenfolge"), std::string::npos) << message;
-        EXPECT_EQ(error(bytes, &earlier), message);
+        const auto compared = earlier.unchangedIn(bytes);
+        EXPECT_EQ(error(bytes, &compared), message);
+        EXPECT_EQ(error(bytes, &untouched), message);
     }
 }
 

@@ -5,9 +5,13 @@
 #include "support/temp_directory.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <tuple>
 #include <unistd.h>
 
 namespace marlovex::paradox {
@@ -352,6 +356,97 @@ TEST_F(TableViews, ALargeTableReadAgainAfterEachCommitShowsExactlyItsRows) {
         reader.last();
         EXPECT_EQ(reader.field("Kurs").asFloat(), 0.25 * round);
     }
+}
+
+// A view that follows another program's commits re-reads only the ranges they wrote, as the
+// change log beside the table names them. Over random commits (new rows between others, block
+// splits, deletions, edits, and runs of more commits than the log keeps) it must always show
+// what a fresh read shows, while reading far less than the whole file when the log covers it.
+TEST_F(TableViews, AViewFollowingCommitsShowsWhatAFreshReadShows) {
+    using Row = std::tuple<std::int64_t, double, double>;
+    const auto rowsOf = [](Table& table) {
+        std::vector<Row> rows;
+        for (table.first(); !table.eof(); table.next()) {
+            rows.emplace_back(table.field("Firma").asInteger(), table.field("ZEIT").asDateTime(),
+                              table.field("Kurs").asFloat());
+        }
+        return rows;
+    };
+    testing_support::FaultInjectingEnv env;
+    Table reader;
+    reader.setEnv(env);
+    openView(reader, "Intraday.db");
+    Table writer;
+    openView(writer, "Intraday.db");
+    std::mt19937 random(5);
+    std::set<std::pair<std::int64_t, int>> keys;
+    const auto newRecord = [&] {
+        std::pair<std::int64_t, int> key;
+        do {
+            key = {1 + random() % 3, static_cast<int>(random() % 40000)};
+        } while (!keys.insert(key).second);
+        return std::vector<Value>{Value(key.first), Value(at(10, 0) + key.second / 86400.0),
+                                  Value(static_cast<double>(random() % 1000) / 8), Value(std::int64_t{0})};
+    };
+    const auto moveToRandomRow = [&] {
+        writer.first();
+        for (auto steps = random() % writer.recordCount(); steps > 0; --steps) {
+            writer.next();
+        }
+    };
+    std::vector<std::vector<Value>> day;
+    std::generate_n(std::back_inserter(day), 5000, newRecord);
+    writer.appendRecords(day);
+    double shareOfFollowedReads = 0;
+    int followedReads = 0;
+    for (int step = 0; step < 100; ++step) {
+        const int commits = step % 30 == 29 ? 40 : 1 + static_cast<int>(random() % 3);
+        for (int commit = 0; commit < commits; ++commit) {
+            switch (random() % 5) {
+            case 0:
+            case 1:
+                writer.appendRecords({newRecord()});
+                break;
+            case 2: {
+                std::vector<std::vector<Value>> batch;
+                std::generate_n(std::back_inserter(batch), 5, newRecord);
+                writer.appendRecords(batch);
+                break;
+            }
+            case 3:
+                moveToRandomRow();
+                keys.erase(
+                    {writer.field("Firma").asInteger(),
+                     static_cast<int>(std::lround((writer.field("ZEIT").asDateTime() - at(10, 0)) * 86400))});
+                writer.deleteRecord();
+                break;
+            default:
+                moveToRandomRow();
+                writer.edit();
+                writer.field("Kurs").setFloat(static_cast<double>(random() % 1000) / 8);
+                writer.post();
+            }
+        }
+        const std::size_t start = env.calls().size();
+        reader.refresh();
+        Table fresh;
+        openView(fresh, "Intraday.db");
+        ASSERT_EQ(rowsOf(reader), rowsOf(fresh)) << "step " << step;
+        std::size_t bytesRead = 0;
+        for (auto call = env.calls().begin() + static_cast<std::ptrdiff_t>(start); call != env.calls().end();
+             ++call) {
+            if (call->call == testing_support::FaultInjectingEnv::Call::Read &&
+                call->path.filename() == "Intraday.db") {
+                bytesRead += call->bytes;
+            }
+        }
+        if (commits < 40 && step > 1) {
+            shareOfFollowedReads += static_cast<double>(bytesRead) /
+                                    static_cast<double>(fs::file_size(m_directory / "Intraday.db"));
+            ++followedReads;
+        }
+    }
+    EXPECT_LT(shareOfFollowedReads / followedReads, 0.3);
 }
 
 TEST_F(TableViews, ReadRowsVisitsTheRangeWithoutMovingOrCalculating) {
