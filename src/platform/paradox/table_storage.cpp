@@ -321,6 +321,13 @@ bool TableStorage::repairDue() {
     return pendingJournal(identityAt(m_env, m_dbPath, true)).journal.has_value() && !lockedByAnotherWriter();
 }
 
+std::optional<std::vector<std::uint8_t>> TableStorage::readSideFile(const std::filesystem::path& path) const {
+    if (!sideFileExists(m_env, path)) {
+        return std::nullopt;
+    }
+    return File(m_env, path, File::Mode::ReadOnly, File::Links::Refuse).readAll();
+}
+
 namespace {
 
 std::uint64_t changeLogSlotOffset(std::uint64_t sequence) {
@@ -396,12 +403,8 @@ std::optional<TableStorage::Changes> TableStorage::changesSince(std::uint64_t si
         bytes.resize(db.readAt(offset, bytes));
         changes.ranges.emplace_back(offset, std::move(bytes));
     }
-    if (sideFileExists(m_env, m_pxPath)) {
-        changes.px = File(m_env, m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
-    }
-    if (sideFileExists(m_env, m_blobPath)) {
-        changes.blobs = File(m_env, m_blobPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
-    }
+    changes.px = readSideFile(m_pxPath);
+    changes.blobs = readSideFile(m_blobPath);
     changes.sequence = sequence();
     if (changes.sequence != before) {
         return std::nullopt;
@@ -429,12 +432,8 @@ TableStorage::Snapshot TableStorage::read() {
         const File db(m_env, m_dbPath, File::Mode::ReadOnly);
         snapshot.file = db.identity();
         snapshot.db = db.readAll<FileBytes>();
-        if (sideFileExists(m_env, m_pxPath)) {
-            snapshot.px = File(m_env, m_pxPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
-        }
-        if (sideFileExists(m_env, m_blobPath)) {
-            snapshot.blobs = File(m_env, m_blobPath, File::Mode::ReadOnly, File::Links::Refuse).readAll();
-        }
+        snapshot.px = readSideFile(m_pxPath);
+        snapshot.blobs = readSideFile(m_blobPath);
         snapshot.sequence = sequence();
         if (snapshot.sequence != before) {
             continue;

@@ -117,6 +117,8 @@ private:
     void unlock();
     void writeSequence(std::uint64_t value);
     void writeChangeLog(std::uint64_t sequence, const std::vector<TableImage::PageChange>& writes);
+    // The whole .PX or .MB beside the table, when there is one.
+    std::optional<std::vector<std::uint8_t>> readSideFile(const std::filesystem::path& path) const;
     // Opens (creating) a side file; a new one takes the locked table's permission bits.
     File openSideFile(const std::filesystem::path& path) const;
     struct Journal;
