@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -447,6 +448,54 @@ TEST_F(TableViews, AViewFollowingCommitsShowsWhatAFreshReadShows) {
         }
     }
     EXPECT_LT(shareOfFollowedReads / followedReads, 0.3);
+}
+
+// The ring of written ranges in the counter file is read like any file from elsewhere: slots
+// that name a view's commits but carry arbitrary ranges (beyond the end, overlapping, far too
+// long) must never crash it; it shows some table it can walk, or reports an error.
+TEST_F(TableViews, ArbitraryRangesInTheRingNeverBreakAReader) {
+    Table reader;
+    openView(reader, "Intraday.db");
+    std::mt19937 random(3);
+    const fs::path counter = m_directory / "Intraday.db.lck";
+    const auto forge = [&](std::uint64_t sequence) {
+        std::vector<std::uint8_t> slot(202);
+        for (std::size_t i = 0; i < 8; ++i) {
+            slot[i] = static_cast<std::uint8_t>(sequence >> (8 * i));
+        }
+        const auto put = [&](std::size_t at, std::uint64_t value, int bytes) {
+            for (int i = 0; i < bytes; ++i) {
+                slot[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+            }
+        };
+        const auto fileSize = fs::file_size(m_directory / "Intraday.db");
+        put(8, random() % 18, 2);
+        for (std::size_t range = 0; range < 16; ++range) {
+            put(10 + range * 12, random() % 2 == 0 ? random() % (fileSize + 4096) : random(), 8);
+            put(18 + range * 12, random() % 9000, 4);
+        }
+        std::fstream file(counter, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(64 + sequence / 2 % 32 * 202));
+        file.write(reinterpret_cast<const char*>(slot.data()), static_cast<std::streamsize>(slot.size()));
+    };
+    for (int round = 0; round < 60; ++round) {
+        addQuote(1 + round % 2, at(11, round), 1.0 + round, 0);
+        std::uint64_t sequence = 0;
+        std::ifstream(counter, std::ios::binary).seekg(8).read(reinterpret_cast<char*>(&sequence), 8);
+        if (round % 3 != 0) {
+            forge(sequence);
+        }
+        try {
+            reader.refresh();
+        } catch (const TableError&) {
+            continue;
+        }
+        std::size_t walked = 0;
+        for (reader.first(); !reader.eof(); reader.next()) {
+            ++walked;
+        }
+        EXPECT_EQ(walked, reader.recordCount()) << "round " << round;
+    }
 }
 
 TEST_F(TableViews, ReadRowsVisitsTheRangeWithoutMovingOrCalculating) {
