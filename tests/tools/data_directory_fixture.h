@@ -39,6 +39,10 @@ protected:
         return runChild(program, arguments, {{"XDG_CONFIG_HOME", configDirectory().string()}});
     }
 
+    ChildResult lorquin(std::int64_t instrument) const {
+        return run(LORQUIN_PATH, {"/W", std::to_string(instrument), "/D"});
+    }
+
     ChildResult pxtoolCheck(const std::filesystem::path& table) const {
         return runChild(PXTOOL_PATH, {"check", table.string()});
     }
@@ -62,13 +66,17 @@ protected:
         table.post();
     }
 
-    // The instrument's quotes in time order; every quote when `instrument` is 0.
+    // The instrument's quotes in time order; every quote when `instrument` is 0. None before the
+    // quote table exists.
     std::vector<market::Quote> quotes(std::int64_t instrument = 0) const {
+        std::vector<market::Quote> result;
+        if (!std::filesystem::exists(dataDirectory() / "Intraday.db")) {
+            return result;
+        }
         paradox::Table table;
         table.setDatabaseName(dataDirectory());
         table.setTableName("Intraday.db");
         table.open();
-        std::vector<market::Quote> result;
         for (table.first(); !table.eof(); table.next()) {
             market::Quote quote{table.field("Firma").asInteger(), table.field("ZEIT").asDateTime(),
                                 table.field("Kurs").asFloat(), std::nullopt};
