@@ -91,9 +91,10 @@ TEST_F(DemoData, WritesSoundTablesThatEveryToolAcceptsAndNeverOverwritesThem) {
     EXPECT_EQ(quotes().size(), before);
 }
 
-TEST_F(DemoData, HoldsTheIndexStocksAndWarrantsOfBothKinds) {
+TEST_F(DemoData, HoldsTheInstrumentsTheirDailyHistoryAndSettingsThatOpenTheTrackerOnTheDaxCall) {
     ASSERT_EQ(generate().exitCode, 0);
-    const auto instruments = demodata::demoInstruments(formats::datePart(formats::now()));
+    const DateTime today = formats::datePart(formats::now());
+    const auto instruments = demodata::demoInstruments(today);
     int stocks = 0;
     std::set<std::pair<bool, bool>> warrantKinds;
     for (const auto& demo : instruments) {
@@ -113,16 +114,39 @@ TEST_F(DemoData, HoldsTheIndexStocksAndWarrantsOfBothKinds) {
     EXPECT_GE(stocks, 3);
     // Calls and puts on the DAX and on stocks.
     EXPECT_EQ(warrantKinds.size(), 4u);
+
+    std::map<std::int64_t, int> priceDays;
+    for (const auto& [instrument, date] : dailyRows("Aktien.db", "Kurs", &priceDays)) {
+        EXPECT_LT(date, today);
+        EXPECT_LT(weekday(date), 5);
+    }
+    EXPECT_EQ(priceDays.size(), instruments.size());
+    for (const auto& [instrument, days] : priceDays) {
+        EXPECT_EQ(days, demodata::historyDays) << instrument;
+    }
+    std::map<std::int64_t, int> volumeDays;
+    dailyRows("Volumen.db", "Volumen", &volumeDays);
+    for (const auto& demo : instruments) {
+        EXPECT_EQ(volumeDays.contains(demo.instrument.number), demo.tradesShares) << demo.instrument.name;
+    }
+
+    registry::Registry settings(settingsFile());
+    ASSERT_TRUE(settings.openKey("\\SOFTWARE\\Brelmund\\Marlovex", false));
+    EXPECT_EQ(settings.readString("Datenpath"), dataDirectory().string() + "/");
+    const auto call = demodata::daxCall(instruments);
+    EXPECT_EQ(settings.readString("OS_Option"), call.instrument.name);
+    EXPECT_EQ(settings.readString("OS_Basis"), "DAX");
 }
 
-TEST_F(DemoData, QuotesEveryInstrumentThroughTodaysSessionAtARegularRhythm) {
+TEST_F(DemoData, QuotesEveryInstrumentThroughTodaysSessionAndPricesWarrantsFromTheUnderlying) {
     const DateTime before = formats::now();
     ASSERT_EQ(generate().exitCode, 0);
     const DateTime after = formats::now();
     DateTime start = 0;
     DateTime end = 0;
     demodata::sessionBounds(before, start, end);
-    for (const auto& demo : demodata::demoInstruments(formats::datePart(before))) {
+    const auto instruments = demodata::demoInstruments(formats::datePart(before));
+    for (const auto& demo : instruments) {
         const auto series = quotes(demo.instrument.number);
         ASSERT_FALSE(series.empty()) << demo.instrument.name;
         EXPECT_NEAR(series.front().time, start, 0.5 / secondsPerDay) << demo.instrument.name;
@@ -144,11 +168,8 @@ TEST_F(DemoData, QuotesEveryInstrumentThroughTodaysSessionAtARegularRhythm) {
             }
         }
     }
-}
 
-TEST_F(DemoData, PricesWarrantsFromTheUnderlyingsQuoteAtTheSameMoment) {
-    ASSERT_EQ(generate().exitCode, 0);
-    const auto instruments = demodata::demoInstruments(formats::datePart(formats::now()));
+    // Each warrant quote is priced from the underlying's quote at the same moment.
     const auto& call = demodata::daxCall(instruments);
     const auto index = quotes(demodata::daxNumber);
     for (const auto& quote : quotes(call.instrument.number)) {
@@ -165,38 +186,6 @@ TEST_F(DemoData, PricesWarrantsFromTheUnderlyingsQuoteAtTheSameMoment) {
         EXPECT_NEAR(quote.price, expected.bid, 0.0015);
         EXPECT_NEAR(*trackerDelta(*quote.volume), expected.delta, 1e-5);
     }
-}
-
-TEST_F(DemoData, KeepsWeeksOfDailyHistoryBeforeToday) {
-    ASSERT_EQ(generate().exitCode, 0);
-    const DateTime today = formats::datePart(formats::now());
-    std::map<std::int64_t, int> priceDays;
-    for (const auto& [instrument, date] : dailyRows("Aktien.db", "Kurs", &priceDays)) {
-        EXPECT_LT(date, today);
-        EXPECT_LT(weekday(date), 5);
-    }
-    const auto instruments = demodata::demoInstruments(today);
-    EXPECT_EQ(priceDays.size(), instruments.size());
-    for (const auto& [instrument, days] : priceDays) {
-        EXPECT_EQ(days, demodata::historyDays) << instrument;
-    }
-    std::map<std::int64_t, int> volumeDays;
-    dailyRows("Volumen.db", "Volumen", &volumeDays);
-    for (const auto& demo : instruments) {
-        EXPECT_EQ(volumeDays.contains(demo.instrument.number), demo.tradesShares) << demo.instrument.name;
-    }
-}
-
-TEST_F(DemoData, WritesSettingsThatOpenTheTrackerOnTheDaxCall) {
-    ASSERT_EQ(generate().exitCode, 0);
-    registry::Registry settings(settingsFile());
-    ASSERT_TRUE(settings.openKey("\\SOFTWARE\\Brelmund\\Marlovex", false));
-    EXPECT_EQ(settings.readString("Datenpath"), dataDirectory().string() + "/");
-    const auto call = demodata::daxCall(demodata::demoInstruments(formats::datePart(formats::now())));
-    EXPECT_EQ(settings.readString("OS_Option"), call.instrument.name);
-    EXPECT_EQ(settings.readString("OS_Basis"), "DAX");
-    // Bought at the first quotes of the day.
-    expectPurchasePricesIn({'.', ','});
 }
 
 // The program reads the prices with the desktop's locale, which it takes from LC_ALL, else
@@ -243,7 +232,7 @@ TEST_F(DemoData, LorquinContinuesTheDemoMarket) {
     // the hours since the close may have moved the underlying by a percent.
     for (const auto number : {call.instrument.number, demodata::daxNumber}) {
         const auto before = quotes(number);
-        const auto result = run(LORQUIN_PATH, {"/W", std::to_string(number), "/D"});
+        const auto result = lorquin(number);
         ASSERT_EQ(result.exitCode, 0) << result.standardError;
         const auto after = quotes(number);
         ASSERT_EQ(after.size(), before.size() + 1);
