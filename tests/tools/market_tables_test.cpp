@@ -153,13 +153,5 @@ TEST_F(InstrumentTable, TablesWithoutTheWarrantFieldsHoldPlainInstruments) {
     EXPECT_FALSE(plain->referencePrice);
 }
 
-TEST(InstrumentTableMissing, IsAnErrorNamingTheTable) {
-    const TempDirectory directory;
-    EXPECT_NE(testing_support::messageOf<paradox::TableError>([&] {
-                  findInstrument(directory.path(), 1);
-              }).find("Firma.db"),
-              std::string::npos);
-}
-
 } // namespace
 } // namespace marlovex::market
