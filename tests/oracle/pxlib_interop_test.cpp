@@ -27,10 +27,8 @@ using testing_support::PxlibDocument;
 
 class PxlibInterop : public ::testing::Test {
 protected:
-    void SetUp() override { m_directory = m_temporary.path(); }
-
     marlovex::testing_support::TempDirectory m_temporary;
-    fs::path m_directory;
+    const fs::path m_directory = m_temporary.path();
 };
 
 const std::vector<testing_support::PxlibColumn> kAllTypes{
@@ -223,35 +221,43 @@ TEST_F(PxlibInterop, TablesOurEngineWritesAndEditsReadThroughPxlibInKeyOrder) {
     }
 }
 
-// 1,200 quotes of three instruments, written by pxlib in key order; protected with `password`
-// when one is given.
-void writeQuotesWithPxlib(const fs::path& path, const char* password) {
-    PxlibDocument document;
-    ASSERT_TRUE(document.create({{"Firma", pxfLong, 4}, {"ZEIT", pxfTimestamp, 8}, {"Kurs", pxfCurrency, 8}},
-                                path, pxfFileTypIndexDB));
-    ASSERT_EQ(PX_set_value(document.get(), "numprimkeys", 2), 0);
-    if (password != nullptr) {
-        ASSERT_EQ(PX_set_parameter(document.get(), "password", password), 0);
-    }
-    for (int firm = 1; firm <= 3; ++firm) {
-        for (int i = 0; i < 400; ++i) {
-            ASSERT_TRUE(document.insert({OracleValue{false, firm, 0, ""},
-                                         OracleValue{false, 0, 739956.0 * 86400000.0 + i * 1000.0, ""},
-                                         OracleValue{false, 0, firm * 1000.0 + i, ""}}));
+// A password-protected keyed table stays protected: what pxlib writes encrypted reads through our
+// engine, and what our engine adds is stored encrypted under the table's key, so that pxlib
+// (which decrypts with the key the header carries) reads it back.
+TEST_F(PxlibInterop, ProtectedTablesReadAndGrowEncryptedBothWays) {
+    const auto path = m_directory / "Geheim.db";
+    {
+        // 1,200 quotes of three instruments, in key order, without the primary index.
+        PxlibDocument document;
+        ASSERT_TRUE(
+            document.create({{"Firma", pxfLong, 4}, {"ZEIT", pxfTimestamp, 8}, {"Kurs", pxfCurrency, 8}},
+                            path, pxfFileTypIndexDB));
+        ASSERT_EQ(PX_set_value(document.get(), "numprimkeys", 2), 0);
+        ASSERT_EQ(PX_set_parameter(document.get(), "password", "WillowFrost"), 0);
+        for (int firm = 1; firm <= 3; ++firm) {
+            for (int i = 0; i < 400; ++i) {
+                ASSERT_TRUE(document.insert({OracleValue{false, firm, 0, ""},
+                                             OracleValue{false, 0, 739956.0 * 86400000.0 + i * 1000.0, ""},
+                                             OracleValue{false, 0, firm * 1000.0 + i, ""}}));
+            }
         }
     }
-}
+    const auto check = testing_support::storedPasswordCheck(path);
+    ASSERT_NE(check, 0u);
 
-// Reads the quotes through our engine, adds 300 in key order (splitting blocks and adding new
-// ones) and proves through pxlib, with our primary index, that all 1,500 read in key order.
-void growThroughOurEngineAndReadWithPxlib(const fs::path& path) {
     Table table;
     table.setTableName(path.string());
+    session().addPassword("Falsch");
+    EXPECT_EQ(testing_support::messageOf<TableError>([&] { table.open(); }),
+              "Die Tabelle " + path.string() +
+                  " ist durch ein Kennwort geschützt, das dieser Sitzung nicht bekannt ist.");
+    session().addPassword("WillowFrost");
     table.open();
     ASSERT_EQ(table.recordCount(), 1200u);
     const double moment = timestampToDateTime(739956.0 * 86400000.0 + 123 * 1000.0);
     ASSERT_TRUE(table.findKey({std::int64_t{2}, moment}));
     EXPECT_EQ(table.field("Kurs").asFloat(), 2123.0);
+    // 300 more in key order split blocks and add new ones; our engine writes the primary index.
     for (int i = 0; i < 300; ++i) {
         table.append();
         table.field("Firma").setInteger(2);
@@ -271,32 +277,6 @@ void growThroughOurEngineAndReadWithPxlib(const fs::path& path) {
     EXPECT_EQ(rows[400 + 124][2].number, -0.0);
     EXPECT_EQ(rows[400 + 123][2].number, 2123.0);
     EXPECT_EQ(rows[1499][2].number, 3399.0);
-}
-
-// Our engine adds rows in key order and writes the primary index the table lacked.
-TEST_F(PxlibInterop, KeyedTablesPxlibWritesReadAndGrowThroughOurEngine) {
-    const auto path = m_directory / "Quotes.db";
-    writeQuotesWithPxlib(path, nullptr);
-    growThroughOurEngineAndReadWithPxlib(path);
-}
-
-// A password-protected table stays protected: what pxlib writes encrypted reads through our
-// engine, and what our engine adds is stored encrypted under the table's key, so that pxlib
-// (which decrypts with the key the header carries) reads it back.
-TEST_F(PxlibInterop, ProtectedTablesReadAndGrowEncryptedBothWays) {
-    const auto path = m_directory / "Geheim.db";
-    writeQuotesWithPxlib(path, "WillowFrost");
-    const auto check = testing_support::storedPasswordCheck(path);
-    ASSERT_NE(check, 0u);
-
-    Table table;
-    table.setTableName(path.string());
-    session().addPassword("Falsch");
-    EXPECT_EQ(testing_support::messageOf<TableError>([&] { table.open(); }),
-              "Die Tabelle " + path.string() +
-                  " ist durch ein Kennwort geschützt, das dieser Sitzung nicht bekannt ist.");
-    session().addPassword("WillowFrost");
-    growThroughOurEngineAndReadWithPxlib(path);
     EXPECT_EQ(testing_support::storedPasswordCheck(path), check);
 }
 
