@@ -1,6 +1,7 @@
 #include "companion/intraday_quote_source.h"
 #include "companion/quote_export.h"
 #include "platform/common/error.h"
+#include "support/error_message.h"
 #include "support/qt_printers.h"
 #include "support/temp_directory.h"
 #include "support/trading_day.h"
@@ -9,26 +10,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <qcustomplot.h>
-#include <sstream>
 
 namespace marlovex::companion {
 namespace {
 
 using testing_support::bayerNumber;
 using testing_support::daxNumber;
+using testing_support::messageOf;
+using testing_support::readText;
 using testing_support::TradingDay;
 using testing_support::warrantNumber;
-
-std::string contentsOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class QuoteSourceTest : public testing::Test {
 protected:
@@ -68,7 +62,7 @@ TEST_F(QuoteSourceTest, TheChartWindowDrawsAndExportsTheShownQuotes) {
 
     EXPECT_EQ(form.chart()->graph(0)->dataCount(), 2);
     EXPECT_TRUE(form.statusLine()->isHidden());
-    EXPECT_EQ(contentsOf(file), "Zeit;Kurs\r\n04.12.2026 09:00:00;20000\r\n04.12.2026 09:05:00;20050,5\r\n");
+    EXPECT_EQ(readText(file), "Zeit;Kurs\r\n04.12.2026 09:00:00;20000\r\n04.12.2026 09:05:00;20050,5\r\n");
 }
 
 TEST_F(QuoteSourceTest, AChartWithoutItsTablesSaysWhyInsteadOfFailing) {
@@ -89,18 +83,13 @@ TEST(QuoteExportTest, ReplacesOnlyAQuoteFileThatAnExportWrote) {
     const std::filesystem::path earlier =
         directory.writeFile("dax.csv", "Zeit;Kurs\r\n03.12.2026 09:00:00;1\r\n");
     exportQuotes(earlier, quotes, {});
-    EXPECT_EQ(contentsOf(earlier), "Zeit;Kurs\r\n04.12.2026 09:00:00;1,25\r\n");
+    EXPECT_EQ(readText(earlier), "Zeit;Kurs\r\n04.12.2026 09:00:00;1,25\r\n");
 
     const std::filesystem::path victim = directory.writeFile(".bashrc", "export PATH=$HOME/bin:$PATH\n");
-    try {
-        exportQuotes(victim, quotes, {});
-        FAIL() << "a file that is no quote file was replaced";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Die Datei " + victim.string() +
-                      " ist keine Kursdatei dieses Programms und wird nicht überschrieben.");
-    }
-    EXPECT_EQ(contentsOf(victim), "export PATH=$HOME/bin:$PATH\n");
+    EXPECT_EQ(messageOf<Error>([&] { exportQuotes(victim, quotes, {}); }),
+              "Die Datei " + victim.string() +
+                  " ist keine Kursdatei dieses Programms und wird nicht überschrieben.");
+    EXPECT_EQ(readText(victim), "export PATH=$HOME/bin:$PATH\n");
     // A directory is no quote file either, and no temporary file is left behind.
     std::filesystem::create_directory(directory.path() / "ordner.csv");
     EXPECT_THROW(exportQuotes(directory.path() / "ordner.csv", quotes, {}), Error);
@@ -113,14 +102,9 @@ TEST(QuoteExportTest, WritesTheLocalesNumbersAndReportsAFileItCannotWrite) {
               "Zeit;Kurs\r\n04.12.2026 09:00:00;1,25\r\n04.12.2026 12:00:00;1234,5\r\n");
     EXPECT_EQ(quotesAsCsv(quotes, {'.', ','}),
               "Zeit;Kurs\r\n04.12.2026 09:00:00;1.25\r\n04.12.2026 12:00:00;1234.5\r\n");
-    try {
-        exportQuotes("/nonexistent-folder/dax.csv", quotes, {});
-        FAIL() << "writing into a missing folder succeeded";
-    } catch (const Error& error) {
-        EXPECT_STREQ(error.what(),
-                     "Die Exportdatei /nonexistent-folder/dax.csv kann nicht geschrieben werden: "
-                     "die Datei oder das Verzeichnis existiert nicht.");
-    }
+    EXPECT_EQ(messageOf<Error>([&] { exportQuotes("/nonexistent-folder/dax.csv", quotes, {}); }),
+              "Die Exportdatei /nonexistent-folder/dax.csv kann nicht geschrieben werden: "
+              "die Datei oder das Verzeichnis existiert nicht.");
 }
 
 } // namespace

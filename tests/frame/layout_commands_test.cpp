@@ -15,17 +15,12 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 namespace marlovex::frame {
 namespace {
 
-std::string contentsOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testing_support::readText;
 
 TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrder) {
     auto frame = createFrame();
@@ -148,11 +143,7 @@ TEST_F(LayoutCommandsTest, TheWorkspaceComesBackInTheSameStackingOrder) {
     auto* restoredChart = qobject_cast<companion::TIntradayForm*>(windows[1]);
     ASSERT_NE(restoredTracker, nullptr);
     ASSERT_NE(restoredChart, nullptr);
-    EXPECT_EQ(restoredTracker->Button1->text(), "DAX Call 20000");
-    EXPECT_EQ(restoredTracker->Edit3->text(), "1,45");
-    EXPECT_EQ(restoredTracker->Edit6->text(), "1,2");
-    EXPECT_FALSE(restoredTracker->CheckBox1->isChecked());
-    EXPECT_FALSE(restoredTracker->SpeedButton3->isEnabled());
+    EXPECT_EQ(restoredTracker->capture(), tracker->capture());
     EXPECT_EQ(restoredTracker->PageControl1->currentWidget(), restoredTracker->TabSheet2);
     EXPECT_EQ(restoredChart->color(), 0x00123456u);
     EXPECT_EQ(restoredChart->intervalSpinEdit()->value(), 45);
@@ -296,7 +287,7 @@ TEST_F(LayoutCommandsTest, ALayoutThatSwitchesExportOnAsksOncePerFile) {
         EXPECT_FALSE(declined->exportMenuItem()->isChecked());
         declined->SpeedButton1Click(frame.get());
     }
-    EXPECT_EQ(contentsOf(victim), "Lieber Robin,\n");
+    EXPECT_EQ(readText(victim), "Lieber Robin,\n");
 
     // Agreed, the export is on; still, a file that is no quote file is never replaced.
     auto agreeing = createFrame();
@@ -309,7 +300,7 @@ TEST_F(LayoutCommandsTest, ALayoutThatSwitchesExportOnAsksOncePerFile) {
     EXPECT_TRUE(chartWindow->exportMenuItem()->isChecked());
     m_dialogs.messages.clear();
     ui::runHandler([&] { chartWindow->SpeedButton1Click(agreeing.get()); });
-    EXPECT_EQ(contentsOf(victim), "Lieber Robin,\n");
+    EXPECT_EQ(readText(victim), "Lieber Robin,\n");
 }
 
 TEST_F(LayoutCommandsTest, SizesAndCountsFromAFileAreKeptToTheScreen) {
