@@ -1,5 +1,7 @@
 #include "support/fault_injecting_env.h"
 
+#include "support/temp_directory.h"
+
 #include <fcntl.h>
 #include <stdexcept>
 #include <stdlib.h>
@@ -43,26 +45,11 @@ std::vector<std::uint8_t> contentsOf(int descriptor) {
     return bytes;
 }
 
-std::vector<std::uint8_t> contentsOf(const fs::path& path) {
-    const int descriptor = real().open(path, O_RDONLY | O_CLOEXEC, 0);
-    if (descriptor < 0) {
-        throw std::runtime_error("cannot read " + path.string());
-    }
-    auto bytes = contentsOf(descriptor);
-    real().close(descriptor);
-    return bytes;
-}
-
+// Rewrites the file in place, so that it stays the same file.
 void overwrite(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    const int descriptor = real().open(path, O_WRONLY | O_CLOEXEC, 0);
-    const bool written =
-        descriptor >= 0 &&
-        real().pwrite(descriptor, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()) &&
-        real().ftruncate(descriptor, static_cast<off_t>(bytes.size())) == 0;
-    if (descriptor >= 0) {
-        real().close(descriptor);
-    }
-    if (!written) {
+    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+    stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!stream.flush()) {
         throw std::runtime_error("cannot restore " + path.string());
     }
 }
@@ -126,7 +113,8 @@ FaultInjectingEnv::Directory& FaultInjectingEnv::directoryOf(const fs::path& dir
             S_ISREG(info.stx_mode)) {
             const auto file = newFile(tracked, name, key / name);
             tracked.durable[name] = file;
-            m_durableContents[file] = contentsOf(key / name);
+            const auto text = readText(key / name);
+            m_durableContents[file] = {text.begin(), text.end()};
         }
     }
     return tracked;

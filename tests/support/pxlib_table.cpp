@@ -13,20 +13,8 @@ extern "C" const char* __lsan_default_suppressions() {
 
 namespace marlovex::testing_support {
 
-namespace {
-
-void bootOnce() {
-    static const bool booted = [] {
-        PX_boot();
-        return true;
-    }();
-    (void)booted;
-}
-
-} // namespace
-
 PxlibDocument::PxlibDocument() {
-    bootOnce();
+    [[maybe_unused]] static const bool booted = (PX_boot(), true);
     m_doc = PX_new();
 }
 
