@@ -5,7 +5,6 @@
 #include "market/market_error.h"
 #include "market/market_tables.h"
 #include "platform/paradox/errors.h"
-#include "platform/paradox/table.h"
 #include "support/error_message.h"
 #include "support/temp_directory.h"
 
@@ -21,34 +20,6 @@ using testing_support::TempDirectory;
 std::vector<Value> quoteRecord(std::int64_t instrument, int second, double price) {
     return {Value(instrument), Value(formats::encodeDate(2026, 12, 4) + formats::encodeTime(9, 0, second)),
             Value(price), Value(Null{})};
-}
-
-TEST(BulkTableWriter, WritesAKeyedTableThatReadsBackInKeyOrder) {
-    const TempDirectory directory;
-    BulkTableWriter writer(directory.path(), quoteTableLayout());
-    writer.add(quoteRecord(20, 5, 2.5));
-    writer.add(quoteRecord(10, 9, 1.5));
-    writer.add(quoteRecord(10, 1, 1.25));
-    EXPECT_EQ(writer.size(), 3u);
-    writer.write();
-
-    paradox::Table table;
-    table.setDatabaseName(directory.path());
-    table.setTableName("Intraday.db");
-    table.open();
-    std::vector<double> prices;
-    for (table.first(); !table.eof(); table.next()) {
-        prices.push_back(table.field("Kurs").asFloat());
-        EXPECT_TRUE(table.field("Volumen").isNull());
-    }
-    EXPECT_EQ(prices, (std::vector<double>{1.25, 1.5, 2.5}));
-    // The written index lets the engine append like to any other table.
-    table.append();
-    table.field("Firma").setInteger(15);
-    table.field("ZEIT").setDateTime(formats::encodeDate(2026, 12, 4));
-    table.field("Kurs").setFloat(3);
-    table.post();
-    EXPECT_EQ(table.recordCount(), 4u);
 }
 
 TEST(RecordOf, FillsNamedFieldsAndLeavesTheRestEmpty) {
@@ -130,27 +101,6 @@ TEST_F(InstrumentTable, AWarrantWithIncompleteTermsIsAnErrorNamingIt) {
               "Der Optionsschein 17 (Broken Call) in " + table + " hat keinen positiven Basispreis.");
     EXPECT_EQ(messageFor(18),
               "Der Optionsschein 18 (Odd Type) in " + table + " hat den Typ 'X' statt \"C\" oder \"P\".");
-}
-
-TEST_F(InstrumentTable, TablesWithoutTheWarrantFieldsHoldPlainInstruments) {
-    paradox::Table::createTable(m_directory.path() / "Firma.db",
-                                {paradox::FieldDef::of("Firma", paradox::FieldType::Long),
-                                 paradox::FieldDef::of("FirmenName", paradox::FieldType::Alpha, 40)},
-                                {paradox::IndexDef{"", "Firma", true}});
-    paradox::Table table;
-    table.setDatabaseName(m_directory.path());
-    table.setTableName("FIRMA.DB");
-    table.open();
-    table.append();
-    table.field("Firma").setInteger(575200);
-    table.field("FirmenName").setString("Plain");
-    table.post();
-
-    const auto plain = findInstrument(m_directory.path(), 575200);
-    ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->name, "Plain");
-    EXPECT_FALSE(plain->warrant);
-    EXPECT_FALSE(plain->referencePrice);
 }
 
 } // namespace
