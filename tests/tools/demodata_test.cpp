@@ -243,21 +243,20 @@ TEST_F(DemoData, LorquinContinuesTheDemoMarket) {
 
 TEST(DemoSession, BeginsAtNineOrMidnightAndEndsNowOrAtTheClose) {
     const DateTime day = formats::encodeDate(2026, 12, 4);
-    const auto bounds = [&](DateTime now) {
+    // The time of the run, and the session's start and end it gives.
+    const std::tuple<DateTime, DateTime, DateTime> cases[] = {
+        {day + encodeTime(14, 23, 10, 500), day + encodeTime(9, 0, 0), day + encodeTime(14, 23, 10)},
+        {day + encodeTime(19, 0, 0), day + encodeTime(9, 0, 0), day + encodeTime(17, 30, 0)},
+        {day + encodeTime(7, 15, 0), day, day + encodeTime(7, 15, 0)},
+    };
+    for (const auto& [now, expectedStart, expectedEnd] : cases) {
+        SCOPED_TRACE(formats::formatDateTime(now, "hh:mm:ss"));
         DateTime start = 0;
         DateTime end = 0;
         demodata::sessionBounds(now, start, end);
-        return std::pair{start, end};
-    };
-    const auto midday = bounds(day + encodeTime(14, 23, 10, 500));
-    EXPECT_DOUBLE_EQ(midday.first, day + encodeTime(9, 0, 0));
-    EXPECT_NEAR(midday.second, day + encodeTime(14, 23, 10), 0.001 / secondsPerDay);
-    const auto evening = bounds(day + encodeTime(19, 0, 0));
-    EXPECT_DOUBLE_EQ(evening.first, day + encodeTime(9, 0, 0));
-    EXPECT_NEAR(evening.second, day + encodeTime(17, 30, 0), 0.001 / secondsPerDay);
-    const auto early = bounds(day + encodeTime(7, 15, 0));
-    EXPECT_DOUBLE_EQ(early.first, day);
-    EXPECT_NEAR(early.second, day + encodeTime(7, 15, 0), 0.001 / secondsPerDay);
+        EXPECT_DOUBLE_EQ(start, expectedStart);
+        EXPECT_NEAR(end, expectedEnd, 0.001 / secondsPerDay);
+    }
 }
 
 TEST(DemoSession, ALaterRunOfTheSameDayOnlyAddsQuotes) {

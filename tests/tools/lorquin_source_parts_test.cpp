@@ -198,16 +198,9 @@ TEST(QuoteDates, ReadsBothDateForms) {
                 encodeDate(2026, 12, 3) + encodeTime(9, 30, 0), millisecond / 2);
 }
 
-SourceConfig csvSource(char separator, char decimal) {
-    SourceConfig source;
-    source.url = "http://q";
-    source.separator = separator;
-    source.decimalSeparator = decimal;
-    source.timeColumn = "Zeit";
-    source.priceColumn = "Kurs";
-    source.volumeColumn = "Volumen";
-    return source;
-}
+// A CSV source with a time, a price and a volume column, separated by ';' with decimal commas.
+const std::string csvColumns =
+    "[Quelle]\nURL=http://q\nSpalte.Zeit=Zeit\nSpalte.Kurs=Kurs\nSpalte.Volumen=Volumen\n";
 
 SourceConfig jsonSource(std::optional<std::string> rows, std::string time, std::string price) {
     SourceConfig source;
@@ -226,7 +219,7 @@ const DateTime noon = today + encodeTime(12, 0, 0);
 TEST(CsvAnswers, ReadsRowsWithDecimalCommaOrPoint) {
     const auto german = parseAnswer("Zeit;Name;Kurs;Volumen\r\n09:00:00;\"DAX; Index\";24012,50;1200\r\n\r\n"
                                     "09:00:30;DAX;24015;\n",
-                                    csvSource(';', ','), noon);
+                                    config(csvColumns), noon);
     ASSERT_EQ(german.size(), 2u);
     EXPECT_NEAR(german[0].time, today + encodeTime(9, 0, 0), millisecond / 2);
     EXPECT_DOUBLE_EQ(german[0].price, 24012.5);
@@ -234,8 +227,7 @@ TEST(CsvAnswers, ReadsRowsWithDecimalCommaOrPoint) {
     EXPECT_DOUBLE_EQ(german[1].price, 24015);
     EXPECT_FALSE(german[1].volume);
 
-    auto english = csvSource(',', '.');
-    english.dateColumn = "date";
+    const auto english = config(csvColumns + "Trennzeichen=,\nDezimalzeichen=.\nSpalte.Datum=date\n");
     const auto rows = parseAnswer(
         "\xEF\xBB\xBF\"date\",\"ZEIT\",\"kurs\",\"volumen\"\n2026-12-03,17:30:00,1.25,-250\n", english, noon);
     ASSERT_EQ(rows.size(), 1u);
@@ -243,13 +235,10 @@ TEST(CsvAnswers, ReadsRowsWithDecimalCommaOrPoint) {
     EXPECT_DOUBLE_EQ(rows[0].price, 1.25);
     EXPECT_EQ(rows[0].volume, -250);
 
-    auto untimed = csvSource(';', ',');
-    untimed.timeColumn.reset();
-    untimed.volumeColumn.reset();
-    const auto now = parseAnswer("Kurs\n7,5\n", untimed, noon);
+    const auto now = parseAnswer("Kurs\n7,5\n", config("[Quelle]\nURL=http://q\nSpalte.Kurs=Kurs\n"), noon);
     ASSERT_EQ(now.size(), 1u);
     EXPECT_EQ(now[0].time, noon);
-    EXPECT_TRUE(parseAnswer("Zeit;Kurs;Volumen\n", csvSource(';', ','), noon).empty());
+    EXPECT_TRUE(parseAnswer("Zeit;Kurs;Volumen\n", config(csvColumns), noon).empty());
 }
 
 TEST(CsvAnswers, RefuseWhatIsNoQuote) {
@@ -272,7 +261,7 @@ TEST(CsvAnswers, RefuseWhatIsNoQuote) {
                                                        "?'"},
     };
     for (const auto& [answer, expected] : wrong) {
-        const auto message = messageOf<ImportError>([&] { parseAnswer(answer, csvSource(';', ','), noon); });
+        const auto message = messageOf<ImportError>([&] { parseAnswer(answer, config(csvColumns), noon); });
         EXPECT_NE(message.find(expected), std::string::npos) << answer << " -> " << message;
     }
 }
