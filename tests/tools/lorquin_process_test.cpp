@@ -14,7 +14,6 @@ namespace marlovex::testing_support {
 namespace {
 
 using formats::DateTime;
-using paradox::Null;
 using paradox::Value;
 
 constexpr std::int64_t dax = 846900;

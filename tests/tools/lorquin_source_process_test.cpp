@@ -10,13 +10,11 @@ namespace marlovex::testing_support {
 namespace {
 
 using formats::DateTime;
-using formats::encodeTime;
 using paradox::Value;
 
 constexpr std::int64_t dax = 100;
 constexpr std::int64_t warrant = 200;
 constexpr std::int64_t unmapped = 300;
-constexpr double millisecond = 1.0 / 86400000.0;
 
 class LorquinSource : public DataDirectoryTest {
 protected:
