@@ -4,12 +4,17 @@
 // after a killed process every call that changes a file is. Each time the table must read back
 // with every record of each operation that had returned, the one under way wholly or not at
 // all, and files that need no journal once the next writer has repaired them. A failing call
-// (a full disk) instead of a crash must leave the same, and an error naming the file.
+// (a full disk) instead of a crash must leave the same, and an error that names the file and the
+// system's reason.
 
+#include "platform/common/system_error_text.h"
+#include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
 #include "support/crash_walk.h"
+#include "support/error_message.h"
 #include "support/sound_table.h"
+#include "support/temp_directory.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -96,9 +101,13 @@ std::vector<std::size_t> runOperations(testing_support::FaultInjectingEnv& env, 
             operation.run(env, table, path);
             ends.push_back(env.calls().size());
         }
+    } catch (const CorruptTableError& error) {
+        ADD_FAILURE() << "a failed call reported as damage: " << error.what();
     } catch (const TableError& error) {
-        // Every message names the file or directory concerned.
-        EXPECT_NE(std::string(error.what()).find(directory.string()), std::string::npos) << error.what();
+        // Every message names the file or directory concerned and the reason the call failed.
+        const std::string message = error.what();
+        EXPECT_NE(message.find(directory.string()), std::string::npos) << message;
+        EXPECT_NE(message.find(systemErrorText(EIO)), std::string::npos) << message;
     }
     return ends;
 }
@@ -158,6 +167,43 @@ TEST(CommitCrashWalk, AFailedChangeOfAFileIsReportedByNameAndLeavesTheTableWhole
 
 TEST(CommitCrashWalk, AKilledWriterAtAnyChangeOfAFileLosesNoCommittedRecordAndTearsNothing) {
     walkCrashPoints(Loss::Nothing, {Call::Write, Call::Truncate, Call::Sync, Call::Rename, Call::Remove});
+}
+
+// The disk fills at the second append's first write to the table: that commit is rolled back at
+// once, leaving nothing to repair, and the view keeps the records it showed.
+TEST(CommitCrashWalk, ACommitThatFindsTheDiskFullIsRolledBackAtOnce) {
+    const auto runUpTo = [](FaultInjectingEnv& env, Table& table, const fs::path& path, std::size_t count) {
+        for (std::size_t operation = 0; operation < count; ++operation) {
+            operations()[operation].run(env, table, path);
+        }
+    };
+    std::optional<std::size_t> firstTableWrite;
+    {
+        const testing_support::TempDirectory directory;
+        FaultInjectingEnv env;
+        Table table;
+        runUpTo(env, table, directory.path() / "Kurse.db", 3);
+        const std::size_t start = env.calls().size();
+        operations()[3].run(env, table, directory.path() / "Kurse.db");
+        for (std::size_t call = start; call < env.calls().size() && !firstTableWrite; ++call) {
+            if (env.calls()[call].call == Call::Write && env.calls()[call].path.filename() == "Kurse.db") {
+                firstTableWrite = call;
+            }
+        }
+    }
+    ASSERT_TRUE(firstTableWrite.has_value());
+    const testing_support::TempDirectory directory;
+    const auto path = directory.path() / "Kurse.db";
+    FaultInjectingEnv env;
+    env.failCall(*firstTableWrite, ENOSPC);
+    Table table;
+    runUpTo(env, table, path, 3);
+    const auto message =
+        testing_support::messageOf<TableError>([&] { operations()[3].run(env, table, path); });
+    EXPECT_NE(message.find(systemErrorText(ENOSPC)), std::string::npos) << message;
+    EXPECT_EQ(table.recordCount(), static_cast<std::size_t>(kFirstAppend));
+    EXPECT_FALSE(TableStorage(path).repairDue());
+    testing_support::expectSoundTable(path, kFirstAppend);
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
 #include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
@@ -9,12 +8,9 @@
 #include "support/temp_directory.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 namespace marlovex::paradox {
 namespace {
@@ -249,75 +245,6 @@ TEST_F(StorageRecovery, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
                   "versuchen.");
     setCounter(false);
     EXPECT_EQ(plain(reader.read().db), readFile(m_db));
-}
-
-// A tmpfs of 64 KiB of its own, unmounted with the object; mounting needs privileges that a
-// test may lack, in which case reason() says why.
-class SmallFileSystem {
-public:
-    SmallFileSystem() {
-        m_mounted = ::mount("tmpfs", path().c_str(), "tmpfs", 0, "size=64k") == 0;
-        if (!m_mounted) {
-            m_reason = std::string("mount: ") + std::strerror(errno);
-        }
-    }
-    ~SmallFileSystem() {
-        if (m_mounted) {
-            ::umount2(path().c_str(), MNT_DETACH);
-        }
-    }
-    SmallFileSystem(const SmallFileSystem&) = delete;
-    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
-
-    bool mounted() const { return m_mounted; }
-    const std::string& reason() const { return m_reason; }
-    const fs::path& path() const { return m_directory.path(); }
-
-private:
-    testing_support::TempDirectory m_directory;
-    bool m_mounted = false;
-    std::string m_reason;
-};
-
-TEST(FullDisk, ACommitOnAFullDiskSaysSoAndLeavesTheTableAsItWas) {
-    SmallFileSystem small;
-    if (!small.mounted()) {
-        GTEST_SKIP() << "no size-limited file system to fill: " << small.reason();
-    }
-    const auto db = small.path() / "Intraday.db";
-    createQuoteTable(db);
-    Table table;
-    table.setTableName(db.string());
-    table.open();
-    // Far more quotes than 64 KiB can hold; the loop ends at the first failure.
-    constexpr int kMoreThanFits = 20000;
-    std::size_t stored = 0;
-    std::string message;
-    for (int i = 0; i < kMoreThanFits && message.empty(); ++i) {
-        try {
-            table.append();
-            table.field("Firma").setInteger(i % 5);
-            table.field("ZEIT").setDateTime(46362.0 + i / 86400.0);
-            table.field("Kurs").setFloat(i);
-            table.post();
-            ++stored;
-        } catch (const CorruptTableError& error) {
-            message = error.what();
-            ADD_FAILURE() << "a full disk reported as damage: " << message;
-        } catch (const TableError& error) {
-            message = error.what();
-        }
-    }
-    ASSERT_FALSE(message.empty()) << "64 KiB held " << stored << " quotes";
-    EXPECT_NE(message.find(systemErrorText(ENOSPC)), std::string::npos) << message;
-    EXPECT_NE(message.find(small.path().string()), std::string::npos) << message;
-    table.cancel();
-    EXPECT_EQ(table.recordCount(), stored);
-
-    // The failed commit was rolled back at once: nothing is left to repair, and every program
-    // reads the quotes stored before.
-    EXPECT_FALSE(TableStorage(db).repairDue());
-    testing_support::expectSoundTable(db, stored);
 }
 
 } // namespace
