@@ -1,9 +1,12 @@
 #include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"
+#include "platform/paradox/file_system.h"
 #include "platform/paradox/table.h"
+#include "platform/paradox/table_image.h"
 #include "platform/paradox/table_storage.h"
 #include "support/error_message.h"
 #include "support/fault_injecting_env.h"
+#include "support/sound_table.h"
 #include "support/temp_directory.h"
 
 #include <algorithm>
@@ -27,20 +30,36 @@ using testing_support::messageOf;
 
 constexpr double kDay = 46362.0; // 2026-12-06
 
+// The quotes the fixture's table holds.
+constexpr std::size_t kQuotes = 5;
+
 double at(int hour, int minute, int second = 0) {
     return kDay + ((hour * 60 + minute) * 60 + second) / 86400.0;
+}
+
+std::vector<std::uint8_t> readFile(const fs::path& path) {
+    return File(Env::posix(), path, File::Mode::ReadOnly).readAll();
+}
+
+std::vector<std::uint8_t> plain(const FileBytes& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+// A commit invalidates its journal by clearing the leading marker; putting the marker back
+// recreates the state of a writer that died after changing the table, before finishing.
+void reviveJournal(const fs::path& journal) {
+    File file(Env::posix(), journal, File::Mode::ReadWrite);
+    const std::string marker = "MXPXJNL2";
+    file.writeAt(0, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(marker.data()),
+                                                  marker.size()));
 }
 
 class TableViews : public ::testing::Test {
 protected:
     void SetUp() override {
         m_directory = m_temporary.path();
-        Table::createTable(m_directory / "Intraday.db",
-                           {FieldDef::of("Firma", FieldType::Long, 0, true),
-                            FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
-                            FieldDef::of("Kurs", FieldType::Money, 0, true),
-                            FieldDef::of("Volumen", FieldType::Long)},
-                           {{"INTRADAY", "FIRMA;ZEIT", true}});
+        m_db = m_directory / "Intraday.db";
+        createQuotes(m_db);
         Table::createTable(m_directory / "Firma.db",
                            {FieldDef::of("Firma", FieldType::Long),
                             FieldDef::of("FirmenName", FieldType::Alpha, 40),
@@ -59,13 +78,23 @@ protected:
         addQuote(2, at(9, 7), 101.5, 0);
     }
 
-    void openView(Table& table, const std::string& name) {
+    // The quote table, made anew and empty.
+    static void createQuotes(const fs::path& db) {
+        Table::createTable(db,
+                           {FieldDef::of("Firma", FieldType::Long, 0, true),
+                            FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
+                            FieldDef::of("Kurs", FieldType::Money, 0, true),
+                            FieldDef::of("Volumen", FieldType::Long)},
+                           {{"INTRADAY", "FIRMA;ZEIT", true}});
+    }
+
+    void openView(Table& table, const std::string& name) const {
         table.setDatabaseName(m_directory);
         table.setTableName(name);
         table.open();
     }
 
-    void addQuote(int firm, double time, double price, int volume) {
+    void addQuote(int firm, double time, double price, int volume) const {
         Table table;
         openView(table, "Intraday.db");
         table.append();
@@ -84,8 +113,33 @@ protected:
         return result;
     }
 
+    // Commits one more quote and returns the table files from before that commit.
+    std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>> commitOneMore() const {
+        const auto db = readFile(m_db);
+        const auto px = readFile(m_directory / "Intraday.px");
+        addQuote(4, at(12, 0), 4.0, 0);
+        return {db, px};
+    }
+
+    std::size_t rowsSeenByAView() const {
+        Table table;
+        openView(table, "Intraday.db");
+        return table.recordCount();
+    }
+
+    // Appends `count` quotes, then proves the table sound three ways: our own view, our own
+    // structural check of the table and its index, and pxlib.
+    void appendAndExpectSound(int count) const {
+        for (int i = 0; i < count; ++i) {
+            addQuote(5, at(13, i), i, 0);
+        }
+        EXPECT_EQ(rowsSeenByAView(), static_cast<std::size_t>(count));
+        testing_support::expectSoundTable(m_db, static_cast<std::size_t>(count));
+    }
+
     marlovex::testing_support::TempDirectory m_temporary;
     fs::path m_directory;
+    fs::path m_db;
 };
 
 TEST_F(TableViews, NavigationRunsInKeyOrderWithEndAndStartTests) {
@@ -336,9 +390,10 @@ TEST_F(TableViews, RefreshSeesOtherViewsCommitsAndRefreshLikeTakesThemWithoutRea
     EXPECT_EQ(first.recordCount(), 6u);
 }
 
-// A table of megabytes is read into a large buffer, which is kept and taken again by the next
-// read: every read must still show exactly the rows committed.
-TEST_F(TableViews, ALargeTableReadAgainAfterEachCommitShowsExactlyItsRows) {
+// A table of megabytes is read into memory of its own kind (huge pages, mapped at once), which is
+// kept and taken again by the next read: every read must show exactly the rows committed, and the
+// undo of a dead writer must not differ from that of a small table.
+TEST_F(TableViews, ALargeTableReadsAndRollsBackAsASmallOne) {
     std::vector<std::vector<Value>> records;
     for (int i = 0; i < 60000; ++i) {
         records.push_back({Value(std::int64_t{7}), Value(at(10, 0) + i / 864000.0), Value(1.0 + i),
@@ -347,6 +402,7 @@ TEST_F(TableViews, ALargeTableReadAgainAfterEachCommitShowsExactlyItsRows) {
     Table reader;
     openView(reader, "Intraday.db");
     reader.appendRecords(records);
+    ASSERT_GT(fs::file_size(m_db), 1024u * 1024u);
     for (int round = 0; round < 3; ++round) {
         addQuote(7, at(23, round), 0.25 * round, 0);
         reader.refresh();
@@ -354,6 +410,13 @@ TEST_F(TableViews, ALargeTableReadAgainAfterEachCommitShowsExactlyItsRows) {
         reader.last();
         EXPECT_EQ(reader.field("Kurs").asFloat(), 0.25 * round);
     }
+    const auto [dbBefore, pxBefore] = commitOneMore();
+    TableStorage storage(m_db);
+    EXPECT_EQ(plain(storage.read().db), readFile(m_db));
+    reviveJournal(TableStorage::journalPathFor(m_db));
+    auto snapshot = storage.read();
+    EXPECT_EQ(plain(snapshot.db), dbBefore);
+    EXPECT_EQ(TableImage(std::move(snapshot.db), m_db.string()).size(), 60008u);
 }
 
 // A view that follows another program's commits re-reads only the ranges they wrote, as the
@@ -629,6 +692,121 @@ TEST_F(TableViews, ARenameThatCannotFinishLeavesTheTableWhole) {
     Table table;
     openView(table, "Intraday.db");
     EXPECT_EQ(table.recordCount(), 5u);
+}
+
+TEST_F(TableViews, ReadersSeeTheStateBeforeAnUnfinishedCommitAndWritersRepairIt) {
+    const auto [dbBefore, pxBefore] = commitOneMore();
+    const auto dbAfter = readFile(m_db);
+    reviveJournal(TableStorage::journalPathFor(m_db));
+    // Readers undo the dead writer's commit in their copy and leave the files alone.
+    EXPECT_EQ(rowsSeenByAView(), kQuotes);
+    TableStorage reader(m_db);
+    const auto snapshot = reader.read();
+    EXPECT_EQ(plain(snapshot.db), dbBefore);
+    EXPECT_EQ(snapshot.px, pxBefore);
+    EXPECT_EQ(readFile(m_db), dbAfter);
+    // The next writer rolls the files back.
+    { TableStorage::WriteLock lock(reader); }
+    EXPECT_EQ(readFile(m_db), dbBefore);
+    EXPECT_EQ(readFile(m_directory / "Intraday.px"), pxBefore);
+}
+
+TEST_F(TableViews, TornTablePagesAreRestoredFromTheJournal) {
+    const auto [dbBefore, pxBefore] = commitOneMore();
+    // Every page the commit changed is left half written.
+    auto torn = readFile(m_db);
+    constexpr std::size_t kPage = 1024;
+    for (std::size_t page = 0; page < torn.size(); page += kPage) {
+        const bool changed =
+            page + kPage > dbBefore.size() || !std::equal(torn.begin() + static_cast<long>(page),
+                                                          torn.begin() + static_cast<long>(page + kPage),
+                                                          dbBefore.begin() + static_cast<long>(page));
+        for (std::size_t i = page + kPage / 2; changed && i < page + kPage && i < torn.size(); i += 3) {
+            torn[i] = 0xA5;
+        }
+    }
+    std::ofstream(m_db, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(torn.data()), static_cast<std::streamsize>(torn.size()));
+    reviveJournal(TableStorage::journalPathFor(m_db));
+    EXPECT_EQ(rowsSeenByAView(), kQuotes);
+    TableStorage storage(m_db);
+    { TableStorage::WriteLock lock(storage); }
+    EXPECT_EQ(readFile(m_db), dbBefore);
+    EXPECT_EQ(rowsSeenByAView(), kQuotes);
+}
+
+TEST_F(TableViews, ATornJournalLeavesTheUntouchedTableAlone) {
+    commitOneMore();
+    const auto dbAfter = readFile(m_db);
+    const auto journal = TableStorage::journalPathFor(m_db);
+    reviveJournal(journal);
+    // The journal's end never reached the disk: its checksum fails.
+    fs::resize_file(journal, fs::file_size(journal) - 5);
+    EXPECT_EQ(rowsSeenByAView(), kQuotes + 1);
+    EXPECT_EQ(readFile(m_db), dbAfter);
+}
+
+TEST_F(TableViews, TheWriteLockExcludesWritersAndTableMakersButNoReader) {
+    TableStorage writer(m_db);
+    TableStorage::WriteLock lock(writer);
+    TableStorage reader(m_db);
+    EXPECT_EQ(plain(reader.read().db), readFile(m_db));
+    EXPECT_THROW(TableStorage::WriteLock second(reader), LockConflictError);
+    EXPECT_THROW(createQuotes(m_db), LockConflictError);
+    EXPECT_EQ(rowsSeenByAView(), kQuotes);
+}
+
+// A writer killed inside a commit leaves its journal; the table made anew under the same name is
+// another file, and the old journal's pages must never be written into it.
+TEST_F(TableViews, AStaleJournalNeverAppliesToATableMadeAnew) {
+    const auto journal = TableStorage::journalPathFor(m_db);
+    {
+        SCOPED_TRACE("re-created through createTable");
+        commitOneMore();
+        reviveJournal(journal);
+        createQuotes(m_db);
+        EXPECT_FALSE(fs::exists(journal));
+        appendAndExpectSound(5);
+    }
+    {
+        SCOPED_TRACE("deleted by hand and copied in from elsewhere");
+        commitOneMore();
+        reviveJournal(journal);
+        const auto elsewhere = m_directory / "elsewhere";
+        fs::create_directory(elsewhere);
+        const auto fresh = elsewhere / "Intraday.db";
+        createQuotes(fresh);
+        fs::remove(m_db);
+        fs::remove(m_directory / "Intraday.px");
+        fs::copy_file(fresh, m_db);
+        fs::copy_file(elsewhere / "Intraday.px", m_directory / "Intraday.px");
+        // The journal is still there and complete, but it belongs to the deleted file.
+        TableStorage storage(m_db);
+        EXPECT_FALSE(storage.repairDue());
+        EXPECT_EQ(rowsSeenByAView(), 0u);
+        appendAndExpectSound(7);
+    }
+}
+
+TEST_F(TableViews, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
+    TableStorage writer(m_db);
+    TableStorage::WriteLock lock(writer);
+    // The live writer is inside a commit for as long as its counter stays odd.
+    const auto setCounter = [&](bool odd) {
+        File counter(Env::posix(), TableStorage::lockPathFor(m_db), File::Mode::ReadWrite);
+        std::array<std::uint8_t, 8> bytes{};
+        ASSERT_EQ(counter.readAt(8, bytes), bytes.size());
+        bytes[0] = static_cast<std::uint8_t>(odd ? bytes[0] | 1 : (bytes[0] | 1) + 1);
+        counter.writeAt(8, bytes);
+    };
+    setCounter(true);
+    TableStorage reader(m_db);
+    EXPECT_EQ(testing_support::messageOf<LockConflictError>([&] { reader.read(); }),
+              "Die Tabelle " + m_db.string() +
+                  " wird gerade von einem anderen Programm geändert und ist belegt; bitte später erneut "
+                  "versuchen.");
+    setCounter(false);
+    EXPECT_EQ(plain(reader.read().db), readFile(m_db));
 }
 
 // The engine's error messages as the central error display shows them: German, and naming the
