@@ -16,8 +16,10 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <set>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -27,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using testing_support::messageOf;
+using testing_support::readText;
 
 constexpr double kDay = 46362.0; // 2026-12-06
 
@@ -54,6 +57,40 @@ void reviveJournal(const fs::path& journal) {
                                                   marker.size()));
 }
 
+const std::string kVictimText = "Depotauszug, nicht überschreiben\n";
+
+unsigned permissionsOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return static_cast<unsigned>(info.st_mode) & 0777;
+}
+
+// The quote table, made anew and empty.
+void createQuotes(const fs::path& db) {
+    Table::createTable(
+        db,
+        {FieldDef::of("Firma", FieldType::Long, 0, true), FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
+         FieldDef::of("Kurs", FieldType::Money, 0, true), FieldDef::of("Volumen", FieldType::Long)},
+        {{"INTRADAY", "FIRMA;ZEIT", true}});
+}
+
+// Opens the quote table at `path` and appends one quote; the engine's message, empty on success.
+std::string tryAppend(const fs::path& path, int firm) {
+    try {
+        Table table;
+        table.setTableName(path.string());
+        table.open();
+        table.append();
+        table.field("Firma").setInteger(firm);
+        table.field("ZEIT").setDateTime(at(14, 0));
+        table.field("Kurs").setFloat(firm * 1.5);
+        table.post();
+        return {};
+    } catch (const TableError& error) {
+        return error.what();
+    }
+}
+
 class TableViews : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,16 +113,6 @@ protected:
         addQuote(1, at(9, 10), 1.05, -250);
         addQuote(2, at(9, 2), 100.0, 0);
         addQuote(2, at(9, 7), 101.5, 0);
-    }
-
-    // The quote table, made anew and empty.
-    static void createQuotes(const fs::path& db) {
-        Table::createTable(db,
-                           {FieldDef::of("Firma", FieldType::Long, 0, true),
-                            FieldDef::of("ZEIT", FieldType::Timestamp, 0, true),
-                            FieldDef::of("Kurs", FieldType::Money, 0, true),
-                            FieldDef::of("Volumen", FieldType::Long)},
-                           {{"INTRADAY", "FIRMA;ZEIT", true}});
     }
 
     void openView(Table& table, const std::string& name) const {
@@ -613,11 +640,6 @@ TEST_F(TableViews, AppendedRecordsAreStoredInKeyOrderAllOrNone) {
         table.appendRecords(
             {fresh, {Value(std::int64_t{3}), Value(at(12, 1)), Value(std::string("x")), Value(Null{})}}),
         TableError);
-    {
-        TableStorage other(m_directory / "Intraday.db");
-        TableStorage::WriteLock lock(other);
-        EXPECT_THROW(table.appendRecords({fresh}), LockConflictError);
-    }
     Table reader;
     openView(reader, "Intraday.db");
     EXPECT_EQ(reader.recordCount(), 5u);
@@ -746,16 +768,6 @@ TEST_F(TableViews, ATornJournalLeavesTheUntouchedTableAlone) {
     EXPECT_EQ(readFile(m_db), dbAfter);
 }
 
-TEST_F(TableViews, TheWriteLockExcludesWritersAndTableMakersButNoReader) {
-    TableStorage writer(m_db);
-    TableStorage::WriteLock lock(writer);
-    TableStorage reader(m_db);
-    EXPECT_EQ(plain(reader.read().db), readFile(m_db));
-    EXPECT_THROW(TableStorage::WriteLock second(reader), LockConflictError);
-    EXPECT_THROW(createQuotes(m_db), LockConflictError);
-    EXPECT_EQ(rowsSeenByAView(), kQuotes);
-}
-
 // A writer killed inside a commit leaves its journal; the table made anew under the same name is
 // another file, and the old journal's pages must never be written into it.
 TEST_F(TableViews, AStaleJournalNeverAppliesToATableMadeAnew) {
@@ -807,6 +819,138 @@ TEST_F(TableViews, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
                   "versuchen.");
     setCounter(false);
     EXPECT_EQ(plain(reader.read().db), readFile(m_db));
+}
+
+// Side files (index, lock, journal, temporaries) in a data directory that several users share:
+// links planted there never redirect a write, and the files a writer creates let every user who
+// may write the table also lock and journal it.
+TEST_F(TableViews, LinksInPlaceOfSideFilesFailWithAGermanMessageAndSpareTheirTargets) {
+    const auto victim = m_temporary.writeFile("Depot.txt", kVictimText);
+    const auto missing = m_directory / "Neu.txt";
+    for (const auto& side : {TableStorage::lockPathFor(m_db), TableStorage::journalPathFor(m_db),
+                             TableStorage::indexPathFor(m_db)}) {
+        for (const auto& target : {victim, missing}) {
+            SCOPED_TRACE(side.filename().string() + " -> " + target.filename().string());
+            const auto saved = m_directory / "gerettet";
+            fs::rename(side, saved);
+            fs::create_symlink(target, side);
+
+            const auto message = tryAppend(m_db, 2);
+            EXPECT_NE(message.find("Die Datei " + side.string() + " ist eine symbolische Verknüpfung"),
+                      std::string::npos)
+                << message;
+            EXPECT_EQ(readText(victim), kVictimText);
+            // A link to nowhere must not bring its target into being either.
+            EXPECT_FALSE(fs::exists(missing));
+
+            fs::remove(side);
+            fs::rename(saved, side);
+        }
+    }
+    EXPECT_EQ(tryAppend(m_db, 2), "");
+    EXPECT_EQ(rowsSeenByAView(), kQuotes + 1);
+}
+
+TEST_F(TableViews, SideFilesThatAreNoRegularFilesAreRefused) {
+    const auto journal = TableStorage::journalPathFor(m_db);
+    fs::remove(journal);
+    fs::create_directory(journal);
+    const auto message = tryAppend(m_db, 2);
+    EXPECT_EQ(message,
+              "Die Datei " + journal.string() + " ist keine gewöhnliche Datei und wird nicht benutzt.");
+}
+
+TEST_F(TableViews, TablesAreWrittenUnderFreshTemporaryNamesNeverThroughPlantedOnes) {
+    const auto victim = m_temporary.writeFile("Depot.txt", kVictimText);
+    // Names a careless writer would predict for its temporaries.
+    for (const auto* name : {"Intraday.db.tmp", "Intraday.px.tmp", "Intraday.db.0000000000000000"}) {
+        fs::create_symlink(victim, m_directory / name);
+    }
+    const auto names = [&] {
+        std::set<std::string> result;
+        for (const auto& entry : fs::directory_iterator(m_directory)) {
+            result.insert(entry.path().filename().string());
+        }
+        return result;
+    };
+    const auto before = names();
+    createQuotes(m_db);
+    EXPECT_EQ(readText(victim), kVictimText);
+    EXPECT_EQ(tryAppend(m_db, 5), "");
+    // Nothing is left behind but the table's own files and what was there before.
+    EXPECT_EQ(names(), before);
+
+    const auto first = File::createUnique(Env::posix(), m_db);
+    const auto second = File::createUnique(Env::posix(), m_db);
+    EXPECT_NE(first.path(), second.path());
+    EXPECT_TRUE(first.created());
+    EXPECT_EQ(first.path().parent_path(), m_directory);
+}
+
+// Restores the process's file creation mask when the test ends.
+class Umask {
+public:
+    explicit Umask(mode_t mask)
+        : m_previous(::umask(mask)) {}
+    ~Umask() { ::umask(m_previous); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t m_previous;
+};
+
+// Another program may delete the lock file between a reader's look for it and the open: the
+// reader then sees no commit counter, as if the file had never been there, and reads on.
+TEST(SharedDirectory, ALockFileDeletedAfterTheLookDoesNotFailTheReader) {
+    testing_support::TempDirectory directory;
+    const fs::path path = directory.path() / "Kurse.db";
+    createQuotes(path);
+    ASSERT_EQ(tryAppend(path, 1), "");
+    ASSERT_TRUE(fs::exists(TableStorage::lockPathFor(path)));
+
+    testing_support::FaultInjectingEnv env;
+    TableStorage looking(path, env);
+    const std::size_t start = env.calls().size();
+    looking.sequence();
+    std::optional<std::size_t> lockOpen;
+    for (std::size_t call = start; call < env.calls().size(); ++call) {
+        if (env.calls()[call].call == testing_support::FaultInjectingEnv::Call::Open &&
+            env.calls()[call].path == TableStorage::lockPathFor(path)) {
+            lockOpen = call - start;
+        }
+    }
+    ASSERT_TRUE(lockOpen.has_value());
+
+    TableStorage reader(path, env);
+    env.failCall(env.calls().size() + *lockOpen, ENOENT);
+    std::uint64_t sequence = 1;
+    EXPECT_NO_THROW(sequence = reader.sequence());
+    EXPECT_EQ(sequence, 0u);
+    EXPECT_EQ(reader.read().sequence, reader.sequence());
+}
+
+TEST(SharedDirectory, LockJournalAndIndexTakeTheTablesPermissionsWhateverTheUmask) {
+    for (const mode_t mask : {mode_t{022}, mode_t{077}}) {
+        SCOPED_TRACE("umask " + std::to_string(mask));
+        marlovex::testing_support::TempDirectory temporary;
+        const auto db = temporary.path() / "Kurse.db";
+        const Umask umask(mask);
+        createQuotes(db);
+        EXPECT_EQ(permissionsOf(db), 0666u & ~static_cast<unsigned>(mask));
+        // The data directory's group shares the table.
+        fs::permissions(db, static_cast<fs::perms>(0664));
+        ASSERT_EQ(tryAppend(db, 1), "");
+        EXPECT_EQ(permissionsOf(TableStorage::lockPathFor(db)), 0664u);
+        EXPECT_EQ(permissionsOf(TableStorage::journalPathFor(db)), 0664u);
+
+        // A table made anew keeps the permissions of the one it replaces, index included.
+        fs::permissions(db, static_cast<fs::perms>(0660));
+        createQuotes(db);
+        EXPECT_EQ(permissionsOf(db), 0660u);
+        EXPECT_EQ(permissionsOf(TableStorage::indexPathFor(db)), 0660u);
+        EXPECT_EQ(tryAppend(db, 2), "");
+    }
 }
 
 // The engine's error messages as the central error display shows them: German, and naming the
@@ -887,22 +1031,32 @@ TEST_F(TableViews, AValueThatDoesNotFitNamesTheField) {
     table.cancel();
 }
 
-// The post fails at once rather than waiting, and the record stays for a later try.
-TEST_F(TableViews, ALockHeldByAnotherWriterNamesTheTableAndChangesNothing) {
-    const auto firms = m_directory / "Firma.db";
+// Writers and table makers fail at once rather than waiting, and a refused record stays for a
+// later try; readers read on.
+TEST_F(TableViews, ALockHeldByAnotherWriterExcludesWritersButNoReader) {
     Table table;
-    openView(table, "Firma.db");
+    openView(table, "Intraday.db");
     {
-        TableStorage other(firms);
+        TableStorage other(m_db);
         TableStorage::WriteLock lock(other);
+        EXPECT_THROW(
+            table.appendRecords({{Value(std::int64_t{4}), Value(at(12, 0)), Value(4.0), Value(Null{})}}),
+            LockConflictError);
         table.append();
         table.field("Firma").setInteger(4);
+        table.field("ZEIT").setDateTime(at(12, 0));
+        table.field("Kurs").setFloat(4.0);
         EXPECT_EQ(messageOf<LockConflictError>([&] { table.post(); }),
-                  "Die Tabelle " + firms.string() + " ist von einem anderen Benutzer gesperrt.");
+                  "Die Tabelle " + m_db.string() + " ist von einem anderen Benutzer gesperrt.");
+        TableStorage reader(m_db);
+        EXPECT_EQ(plain(reader.read().db), readFile(m_db));
+        EXPECT_THROW(TableStorage::WriteLock second(reader), LockConflictError);
+        EXPECT_THROW(createQuotes(m_db), LockConflictError);
+        EXPECT_EQ(rowsSeenByAView(), kQuotes);
     }
     table.post();
     EXPECT_EQ(table.field("Firma").asInteger(), 4);
-    EXPECT_EQ(table.recordCount(), 4u);
+    EXPECT_EQ(table.recordCount(), kQuotes + 1);
 }
 
 TEST_F(TableViews, ADamagedFileNamesTheFileAndTheDamage) {
