@@ -263,16 +263,6 @@ TEST(ParseDate, ShortYearsLieNearTheCurrentYear) {
     EXPECT_EQ(parseDate("06.12"), encodeDate(currentYear, 12, 6));
 }
 
-TEST(ParseDate, ReadsBackWhatFormatDateTimeWrites) {
-    const auto first = static_cast<long long>(encodeDate(1800, 1, 1));
-    const auto last = static_cast<long long>(encodeDate(2200, 12, 31));
-    for (long long dayNumber = first; dayNumber <= last; dayNumber += 13) {
-        const double value = static_cast<double>(dayNumber) + 0.7;
-        const std::string text = formatDateTime(value, "dd.mm.yyyy");
-        ASSERT_EQ(parseDate(text), datePart(value)) << text;
-    }
-}
-
 TEST(Now, IsTheLocalTimeOfTheSystemClock) {
     const std::time_t before = std::time(nullptr);
     const DateTime current = now();

@@ -28,17 +28,14 @@ TEST(FormatGrouped, GroupsRoundsAndSwitchesToExponentForm) {
         {1.6 * 100 / 1.5 - 100, 2, 7, "6,67"},
         {1.6 - 1.5, 2, 7, "0,10"},
         {0.0, 2, 7, "0,00"},
-        {0.0, 0, 7, "0"},
         {999.0, 2, 7, "999,00"},
         {1000.0, 2, 7, "1.000,00"},
-        {100000.0, 2, 7, "100.000,00"},
         {1000000.0, 2, 7, "1.000.000,00"},
         {-1234.5, 2, 7, "-1.234,50"},
         {-0.5, 1, 7, "-0,5"},
         {1234.5, 0, 7, "1.235"},
         {1.23456, 3, 7, "1,235"},
         {0.000012, 2, 7, "0,00"},
-        {1e-20, 2, 7, "0,00"},
         // Rounded to seven significant digits first: digits past the seventh show as 0.
         {123456.789, 2, 7, "123.456,80"},
         {1234.56789, 2, 7, "1.234,57"},
@@ -53,7 +50,6 @@ TEST(FormatGrouped, GroupsRoundsAndSwitchesToExponentForm) {
         {1234567.891, 2, 7, "1.234.568,00"},
         {12345678.0, 2, 7, "1,234568E7"},
         {-12345678.0, 2, 7, "-1,234568E7"},
-        {123456789.0, 2, 7, "1,234568E8"},
         // Rounding to seven digits makes an eighth integer digit.
         {9999999.5, 2, 7, "1E7"},
         {123456789.0, 1, 9, "123.456.789,0"},
@@ -61,7 +57,6 @@ TEST(FormatGrouped, GroupsRoundsAndSwitchesToExponentForm) {
         {1e300, 2, 7, "1E300"},
         // The decimal expansion rounds half away from zero.
         {0.125, 2, 7, "0,13"},
-        {-0.125, 2, 7, "-0,13"},
         {-2.5, 0, 7, "-3"},
         {1233.5, 0, 7, "1.234"},
         // These lie just below the half in binary.
@@ -94,10 +89,8 @@ TEST(FormatGrouped, UsesTheGivenLocale) {
 TEST(FormatFixed, NeverGroupsAndKeepsElevenDigits) {
     const std::vector<FixedCase> cases = {
         {5000 - (1.6 - 1.5) / 0.001, 2, 11, "4900,00"},
-        {5000 + (1.6 - 1.5) / 0.001, 2, 11, "5100,00"},
         {1.5 + (4900 - 5000) * -0.001, 2, 11, "1,60"},
         {1234567.891, 2, 11, "1234567,89"},
-        {12345678901.0, 2, 11, "12345678901,00"},
         {12345678901.5, 2, 11, "12345678902,00"},
         {123456789012.0, 2, 11, "1,2345678901E11"},
         {99999999999.5, 2, 11, "1E11"},
@@ -127,9 +120,7 @@ TEST(FormatGeneral, WritesTheShortestFormElseAnExponent) {
         {1.0 / 3, 15, "0,333333333333333"},
         {2.0 / 3, 15, "0,666666666666667"},
         {4900.0, 15, "4900"},
-        {1.6, 15, "1,6"},
         {-1.5, 15, "-1,5"},
-        {100.0, 15, "100"},
         {0.0, 15, "0"},
         {-0.0, 15, "0"},
         {1.235, 15, "1,235"},
@@ -141,9 +132,7 @@ TEST(FormatGeneral, WritesTheShortestFormElseAnExponent) {
         // Tiny and huge values take an exponent.
         {0.000012, 15, "1,2E-5"},
         {0.00001, 15, "1E-5"},
-        {0.00005, 15, "5E-5"},
         {-2.5e-7, 15, "-2,5E-7"},
-        {1e20, 15, "1E20"},
         {1e15, 15, "1E15"},
         {1234567890123456.0, 15, "1,23456789012346E15"},
         // Rounding to 15 digits gives the sixteenth integer digit.
@@ -152,7 +141,6 @@ TEST(FormatGeneral, WritesTheShortestFormElseAnExponent) {
         {std::nextafter(0.0001, 0.0), 15, "0,0001"},
         {1234567.0, 6, "1,23457E6"},
         {DBL_MAX, 15, "1,79769313486232E308"},
-        {-DBL_MAX, 15, "-1,79769313486232E308"},
         {DBL_MIN, 15, "2,2250738585072E-308"},
         {std::numeric_limits<double>::denorm_min(), 15, "4,94065645841247E-324"},
         {nan, 15, "NAN"},
@@ -177,9 +165,7 @@ TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {
         {2.5, 2.0},
         {3.5, 4.0},
         {0.5, 0.0},
-        {1.5, 2.0},
         {-2.5, -2.0},
-        {-3.5, -4.0},
         {2.4999999999999996, 2.0},
         {2.5000000000000004, 3.0},
         {-0.4, 0.0},
