@@ -265,15 +265,6 @@ TEST(RegNames, CompareWithoutLetterCaseIncludingUmlauts) {
     EXPECT_FALSE(sameName("Wert", "Werte"));
 }
 
-TEST(RegDocumentKeys, ParentOfAListedKeyExists) {
-    RegDocument document;
-    document.sectionFor("HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex");
-    EXPECT_TRUE(document.containsKey("HKEY_CURRENT_USER\\software\\brelmund"));
-    EXPECT_TRUE(document.containsKey("HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\MARLOVEX"));
-    EXPECT_FALSE(document.containsKey("HKEY_CURRENT_USER\\SOFTWARE\\Brel"));
-    EXPECT_FALSE(document.containsKey("HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex\\Sub"));
-}
-
 TEST(RegDocumentValues, SetValueReportsChangesAndKeepsFirstSpelling) {
     RegSection section;
     EXPECT_TRUE(section.setValue("ShowWinWidth", std::uint32_t{1}));

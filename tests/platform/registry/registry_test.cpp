@@ -68,6 +68,7 @@ TEST_F(RegistryTest, OpenKeyWithCreateMakesDirectoriesAndFile) {
     Registry other(nested);
     EXPECT_TRUE(other.keyExists(settingsKey));
     EXPECT_TRUE(other.keyExists("\\SOFTWARE\\Brelmund"));
+    EXPECT_FALSE(other.keyExists("\\SOFTWARE\\Brel"));
     EXPECT_FALSE(other.keyExists("\\SOFTWARE\\Brelmund\\Marlovex\\Sub"));
 }
 
@@ -171,18 +172,17 @@ TEST_F(RegistryTest, ReadsOfTheWrongTypeOrOfAMissingValueNameTheValue) {
     registry.writeInteger("Zahl", 7);
     registry.writeBinaryData("Vier", {1, 2, 3, 4});
     registry.writeFloat("Bank", 0.25);
-    const auto wrongType = [](const std::string& name) { return "Ungültiger Datentyp für '" + name + "'"; };
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readInteger("ShowWinWidth"); }),
-              wrongType("ShowWinWidth"));
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readBool("ShowWinWidth"); }),
-              wrongType("ShowWinWidth"));
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readFloat("ShowWinWidth"); }),
-              wrongType("ShowWinWidth"));
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readString("Zahl"); }), wrongType("Zahl"));
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readBinaryData("Zahl"); }), wrongType("Zahl"));
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readFloat("Vier"); }), wrongType("Vier"));
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readInteger("Bank"); }), wrongType("Bank"));
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.readString("Bank"); }), wrongType("Bank"));
+    const auto expectWrongType = [](const std::string& name, const auto& read) {
+        EXPECT_EQ(messageOf<RegistryError>(read), "Ungültiger Datentyp für '" + name + "'");
+    };
+    expectWrongType("ShowWinWidth", [&] { registry.readInteger("ShowWinWidth"); });
+    expectWrongType("ShowWinWidth", [&] { registry.readBool("ShowWinWidth"); });
+    expectWrongType("ShowWinWidth", [&] { registry.readFloat("ShowWinWidth"); });
+    expectWrongType("Zahl", [&] { registry.readString("Zahl"); });
+    expectWrongType("Zahl", [&] { registry.readBinaryData("Zahl"); });
+    expectWrongType("Vier", [&] { registry.readFloat("Vier"); });
+    expectWrongType("Bank", [&] { registry.readInteger("Bank"); });
+    expectWrongType("Bank", [&] { registry.readString("Bank"); });
 
     EXPECT_FALSE(registry.valueExists("OS_Width"));
     const auto missing = [](const std::string& name) { return "Der Wert '" + name + "' existiert nicht."; };
@@ -282,22 +282,12 @@ TEST_F(RegistryTest, RewriteKeepsFilePermissionsAndLeavesNoTemporaryFiles) {
               (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
 }
 
-struct BadStore {
-    const char* description;
-    std::string contents;
-    int line;
-};
-
-void PrintTo(const BadStore& sample, std::ostream* out) {
-    *out << sample.description;
-}
-
-class MalformedStore : public RegistryTest, public ::testing::WithParamInterface<BadStore> {};
-
-TEST_P(MalformedStore, EveryAccessFailsNamingFileAndLineAndTheFileStaysUnchanged) {
-    writeStore(GetParam().contents);
-    const std::string expected = "Fehler in der Registrierungsdatei " + storeFile().string() + ", Zeile " +
-                                 std::to_string(GetParam().line) + ": ";
+// A section cut off in line 6 of a file with CR LF line ends.
+TEST_F(RegistryTest, EveryAccessToAMalformedFileFailsNamingFileAndLineAndTheFileStaysUnchanged) {
+    const std::string malformed = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\r\n"
+                                  "\"A\"=dword:1\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brel";
+    writeStore(malformed);
+    const std::string expected = "Fehler in der Registrierungsdatei " + storeFile().string() + ", Zeile 6: ";
     const auto expectParseError = [&](auto&& action) {
         const auto message = messageOf<RegistryError>(action);
         EXPECT_TRUE(message.starts_with(expected)) << message;
@@ -311,7 +301,7 @@ TEST_P(MalformedStore, EveryAccessFailsNamingFileAndLineAndTheFileStaysUnchanged
     writeStore("REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\n\"A\"=dword:1\n");
     ASSERT_TRUE(registry.openKey(settingsKey, false));
     ASSERT_TRUE(registry.valueExists("A"));
-    writeStore(GetParam().contents);
+    writeStore(malformed);
 
     expectParseError([&] { registry.valueExists("A"); });
     expectParseError([&] { registry.readInteger("A"); });
@@ -320,20 +310,10 @@ TEST_P(MalformedStore, EveryAccessFailsNamingFileAndLineAndTheFileStaysUnchanged
     expectParseError([&] { registry.writeString("B", "neu"); });
     expectParseError([&] { registry.writeFloat("C", 1.0); });
     expectParseError([&] { registry.deleteValue("A"); });
-    EXPECT_EQ(readText(storeFile()), GetParam().contents);
+    EXPECT_EQ(readText(storeFile()), malformed);
     EXPECT_EQ(directoryEntries(storeFile().parent_path()),
               (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, MalformedStore,
-    ::testing::Values(BadStore{"Garbage", std::string("\0\x01\x02garbage\xff", 11), 1},
-                      BadStore{"Empty", "", 1},
-                      BadStore{"TruncatedSection",
-                               "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex]\r\n"
-                               "\"A\"=dword:1\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Brel",
-                               6}),
-    [](const auto& info) { return std::string(info.param.description); });
 
 class DefaultRegistryFile : public ::testing::Test {
 protected:
