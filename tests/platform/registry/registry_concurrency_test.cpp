@@ -14,7 +14,7 @@ namespace {
 using testing_support::TempDirectory;
 
 const std::string settingsKey = "\\SOFTWARE\\Brelmund\\Marlovex";
-constexpr int valuesPerWriter = 200;
+constexpr int valuesPerWriter = 100;
 
 std::string valueName(int writer, int index) {
     return "W" + std::to_string(writer) + "_" + std::to_string(index);
@@ -45,7 +45,10 @@ void expectAllValues(const std::filesystem::path& file, int writers, int count) 
     }
 }
 
-TEST(RegistryConcurrency, TwoProcessesWritingAtOnceLoseNoValue) {
+// Two processes with two objects each write at once. Open-file-description locks also exclude
+// objects of one process; process-wide record locks would let its two threads overwrite each
+// other's changes.
+TEST(RegistryConcurrency, FourObjectsInTwoProcessesWritingAtOnceLoseNoValue) {
     const TempDirectory directory;
     const std::filesystem::path file = directory.path() / "Brelmund" / "Marlovex.reg";
 
@@ -53,14 +56,19 @@ TEST(RegistryConcurrency, TwoProcessesWritingAtOnceLoseNoValue) {
     int startSignal[2];
     ASSERT_EQ(::pipe(startSignal), 0);
     pid_t children[2] = {-1, -1};
-    for (int writer = 0; writer < 2; ++writer) {
-        children[writer] = ::fork();
-        ASSERT_GE(children[writer], 0);
-        if (children[writer] == 0) {
+    for (int process = 0; process < 2; ++process) {
+        children[process] = ::fork();
+        ASSERT_GE(children[process], 0);
+        if (children[process] == 0) {
             ::close(startSignal[1]);
             char ignored = 0;
-            const bool started = ::read(startSignal[0], &ignored, 1) == 0;
-            ::_exit(started && writeValues(file, writer, valuesPerWriter) ? 0 : 1);
+            bool succeeded[2] = {false, false};
+            if (::read(startSignal[0], &ignored, 1) == 0) {
+                std::jthread first([&] { succeeded[0] = writeValues(file, 2 * process, valuesPerWriter); });
+                std::jthread second(
+                    [&] { succeeded[1] = writeValues(file, 2 * process + 1, valuesPerWriter); });
+            }
+            ::_exit(succeeded[0] && succeeded[1] ? 0 : 1);
         }
     }
     ::close(startSignal[0]);
@@ -71,23 +79,7 @@ TEST(RegistryConcurrency, TwoProcessesWritingAtOnceLoseNoValue) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    expectAllValues(file, 2, valuesPerWriter);
-}
-
-// Open-file-description locks also exclude objects of one process; process-wide record locks
-// would let these two threads overwrite each other's changes.
-TEST(RegistryConcurrency, TwoObjectsInOneProcessLoseNoValue) {
-    const TempDirectory directory;
-    const std::filesystem::path file = directory.path() / "Marlovex.reg";
-    constexpr int count = 100;
-    bool succeeded[2] = {false, false};
-    {
-        std::jthread first([&] { succeeded[0] = writeValues(file, 0, count); });
-        std::jthread second([&] { succeeded[1] = writeValues(file, 1, count); });
-    }
-    EXPECT_TRUE(succeeded[0]);
-    EXPECT_TRUE(succeeded[1]);
-    expectAllValues(file, 2, count);
+    expectAllValues(file, 4, valuesPerWriter);
 }
 
 // Two instances saving their workspaces at once: whoever commits last, the file holds one
