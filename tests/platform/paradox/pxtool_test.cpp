@@ -63,7 +63,7 @@ protected:
     fs::path m_directory;
 };
 
-TEST_F(Pxtool, AppendedQuotesDumpInKeyOrderInTheDumpNotation) {
+TEST_F(Pxtool, AppendedQuotesDumpInKeyOrderInTheDumpNotationAlsoWhenProtected) {
     createQuotes();
     EXPECT_EQ(run("append Intraday.db Firma=2 'ZEIT=2026-12-06 09:00:00' Kurs=1.5 Volumen=100").exitCode, 0);
     EXPECT_EQ(run("append INTRADAY.DB Firma=1 'ZEIT=2026-12-06 09:00:00.250' Kurs=-0.1").exitCode, 0);
@@ -80,18 +80,16 @@ TEST_F(Pxtool, AppendedQuotesDumpInKeyOrderInTheDumpNotation) {
         "Stufe: 7\nSchlüsselfelder: 2\nDatensätze: 3\nFelder:\n  Firma I\n  ZEIT @\n  Kurs $\n  Volumen I\n");
     const auto check = run("check Intraday.db");
     EXPECT_EQ(check.exitCode, 0) << check.output;
-}
 
-// The family's protected tables are fed and inspected as any other.
-TEST_F(Pxtool, ProtectedTablesTakeAppendsAndDump) {
-    createQuotes();
-    ASSERT_EQ(run("append Intraday.db Firma=2 'ZEIT=2026-12-06 09:00:00' Kurs=1.5").exitCode, 0);
+    // The family's protected tables are fed and inspected as any other.
     marlovex::testing_support::protectTable(m_directory / "Intraday.db", px::familyPassword);
-    const auto appended = run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:00' Kurs=3");
+    const auto appended = run("append Intraday.db Firma=1 'ZEIT=2026-12-06 09:00:01' Kurs=3");
     EXPECT_EQ(appended.exitCode, 0) << appended.output;
     EXPECT_EQ(run("dump Intraday.db").output, "Firma;ZEIT;Kurs;Volumen\n"
-                                              "1;2026-12-06 09:00:00;3;\n"
-                                              "2;2026-12-06 09:00:00;1.5;\n");
+                                              "1;2026-12-06 08:59:59;77.02;\n"
+                                              "1;2026-12-06 09:00:00.250;-0.1;\n"
+                                              "1;2026-12-06 09:00:01;3;\n"
+                                              "2;2026-12-06 09:00:00;1.5;100\n");
     EXPECT_EQ(run("check Intraday.db").exitCode, 0);
 }
 
@@ -105,11 +103,11 @@ TEST_F(Pxtool, EveryFieldTypeRoundTripsThroughAppendAndDump) {
                   "'@=1999-12-31 23:59:59' L=false")
                   .exitCode,
               0);
-    EXPECT_EQ(run("append All.db Name=leer").exitCode, 0);
+    EXPECT_EQ(run("append All.db Name=leer L=true").exitCode, 0);
     EXPECT_EQ(run("dump All.db").output,
               "Name;N;M;S;I;D;T;@;L;+\n"
               "Grün & Co;0.1;-3.25;-7;123456;2026-12-06;23:59:59.999;1999-12-31 23:59:59;false;1\n"
-              "leer;;;;;;;;;2\n");
+              "leer;;;;;;;;true;2\n");
     EXPECT_NE(run("schema All.db").output.find("Stufe: 5"), std::string::npos);
 }
 
