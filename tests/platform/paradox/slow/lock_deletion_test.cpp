@@ -6,7 +6,7 @@
 #include "platform/paradox/errors.h"
 #include "platform/paradox/table.h"
 #include "platform/paradox/table_storage.h"
-#include "process_helpers.h"
+#include "shared_quotes.h"
 #include "support/sound_table.h"
 #include "support/temp_directory.h"
 

@@ -3,14 +3,16 @@
 // holds every quote the writer committed.
 
 #include "platform/paradox/table.h"
-#include "process_helpers.h"
+#include "shared_quotes.h"
 #include "support/temp_directory.h"
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <set>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace marlovex::paradox {
@@ -20,6 +22,29 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kDuration = std::chrono::seconds(20);
+
+// Forks a child that runs `body` and exits with its result; the child never returns here.
+pid_t startChild(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        int result = 1;
+        try {
+            result = body();
+        } catch (...) {
+            result = 3;
+        }
+        ::_exit(result);
+    }
+    return child;
+}
+
+// Waits for the child; returns its exit code, or -signal when a signal ended it.
+int waitChild(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
 
 // Exit codes of a reader.
 constexpr int kReaderSound = 0;
@@ -62,7 +87,7 @@ TEST(Sharing, OneWriterTwoReadersForTwentySeconds) {
 
     std::array<int, 2> pipe{};
     ASSERT_EQ(::pipe(pipe.data()), 0);
-    const pid_t writer = testing::startChild([&] {
+    const pid_t writer = startChild([&] {
         ::close(pipe[0]);
         Table table;
         table.setTableName(path.string());
@@ -76,8 +101,8 @@ TEST(Sharing, OneWriterTwoReadersForTwentySeconds) {
         return 0;
     });
     ::close(pipe[1]);
-    const pid_t firstReader = testing::startChild([&] { return readContinuously(path, end); });
-    const pid_t secondReader = testing::startChild([&] { return readContinuously(path, end); });
+    const pid_t firstReader = startChild([&] { return readContinuously(path, end); });
+    const pid_t secondReader = startChild([&] { return readContinuously(path, end); });
 
     std::set<int> committed;
     int n = 0;
@@ -85,9 +110,9 @@ TEST(Sharing, OneWriterTwoReadersForTwentySeconds) {
         committed.insert(n);
     }
     ::close(pipe[0]);
-    EXPECT_EQ(testing::waitChild(writer), 0);
-    EXPECT_EQ(testing::waitChild(firstReader), kReaderSound);
-    EXPECT_EQ(testing::waitChild(secondReader), kReaderSound);
+    EXPECT_EQ(waitChild(writer), 0);
+    EXPECT_EQ(waitChild(firstReader), kReaderSound);
+    EXPECT_EQ(waitChild(secondReader), kReaderSound);
 
     Table table;
     table.setTableName(path.string());
