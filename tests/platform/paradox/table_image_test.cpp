@@ -139,26 +139,18 @@ TEST(TableImage, TablesWithoutKeyKeepInsertionOrder) {
     EXPECT_EQ(image.header().schema.keyFieldCount, 0);
 }
 
-TEST(TableImage, ChangedPagesCarryTheirFormerBytes) {
+TEST(TableImage, AnInsertChangesAFewPagesWhateverTheTableSize) {
     TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
     for (int i = 0; i < 400; ++i) {
         image.insert(quote(image, 1, i * 10.0, i));
     }
     image.markClean();
-    const auto before = image.bytes();
     image.insert(quote(image, 1, 5.0, 0.0));
     const auto pages = image.changedPages();
     ASSERT_FALSE(pages.empty());
     // Even a split touches only the header, the split block, the new block and the successor's
     // back link: the cost does not depend on the table size.
     EXPECT_LE(pages.size(), 4u);
-    for (const auto& page : pages) {
-        ASSERT_TRUE(page.before.empty() || page.offset + page.length <= before.size());
-        if (!page.before.empty()) {
-            EXPECT_TRUE(std::equal(page.before.begin(), page.before.end(),
-                                   before.begin() + static_cast<long>(page.offset)));
-        }
-    }
 }
 
 class DamagedTable : public ::testing::Test {

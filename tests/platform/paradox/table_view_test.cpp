@@ -57,6 +57,23 @@ void reviveJournal(const fs::path& journal) {
                                                   marker.size()));
 }
 
+// The reads of the quote table that `action` makes through `env`: how many, and how many bytes.
+std::pair<std::size_t, std::size_t> readsOfTheQuotes(const testing_support::FaultInjectingEnv& env,
+                                                     const std::function<void()>& action) {
+    const std::size_t start = env.calls().size();
+    action();
+    std::pair<std::size_t, std::size_t> reads{0, 0};
+    for (auto call = env.calls().begin() + static_cast<std::ptrdiff_t>(start); call != env.calls().end();
+         ++call) {
+        if (call->call == testing_support::FaultInjectingEnv::Call::Read &&
+            call->path.filename() == "Intraday.db") {
+            ++reads.first;
+            reads.second += call->bytes;
+        }
+    }
+    return reads;
+}
+
 const std::string kVictimText = "Depotauszug, nicht überschreiben\n";
 
 unsigned permissionsOf(const fs::path& path) {
@@ -188,7 +205,7 @@ TEST_F(TableViews, NavigationRunsInKeyOrderWithEndAndStartTests) {
     EXPECT_EQ(table.field("zeit").asDateTime(), at(9, 0));
 }
 
-TEST_F(TableViews, FindKeyMovesOnlyOnAnExactMatch) {
+TEST_F(TableViews, FindKeyMovesOnlyOnAnExactMatchAndFindNearestToTheNextRow) {
     Table table;
     openView(table, "Intraday.db");
     EXPECT_TRUE(table.findKey({std::int64_t{1}, at(9, 5)}));
@@ -201,18 +218,13 @@ TEST_F(TableViews, FindKeyMovesOnlyOnAnExactMatch) {
     // A partial key finds the first row of the group.
     EXPECT_TRUE(table.findKey({std::int64_t{2}}));
     EXPECT_EQ(table.field("Kurs").asFloat(), 100.0);
-}
-
-TEST_F(TableViews, FindNearestTakesTheNextRowOrTheLastRow) {
-    Table table;
-    openView(table, "Intraday.db");
+    // The nearest search takes the next row, or the last row past the end.
     table.findNearest({std::int64_t{1}, at(9, 6)});
     EXPECT_EQ(table.field("Kurs").asFloat(), 1.05);
     table.findNearest({std::int64_t{1}, at(9, 5)});
     EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
     table.findNearest({std::int64_t{1}, at(8, 0)});
     EXPECT_EQ(table.field("Kurs").asFloat(), 1.00);
-    // Past the end: the last row.
     table.findNearest({std::int64_t{9}, at(8, 0)});
     EXPECT_EQ(table.field("Kurs").asFloat(), 101.5);
 }
@@ -335,7 +347,7 @@ TEST_F(TableViews, EditPostCancelAndDelete) {
     EXPECT_TRUE(reopened.isEmpty());
 }
 
-TEST_F(TableViews, NamesNeedNoLetterCaseAndFieldAccessConvertsAndTestsEmptyValues) {
+TEST_F(TableViews, NamesNeedNoLetterCaseAndFieldAccessConvertsTestsEmptyValuesAndNamesMisfits) {
     Table table;
     openView(table, "FIRMA.DB");
     EXPECT_EQ(table.tablePath().filename(), "Firma.db");
@@ -352,6 +364,13 @@ TEST_F(TableViews, NamesNeedNoLetterCaseAndFieldAccessConvertsAndTestsEmptyValue
     EXPECT_EQ(table.field("Aktiv").asInteger(), 0);
     table.edit();
     EXPECT_THROW(table.field("Firma").setString("vier"), TableError);
+    EXPECT_EQ(messageOf<TableError>([&] {
+                  table.field("FirmenName").setString("Arnsfeld Chemie Aktiengesellschaft, Werk Leverkusen");
+              }),
+              "Der Text 'Arnsfeld Chemie Aktiengesellschaft, Werk Leverkusen' ist zu lang für das Feld "
+              "'FirmenName' (höchstens 40 Zeichen).");
+    EXPECT_EQ(messageOf<TableError>([&] { table.field("FirmenName").setString("Chemie ☺"); }),
+              "Der Text 'Chemie ☺' enthält ein Zeichen, das eine Tabelle nicht speichern kann.");
     table.cancel();
 }
 
@@ -379,15 +398,6 @@ TEST_F(TableViews, RefreshSeesOtherViewsCommitsAndRefreshLikeTakesThemWithoutRea
         openView(*view, "Intraday.db");
     }
     second.last();
-    const auto readsOfTheTable = [&](const std::function<void()>& action) {
-        const std::size_t start = env.calls().size();
-        action();
-        return std::count_if(env.calls().begin() + static_cast<std::ptrdiff_t>(start), env.calls().end(),
-                             [&](const auto& record) {
-                                 return record.call == testing_support::FaultInjectingEnv::Call::Read &&
-                                        record.path.filename() == "Intraday.db";
-                             });
-    };
 
     addQuote(1, at(8, 0), 0.5, 0);
     EXPECT_EQ(first.recordCount(), 5u);
@@ -396,7 +406,7 @@ TEST_F(TableViews, RefreshSeesOtherViewsCommitsAndRefreshLikeTakesThemWithoutRea
     EXPECT_EQ(first.field("Kurs").asFloat(), 1.00);
     first.first();
     EXPECT_EQ(first.field("Kurs").asFloat(), 0.5);
-    EXPECT_EQ(readsOfTheTable([&] { second.refreshLike(first); }), 0);
+    EXPECT_EQ(readsOfTheQuotes(env, [&] { second.refreshLike(first); }).first, 0u);
     EXPECT_EQ(second.recordCount(), 6u);
     EXPECT_EQ(second.field("Kurs").asFloat(), 101.5);
 
@@ -412,7 +422,7 @@ TEST_F(TableViews, RefreshSeesOtherViewsCommitsAndRefreshLikeTakesThemWithoutRea
     EXPECT_EQ(first.field("Kurs").asFloat(), 0.5);
 
     addQuote(1, at(8, 1), 0.6, 0);
-    EXPECT_GT(readsOfTheTable([&] { second.refreshLike(first); }), 0);
+    EXPECT_GT(readsOfTheQuotes(env, [&] { second.refreshLike(first); }).first, 0u);
     EXPECT_EQ(second.recordCount(), 8u);
     EXPECT_EQ(first.recordCount(), 6u);
 }
@@ -515,19 +525,10 @@ TEST_F(TableViews, AViewFollowingCommitsShowsWhatAFreshReadShows) {
                 writer.post();
             }
         }
-        const std::size_t start = env.calls().size();
-        reader.refresh();
+        const auto bytesRead = readsOfTheQuotes(env, [&] { reader.refresh(); }).second;
         Table fresh;
         openView(fresh, "Intraday.db");
         ASSERT_EQ(rowsOf(reader), rowsOf(fresh)) << "step " << step;
-        std::size_t bytesRead = 0;
-        for (auto call = env.calls().begin() + static_cast<std::ptrdiff_t>(start); call != env.calls().end();
-             ++call) {
-            if (call->call == testing_support::FaultInjectingEnv::Call::Read &&
-                call->path.filename() == "Intraday.db") {
-                bytesRead += call->bytes;
-            }
-        }
         if (commits < 40 && step > 1) {
             shareOfFollowedReads += static_cast<double>(bytesRead) /
                                     static_cast<double>(fs::file_size(m_directory / "Intraday.db"));
@@ -675,6 +676,13 @@ TEST_F(TableViews, DisabledControlsHearOfChangesOnceWhenEnabled) {
 }
 
 TEST_F(TableViews, RenameDeleteAndCreateTables) {
+    // The index moves first and comes back when the table cannot follow onto a folder of its name.
+    fs::create_directories(m_directory / "Archiv" / "Intraday04.12.2026.DB");
+    EXPECT_THROW(
+        Table::renameTable(m_directory / "Intraday.db", m_directory / "Archiv" / "Intraday04.12.2026.DB"),
+        TableError);
+    EXPECT_FALSE(fs::exists(m_directory / "Archiv" / "Intraday04.12.2026.px"));
+
     Table table;
     table.setDatabaseName(m_directory);
     table.setTableName("Intraday.db");
@@ -701,19 +709,6 @@ TEST_F(TableViews, RenameDeleteAndCreateTables) {
     EXPECT_THROW(
         Table::createTable(m_directory / "Bad.db", {FieldDef::of("A", FieldType::Long)}, {{"X", "B", true}}),
         TableError);
-}
-
-// The index moves first; the table cannot follow onto a folder of its new name.
-TEST_F(TableViews, ARenameThatCannotFinishLeavesTheTableWhole) {
-    fs::create_directory(m_directory / "Archiv");
-    fs::create_directory(m_directory / "Archiv" / "Intraday04.12.2026.DB");
-    EXPECT_THROW(
-        Table::renameTable(m_directory / "Intraday.db", m_directory / "Archiv" / "Intraday04.12.2026.DB"),
-        TableError);
-    EXPECT_FALSE(fs::exists(m_directory / "Archiv" / "Intraday04.12.2026.px"));
-    Table table;
-    openView(table, "Intraday.db");
-    EXPECT_EQ(table.recordCount(), 5u);
 }
 
 TEST_F(TableViews, ReadersSeeTheStateBeforeAnUnfinishedCommitAndWritersRepairIt) {
@@ -955,27 +950,6 @@ TEST(SharedDirectory, LockJournalAndIndexTakeTheTablesPermissionsWhateverTheUmas
 
 // The engine's error messages as the central error display shows them: German, and naming the
 // table or file, for each kind of failure a user meets.
-TEST_F(TableViews, AMissingTableOrDirectoryIsNamed) {
-    Table table;
-    table.setDatabaseName(m_directory);
-    table.setTableName("Fehlt.db");
-    EXPECT_EQ(messageOf<TableError>([&] { table.open(); }),
-              "Die Tabelle " + (m_directory / "Fehlt.db").string() + " existiert nicht.");
-    EXPECT_FALSE(table.active());
-
-    const auto missing = m_directory / "Daten";
-    table.setDatabaseName(missing);
-    EXPECT_EQ(messageOf<TableError>([&] { table.open(); }), "Die Tabelle " + (missing / "Fehlt.db").string() +
-                                                                " existiert nicht: das Verzeichnis " +
-                                                                missing.string() + " fehlt.");
-    EXPECT_EQ(messageOf<TableError>([&] {
-                  Table::createTable(missing / "Fehlt.db", {FieldDef::of("Firma", FieldType::Long)}, {});
-              }),
-              "Die Tabelle " + (missing / "Fehlt.db").string() +
-                  " kann nicht angelegt werden: das Verzeichnis " + missing.string() + " fehlt.");
-    EXPECT_FALSE(fs::exists(missing));
-}
-
 TEST_F(TableViews, WorkOnAClosedOrBusyTableSaysWhyItCannotBeDone) {
     const auto firms = m_directory / "Firma.db";
     Table table;
@@ -1014,21 +988,6 @@ TEST_F(TableViews, AKeyViolationNamesTheTableAndLeavesItUnchanged) {
     EXPECT_EQ(table.state(), DataSetState::Insert);
     table.cancel();
     EXPECT_EQ(table.recordCount(), 3u);
-}
-
-TEST_F(TableViews, AValueThatDoesNotFitNamesTheField) {
-    Table table;
-    openView(table, "Firma.db");
-    table.edit();
-    EXPECT_EQ(messageOf<TableError>([&] {
-                  table.field("FirmenName").setString("Arnsfeld Chemie Aktiengesellschaft, Werk Leverkusen");
-              }),
-              "Der Text 'Arnsfeld Chemie Aktiengesellschaft, Werk Leverkusen' ist zu lang für das Feld "
-              "'FirmenName' "
-              "(höchstens 40 Zeichen).");
-    EXPECT_EQ(messageOf<TableError>([&] { table.field("FirmenName").setString("Chemie ☺"); }),
-              "Der Text 'Chemie ☺' enthält ein Zeichen, das eine Tabelle nicht speichern kann.");
-    table.cancel();
 }
 
 // Writers and table makers fail at once rather than waiting, and a refused record stays for a
@@ -1073,11 +1032,30 @@ TEST_F(TableViews, ADamagedFileNamesTheFileAndTheDamage) {
               "Die Datei " + firms.string() + " ist keine Paradox-Tabelle (Dateityp 120).");
 }
 
-TEST_F(TableViews, FailuresOfTheFileSystemGiveTheGermanReason) {
+TEST_F(TableViews, MissingFilesAndFailuresOfTheFileSystemAreNamedWithTheGermanReason) {
+    Table table;
+    table.setDatabaseName(m_directory);
+    table.setTableName("Fehlt.db");
+    EXPECT_EQ(messageOf<TableError>([&] { table.open(); }),
+              "Die Tabelle " + (m_directory / "Fehlt.db").string() + " existiert nicht.");
+    EXPECT_FALSE(table.active());
+
+    const auto missing = m_directory / "Daten";
+    table.setDatabaseName(missing);
+    EXPECT_EQ(messageOf<TableError>([&] { table.open(); }), "Die Tabelle " + (missing / "Fehlt.db").string() +
+                                                                " existiert nicht: das Verzeichnis " +
+                                                                missing.string() + " fehlt.");
+    EXPECT_EQ(messageOf<TableError>([&] {
+                  Table::createTable(missing / "Fehlt.db", {FieldDef::of("Firma", FieldType::Long)}, {});
+              }),
+              "Die Tabelle " + (missing / "Fehlt.db").string() +
+                  " kann nicht angelegt werden: das Verzeichnis " + missing.string() + " fehlt.");
+    EXPECT_FALSE(fs::exists(missing));
+
     // A folder where the table file should be: it opens, but cannot be read.
     fs::create_directory(m_directory / "Kurse.db");
-    Table table;
-    EXPECT_EQ(messageOf<TableError>([&] { openView(table, "Kurse.db"); }),
+    Table folder;
+    EXPECT_EQ(messageOf<TableError>([&] { openView(folder, "Kurse.db"); }),
               "Die Datei " + (m_directory / "Kurse.db").string() +
                   " kann nicht gelesen werden: " + systemErrorText(EISDIR) + ".");
 
