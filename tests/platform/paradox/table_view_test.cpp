@@ -711,26 +711,10 @@ TEST_F(TableViews, RenameDeleteAndCreateTables) {
         TableError);
 }
 
-TEST_F(TableViews, ReadersSeeTheStateBeforeAnUnfinishedCommitAndWritersRepairIt) {
+// A writer died inside its commit, leaving every page it changed half written. Readers undo the
+// commit in their copy and leave the files alone; the next writer rolls the files back.
+TEST_F(TableViews, ReadersUndoAnUnfinishedCommitWithTornPagesAndTheNextWriterRestoresThem) {
     const auto [dbBefore, pxBefore] = commitOneMore();
-    const auto dbAfter = readFile(m_db);
-    reviveJournal(TableStorage::journalPathFor(m_db));
-    // Readers undo the dead writer's commit in their copy and leave the files alone.
-    EXPECT_EQ(rowsSeenByAView(), kQuotes);
-    TableStorage reader(m_db);
-    const auto snapshot = reader.read();
-    EXPECT_EQ(plain(snapshot.db), dbBefore);
-    EXPECT_EQ(snapshot.px, pxBefore);
-    EXPECT_EQ(readFile(m_db), dbAfter);
-    // The next writer rolls the files back.
-    { TableStorage::WriteLock lock(reader); }
-    EXPECT_EQ(readFile(m_db), dbBefore);
-    EXPECT_EQ(readFile(m_directory / "Intraday.px"), pxBefore);
-}
-
-TEST_F(TableViews, TornTablePagesAreRestoredFromTheJournal) {
-    const auto [dbBefore, pxBefore] = commitOneMore();
-    // Every page the commit changed is left half written.
     auto torn = readFile(m_db);
     constexpr std::size_t kPage = 1024;
     for (std::size_t page = 0; page < torn.size(); page += kPage) {
@@ -747,8 +731,11 @@ TEST_F(TableViews, TornTablePagesAreRestoredFromTheJournal) {
     reviveJournal(TableStorage::journalPathFor(m_db));
     EXPECT_EQ(rowsSeenByAView(), kQuotes);
     TableStorage storage(m_db);
+    EXPECT_EQ(storage.read().px, pxBefore);
+    EXPECT_EQ(readFile(m_db), torn);
     { TableStorage::WriteLock lock(storage); }
     EXPECT_EQ(readFile(m_db), dbBefore);
+    EXPECT_EQ(readFile(m_directory / "Intraday.px"), pxBefore);
     EXPECT_EQ(rowsSeenByAView(), kQuotes);
 }
 

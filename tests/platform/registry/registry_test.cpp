@@ -91,9 +91,21 @@ TEST_F(RegistryTest, MalformedKeyNamesAreRejected) {
     EXPECT_FALSE(std::filesystem::exists(storeFile()));
 }
 
-TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwords) {
+TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwordsAndFloatsBitExactAsEightBytes) {
     using Limits = std::numeric_limits<std::int32_t>;
     const std::vector<std::int32_t> numbers = {0, 1, 42, -1, -42, Limits::min(), Limits::max()};
+    using Double = std::numeric_limits<double>;
+    const std::vector<double> values = {0.0,
+                                        -0.0,
+                                        1.5,
+                                        -0.1,
+                                        Double::infinity(),
+                                        -Double::infinity(),
+                                        Double::quiet_NaN(),
+                                        std::bit_cast<double>(std::uint64_t{0xfff0000000000001}),
+                                        std::bit_cast<double>(std::uint64_t{0x7ff8dead0000beef}),
+                                        Double::denorm_min(),
+                                        Double::max()};
     {
         Registry registry = openedRegistry();
         for (std::size_t i = 0; i < numbers.size(); ++i)
@@ -101,6 +113,8 @@ TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwords) {
         registry.writeBool("Ja", true);
         registry.writeBool("Nein", false);
         registry.writeInteger("Drei", 3);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            registry.writeFloat("F" + std::to_string(i), values[i]);
     }
     const Registry registry = freshRegistry();
     for (std::size_t i = 0; i < numbers.size(); ++i)
@@ -109,39 +123,19 @@ TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwords) {
     EXPECT_FALSE(registry.readBool("Nein"));
     EXPECT_TRUE(registry.readBool("Drei"));
     EXPECT_EQ(registry.readInteger("Ja"), 1);
-
-    const std::string text = readText(storeFile());
-    EXPECT_NE(text.find("\"Zahl2\"=dword:0000002a\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\"Zahl3\"=dword:ffffffff\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\"Ja\"=dword:00000001\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\"Nein\"=dword:00000000\r\n"), std::string::npos);
-}
-
-TEST_F(RegistryTest, FloatsRoundTripBitExactAsEightBytes) {
-    const std::vector<double> values = {0.0,
-                                        -0.0,
-                                        1.5,
-                                        -0.1,
-                                        std::numeric_limits<double>::infinity(),
-                                        -std::numeric_limits<double>::infinity(),
-                                        std::numeric_limits<double>::quiet_NaN(),
-                                        std::bit_cast<double>(std::uint64_t{0xfff0000000000001}),
-                                        std::bit_cast<double>(std::uint64_t{0x7ff8dead0000beef}),
-                                        std::numeric_limits<double>::denorm_min(),
-                                        std::numeric_limits<double>::max()};
-    {
-        Registry registry = openedRegistry();
-        for (std::size_t i = 0; i < values.size(); ++i)
-            registry.writeFloat("F" + std::to_string(i), values[i]);
-    }
-    const Registry registry = freshRegistry();
     for (std::size_t i = 0; i < values.size(); ++i) {
         EXPECT_EQ(std::bit_cast<std::uint64_t>(registry.readFloat("F" + std::to_string(i))),
                   std::bit_cast<std::uint64_t>(values[i]))
             << i;
     }
     EXPECT_EQ(registry.readBinaryData("F2"), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0xf8, 0x3f}));
-    EXPECT_NE(readText(storeFile()).find("\"F2\"=hex:00,00,00,00,00,00,f8,3f\r\n"), std::string::npos);
+
+    const std::string text = readText(storeFile());
+    EXPECT_NE(text.find("\"Zahl2\"=dword:0000002a\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Zahl3\"=dword:ffffffff\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Ja\"=dword:00000001\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Nein\"=dword:00000000\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"F2\"=hex:00,00,00,00,00,00,f8,3f\r\n"), std::string::npos);
 }
 
 TEST_F(RegistryTest, NamesCompareWithoutLetterCaseAndKeepTheirSpelling) {
@@ -315,34 +309,31 @@ TEST_F(RegistryTest, EveryAccessToAMalformedFileFailsNamingFileAndLineAndTheFile
               (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
 }
 
-class DefaultRegistryFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        save("HOME", m_home);
-        save("XDG_CONFIG_HOME", m_configHome);
+// Restores an environment variable when the test ends.
+class SavedVariable {
+public:
+    explicit SavedVariable(const char* name)
+        : m_name(name) {
+        if (const char* value = std::getenv(name))
+            m_value = value;
     }
-    void TearDown() override {
-        restore("HOME", m_home);
-        restore("XDG_CONFIG_HOME", m_configHome);
+    ~SavedVariable() {
+        if (m_value)
+            ::setenv(m_name, m_value->c_str(), 1);
+        else
+            ::unsetenv(m_name);
     }
+    SavedVariable(const SavedVariable&) = delete;
+    SavedVariable& operator=(const SavedVariable&) = delete;
 
 private:
-    static void save(const char* name, std::optional<std::string>& slot) {
-        if (const char* value = std::getenv(name))
-            slot = value;
-    }
-    static void restore(const char* name, const std::optional<std::string>& slot) {
-        if (slot)
-            ::setenv(name, slot->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-
-    std::optional<std::string> m_home;
-    std::optional<std::string> m_configHome;
+    const char* m_name;
+    std::optional<std::string> m_value;
 };
 
-TEST_F(DefaultRegistryFile, FollowsXdgConfigHomeElseHomeConfig) {
+TEST(DefaultRegistryFile, FollowsXdgConfigHomeElseHomeConfig) {
+    const SavedVariable home("HOME");
+    const SavedVariable configHome("XDG_CONFIG_HOME");
     ::setenv("HOME", "/home/anna", 1);
     ::setenv("XDG_CONFIG_HOME", "/srv/config", 1);
     EXPECT_EQ(defaultRegistryFile(), std::filesystem::path("/srv/config/Brelmund/Marlovex.reg"));
