@@ -80,10 +80,12 @@ TEST(FormatGrouped, GroupsRoundsAndSwitchesToExponentForm) {
     }
 }
 
-TEST(FormatGrouped, UsesTheGivenLocale) {
+TEST(FormatGroupedAndGeneral, UseTheGivenLocale) {
     const NumberLocale english{'.', ','};
     EXPECT_EQ(formatGrouped(1234567.891, 2, 7, english), "1,234,568.00");
     EXPECT_EQ(formatGrouped(12345678.0, 2, 7, english), "1.234568E7");
+    EXPECT_EQ(formatGeneral(1234.5, 15, english), "1234.5");
+    EXPECT_EQ(formatGeneral(0.000012, 15, english), "1.2E-5");
 }
 
 TEST(FormatFixed, NeverGroupsAndKeepsElevenDigits) {
@@ -152,12 +154,6 @@ TEST(FormatGeneral, WritesTheShortestFormElseAnExponent) {
                      << "value " << testCase.value << ", precision " << testCase.precision);
         EXPECT_EQ(formatGeneral(testCase.value, testCase.precision), testCase.expected);
     }
-}
-
-TEST(FormatGeneral, UsesTheGivenLocale) {
-    const NumberLocale english{'.', ','};
-    EXPECT_EQ(formatGeneral(1234.5, 15, english), "1234.5");
-    EXPECT_EQ(formatGeneral(0.000012, 15, english), "1.2E-5");
 }
 
 TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {

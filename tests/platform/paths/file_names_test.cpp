@@ -43,13 +43,11 @@ protected:
     std::filesystem::path m_directory = m_temporary.path();
 };
 
-TEST_F(CaseInsensitiveFilesTest, FindsAFileWhateverTheCaseOfItsName) {
+TEST_F(CaseInsensitiveFilesTest, FindsAFileWhateverTheCaseOfItsNameButNoDirectory) {
     EXPECT_EQ(resolveCaseInsensitive(m_directory / "intraday.db"), m_directory / "Intraday.DB");
     EXPECT_EQ(resolveCaseInsensitive(m_directory / "INTRADAY.DB"), m_directory / "Intraday.DB");
     EXPECT_TRUE(fileExistsCaseInsensitive(m_directory / "Intraday.db"));
-}
-
-TEST_F(CaseInsensitiveFilesTest, LeavesUnknownNamesAloneAndIgnoresDirectories) {
+    // Unknown names stay as they are, and directories are no files.
     EXPECT_EQ(resolveCaseInsensitive(m_directory / "Firma.db"), m_directory / "Firma.db");
     EXPECT_FALSE(fileExistsCaseInsensitive(m_directory / "Firma.db"));
     EXPECT_FALSE(fileExistsCaseInsensitive(m_directory / "daten"));
