@@ -76,16 +76,6 @@ TEST(TableImage, RandomInsertsKeepKeyOrderAcrossBlockSplits) {
     }
 }
 
-TEST(TableImage, DuplicateKeyIsAViolationAndChangesNothing) {
-    TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
-    image.insert(quote(image, 1, 1000.0, 1.0));
-    image.markClean();
-    const auto before = image.bytes();
-    EXPECT_THROW(image.insert(quote(image, 1, 1000.0, 2.0)), KeyViolationError);
-    EXPECT_EQ(image.bytes(), before);
-    EXPECT_FALSE(image.hasChanges());
-}
-
 TEST(TableImage, ErasingAndReinsertingReusesFreedBlocks) {
     TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
     for (int i = 0; i < 2000; ++i) {
@@ -113,12 +103,17 @@ TEST(TableImage, ErasingAndReinsertingReusesFreedBlocks) {
     expectSound(image, 0);
 }
 
-TEST(TableImage, ReplaceWithNewKeyMovesTheRowAndGuardsUniqueness) {
+TEST(TableImage, DuplicateKeysAreViolationsThatChangeNothingAndReplaceMovesTheRow) {
     TableImage image(TableImage::emptyTable(quoteSchema(), "Intraday"), "Intraday.db");
     for (int i = 0; i < 10; ++i) {
         image.insert(quote(image, 1, i * 10.0, i));
     }
+    image.markClean();
+    const auto before = image.bytes();
+    EXPECT_THROW(image.insert(quote(image, 1, 20.0, 2.0)), KeyViolationError);
     EXPECT_THROW(image.replace(0, quote(image, 1, 50.0, 0.0)), KeyViolationError);
+    EXPECT_EQ(image.bytes(), before);
+    EXPECT_FALSE(image.hasChanges());
     const auto row = image.replace(0, quote(image, 2, 0.0, 9.5));
     EXPECT_EQ(row, 9u);
     expectSound(image, 10);
@@ -274,14 +269,12 @@ TEST_F(DamagedTable, IndexFaultsAreFound) {
     EXPECT_NE(image.primaryIndexFault(std::vector<std::uint8_t>(10, 0)), std::nullopt);
 }
 
-TEST(TableHeader, RejectsOtherLevelsNamingTheFile) {
+TEST(TableHeader, LevelsFourFiveAndSevenRoundTripAndOthersAreRejectedNamingTheFile) {
     auto level3 = TableImage::emptyTable(quoteSchema(), "Intraday");
     level3[0x39] = 0x03;
     EXPECT_NE(testing_support::messageOf<TableError>([&] { TableImage(level3, "Old.db"); }).find("Old.db"),
               std::string::npos);
-}
 
-TEST(TableHeader, LevelsFourFiveAndSevenRoundTrip) {
     for (int level : {4, 5, 7}) {
         auto schema = quoteSchema();
         schema.level = level;

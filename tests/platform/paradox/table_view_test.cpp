@@ -91,17 +91,23 @@ void createQuotes(const fs::path& db) {
         {{"INTRADAY", "FIRMA;ZEIT", true}});
 }
 
-// Opens the quote table at `path` and appends one quote; the engine's message, empty on success.
+// Opens the quote table at `path` and appends one quote.
+void appendQuote(const fs::path& path, int firm, double time, double price, int volume) {
+    Table table;
+    table.setTableName(path.string());
+    table.open();
+    table.append();
+    table.field("Firma").setInteger(firm);
+    table.field("ZEIT").setDateTime(time);
+    table.field("Kurs").setFloat(price);
+    table.field("Volumen").setInteger(volume);
+    table.post();
+}
+
+// Appends a quote of `firm` at 14:00; the engine's message, empty on success.
 std::string tryAppend(const fs::path& path, int firm) {
     try {
-        Table table;
-        table.setTableName(path.string());
-        table.open();
-        table.append();
-        table.field("Firma").setInteger(firm);
-        table.field("ZEIT").setDateTime(at(14, 0));
-        table.field("Kurs").setFloat(firm * 1.5);
-        table.post();
+        appendQuote(path, firm, at(14, 0), firm * 1.5, 0);
         return {};
     } catch (const TableError& error) {
         return error.what();
@@ -139,14 +145,7 @@ protected:
     }
 
     void addQuote(int firm, double time, double price, int volume) const {
-        Table table;
-        openView(table, "Intraday.db");
-        table.append();
-        table.field("Firma").setInteger(firm);
-        table.field("ZEIT").setDateTime(time);
-        table.field("Kurs").setFloat(price);
-        table.field("Volumen").setInteger(volume);
-        table.post();
+        appendQuote(m_db, firm, time, price, volume);
     }
 
     static std::vector<double> prices(Table& table) {

@@ -50,11 +50,15 @@ protected:
     TempDirectory m_directory;
 };
 
-TEST_F(RegistryTest, MissingFileIsAnEmptyStoreAndStaysUnwritten) {
+// A missing file is an empty store, and neither a search nor a malformed key name writes it.
+TEST_F(RegistryTest, MissingFileIsAnEmptyStoreAndMalformedKeyNamesAreRejected) {
     Registry registry(storeFile());
     EXPECT_FALSE(registry.keyExists(settingsKey));
     EXPECT_FALSE(registry.openKey(settingsKey, false));
     EXPECT_EQ(registry.currentKey(), "");
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.openKey("SOFTWARE\\\\Brelmund", true); }),
+              "Der Schlüsselname 'SOFTWARE\\\\Brelmund' ist ungültig.");
+    EXPECT_THROW(registry.openKey("SOFTWARE\nBrelmund", true), RegistryError);
     EXPECT_FALSE(std::filesystem::exists(storeFile().parent_path()));
 }
 
@@ -72,8 +76,16 @@ TEST_F(RegistryTest, OpenKeyWithCreateMakesDirectoriesAndFile) {
     EXPECT_FALSE(other.keyExists("\\SOFTWARE\\Brelmund\\Marlovex\\Sub"));
 }
 
-TEST_F(RegistryTest, ValueFunctionsNeedAnOpenKey) {
+TEST_F(RegistryTest, LineBreaksAreRefusedWithoutTouchingTheFileAndValuesNeedAnOpenKey) {
     Registry registry = openedRegistry();
+    registry.writeString("Pfad", "alt");
+    const std::string before = readText(storeFile());
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.writeString("Pfad", "zwei\nZeilen"); }),
+              "Der Wert 'Pfad' enthält einen Zeilenumbruch und kann nicht gespeichert werden.");
+    EXPECT_EQ(messageOf<RegistryError>([&] { registry.writeInteger("zwei\r\nZeilen", 1); }),
+              "Der Wertname 'zwei\r\nZeilen' enthält einen Zeilenumbruch.");
+    EXPECT_EQ(readText(storeFile()), before);
+
     registry.closeKey();
     EXPECT_EQ(registry.currentKey(), "");
     EXPECT_THROW(registry.valueExists("A"), RegistryError);
@@ -81,14 +93,6 @@ TEST_F(RegistryTest, ValueFunctionsNeedAnOpenKey) {
               "Für den Wert 'A' ist kein Registrierungsschlüssel geöffnet.");
     EXPECT_EQ(messageOf<RegistryError>([&] { registry.valueNames(); }),
               "Es ist kein Registrierungsschlüssel geöffnet.");
-}
-
-TEST_F(RegistryTest, MalformedKeyNamesAreRejected) {
-    Registry registry(storeFile());
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.openKey("SOFTWARE\\\\Brelmund", true); }),
-              "Der Schlüsselname 'SOFTWARE\\\\Brelmund' ist ungültig.");
-    EXPECT_THROW(registry.openKey("SOFTWARE\nBrelmund", true), RegistryError);
-    EXPECT_FALSE(std::filesystem::exists(storeFile()));
 }
 
 TEST_F(RegistryTest, IntegersAndBooleansRoundTripAsDwordsAndFloatsBitExactAsEightBytes) {
@@ -200,17 +204,6 @@ TEST_F(RegistryTest, FilesThatCannotBeReadAreNamedWithTheGermanReason) {
     EXPECT_EQ(messageOf<RegistryError>([&] { homeless.openKey(settingsKey, true); }),
               "Die Datei " + blocked.string() +
                   " kann nicht gelesen werden: ein Teil des Pfades ist kein Verzeichnis.");
-}
-
-TEST_F(RegistryTest, LineBreaksAreRefusedWithoutTouchingTheFile) {
-    Registry registry = openedRegistry();
-    registry.writeString("Pfad", "alt");
-    const std::string before = readText(storeFile());
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.writeString("Pfad", "zwei\nZeilen"); }),
-              "Der Wert 'Pfad' enthält einen Zeilenumbruch und kann nicht gespeichert werden.");
-    EXPECT_EQ(messageOf<RegistryError>([&] { registry.writeInteger("zwei\r\nZeilen", 1); }),
-              "Der Wertname 'zwei\r\nZeilen' enthält einen Zeilenumbruch.");
-    EXPECT_EQ(readText(storeFile()), before);
 }
 
 TEST_F(RegistryTest, RewritePreservesForeignSectionsTypesAndCase) {
