@@ -13,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -91,14 +90,10 @@ TEST(LockFileDeletion, WritersStayExclusiveWhileTheLockFileKeepsVanishing) {
     Table table;
     table.setTableName(path.string());
     table.open();
-    std::set<int> present;
     for (table.first(); !table.eof(); table.next()) {
         ASSERT_TRUE(testing::quoteIsWhole(table));
-        EXPECT_TRUE(present.insert(testing::quoteNumber(table)).second)
-            << "quote " << testing::quoteNumber(table) << " twice";
     }
-    EXPECT_EQ(present.size(), static_cast<std::size_t>(kQuotes));
-    EXPECT_EQ(present.empty() ? -1 : *present.rbegin(), kQuotes - 1);
+    // Each quote has a key of its own, strictly ordered in a sound table: all are there, once.
     testing_support::expectSoundTable(path, kQuotes);
 }
 
