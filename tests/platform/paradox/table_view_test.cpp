@@ -185,7 +185,7 @@ protected:
     fs::path m_db;
 };
 
-TEST_F(TableViews, NavigationRunsInKeyOrderWithEndAndStartTests) {
+TEST_F(TableViews, NavigationRunsInTheOrderOfTheIndexChosenWithEndAndStartTests) {
     Table table;
     openView(table, "Intraday");
     EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.10, 1.05, 100.0, 101.5}));
@@ -202,6 +202,14 @@ TEST_F(TableViews, NavigationRunsInKeyOrderWithEndAndStartTests) {
     EXPECT_TRUE(table.bof());
     EXPECT_EQ(table.field("kurs").asFloat(), 1.00);
     EXPECT_EQ(table.field("zeit").asDateTime(), at(9, 0));
+    // Another order by fields, and back by the index's name.
+    table.setIndexFieldNames("Kurs");
+    EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.05, 1.10, 100.0, 101.5}));
+    table.findNearest({1.07});
+    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
+    table.setIndexName("INTRADAY");
+    EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.10, 1.05, 100.0, 101.5}));
+    EXPECT_THROW(table.setIndexName("FEHLT"), TableError);
 }
 
 TEST_F(TableViews, FindKeyMovesOnlyOnAnExactMatchAndFindNearestToTheNextRow) {
@@ -371,18 +379,6 @@ TEST_F(TableViews, NamesNeedNoLetterCaseAndFieldAccessConvertsTestsEmptyValuesAn
     EXPECT_EQ(messageOf<TableError>([&] { table.field("FirmenName").setString("Chemie ☺"); }),
               "Der Text 'Chemie ☺' enthält ein Zeichen, das eine Tabelle nicht speichern kann.");
     table.cancel();
-}
-
-TEST_F(TableViews, IndexOrderByNameOrFields) {
-    Table table;
-    table.setIndexName("INTRADAY");
-    openView(table, "Intraday.db");
-    EXPECT_EQ(table.field("Kurs").asFloat(), 1.00);
-    table.setIndexFieldNames("Kurs");
-    EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.05, 1.10, 100.0, 101.5}));
-    table.findNearest({1.07});
-    EXPECT_EQ(table.field("Kurs").asFloat(), 1.10);
-    EXPECT_THROW(table.setIndexName("FEHLT"), TableError);
 }
 
 // A refresh sees what other views committed. Views of one table in a window take a new commit
@@ -603,33 +599,8 @@ TEST_F(TableViews, ReadRowsVisitsTheRangeWithoutMovingOrCalculating) {
     EXPECT_EQ(quotes.field("Kurs").asFloat(), 1.05);
 }
 
-TEST_F(TableViews, PostOrCancelStoresWholeRowsOnly) {
-    Table table;
-    openView(table, "Intraday.db");
-    table.append();
-    EXPECT_THROW(postOrCancel(table,
-                              [&] {
-                                  table.field("Firma").setInteger(7);
-                                  table.field("ZEIT").setDateTime(at(11, 0));
-                                  table.field("Geldkurs").setFloat(1.5);
-                              }),
-                 TableError);
-    EXPECT_EQ(table.state(), DataSetState::Browse);
-    EXPECT_EQ(table.recordCount(), 5u);
-
-    table.append();
-    postOrCancel(table, [&] {
-        table.field("Firma").setInteger(7);
-        table.field("ZEIT").setDateTime(at(11, 0));
-        table.field("Kurs").setFloat(1.5);
-    });
-    Table reader;
-    openView(reader, "Intraday.db");
-    EXPECT_EQ(reader.recordCount(), 6u);
-}
-
 // Several records go in one commit, in key order, all of them or none.
-TEST_F(TableViews, AppendedRecordsAreStoredInKeyOrderAllOrNone) {
+TEST_F(TableViews, AppendedRecordsAreStoredInKeyOrderAllOrNoneAndPostOrCancelStoresWholeRowsOnly) {
     Table table;
     openView(table, "Intraday.db");
     const std::vector<Value> fresh{Value(std::int64_t{3}), Value(at(12, 0)), Value(5.0), Value(Null{})};
@@ -654,6 +625,27 @@ TEST_F(TableViews, AppendedRecordsAreStoredInKeyOrderAllOrNone) {
     EXPECT_EQ(prices(reader), (std::vector<double>{1.00, 1.10, 1.05, 100.0, 101.5, 101.75, 102.0, 5.0}));
     ASSERT_TRUE(reader.findKey({Value(std::int64_t{2}), Value(at(9, 9))}));
     EXPECT_TRUE(reader.field("Volumen").isNull());
+
+    // postOrCancel stores a whole row or cancels it.
+    table.append();
+    EXPECT_THROW(postOrCancel(table,
+                              [&] {
+                                  table.field("Firma").setInteger(7);
+                                  table.field("ZEIT").setDateTime(at(11, 0));
+                                  table.field("Geldkurs").setFloat(1.5);
+                              }),
+                 TableError);
+    EXPECT_EQ(table.state(), DataSetState::Browse);
+    EXPECT_EQ(table.recordCount(), 8u);
+
+    table.append();
+    postOrCancel(table, [&] {
+        table.field("Firma").setInteger(7);
+        table.field("ZEIT").setDateTime(at(11, 0));
+        table.field("Kurs").setFloat(1.5);
+    });
+    reader.refresh();
+    EXPECT_EQ(reader.recordCount(), 9u);
 }
 
 TEST_F(TableViews, DisabledControlsHearOfChangesOnceWhenEnabled) {
@@ -712,7 +704,8 @@ TEST_F(TableViews, RenameDeleteAndCreateTables) {
 
 // A writer died inside its commit, leaving every page it changed half written. Readers undo the
 // commit in their copy and leave the files alone; the next writer rolls the files back.
-TEST_F(TableViews, ReadersUndoAnUnfinishedCommitWithTornPagesAndTheNextWriterRestoresThem) {
+TEST_F(TableViews,
+       ReadersUndoAnUnfinishedCommitWithTornPagesTheNextWriterRestoresThemAndATornJournalIsIgnored) {
     const auto [dbBefore, pxBefore] = commitOneMore();
     auto torn = readFile(m_db);
     constexpr std::size_t kPage = 1024;
@@ -736,14 +729,12 @@ TEST_F(TableViews, ReadersUndoAnUnfinishedCommitWithTornPagesAndTheNextWriterRes
     EXPECT_EQ(readFile(m_db), dbBefore);
     EXPECT_EQ(readFile(m_directory / "Intraday.px"), pxBefore);
     EXPECT_EQ(rowsSeenByAView(), kQuotes);
-}
 
-TEST_F(TableViews, ATornJournalLeavesTheUntouchedTableAlone) {
+    // A torn journal, whose end never reached the disk, fails its checksum and leaves the table alone.
     commitOneMore();
     const auto dbAfter = readFile(m_db);
     const auto journal = TableStorage::journalPathFor(m_db);
     reviveJournal(journal);
-    // The journal's end never reached the disk: its checksum fails.
     fs::resize_file(journal, fs::file_size(journal) - 5);
     EXPECT_EQ(rowsSeenByAView(), kQuotes + 1);
     EXPECT_EQ(readFile(m_db), dbAfter);
@@ -781,31 +772,10 @@ TEST_F(TableViews, AStaleJournalNeverAppliesToATableMadeAnew) {
     }
 }
 
-TEST_F(TableViews, AReaderWaitsForAWriterInsideItsCommitOnlyBriefly) {
-    TableStorage writer(m_db);
-    TableStorage::WriteLock lock(writer);
-    // The live writer is inside a commit for as long as its counter stays odd.
-    const auto setCounter = [&](bool odd) {
-        File counter(Env::posix(), TableStorage::lockPathFor(m_db), File::Mode::ReadWrite);
-        std::array<std::uint8_t, 8> bytes{};
-        ASSERT_EQ(counter.readAt(8, bytes), bytes.size());
-        bytes[0] = static_cast<std::uint8_t>(odd ? bytes[0] | 1 : (bytes[0] | 1) + 1);
-        counter.writeAt(8, bytes);
-    };
-    setCounter(true);
-    TableStorage reader(m_db);
-    EXPECT_EQ(testing_support::messageOf<LockConflictError>([&] { reader.read(); }),
-              "Die Tabelle " + m_db.string() +
-                  " wird gerade von einem anderen Programm geändert und ist belegt; bitte später erneut "
-                  "versuchen.");
-    setCounter(false);
-    EXPECT_EQ(plain(reader.read().db), readFile(m_db));
-}
-
 // Side files (index, lock, journal, temporaries) in a data directory that several users share:
 // links planted there never redirect a write, and the files a writer creates let every user who
 // may write the table also lock and journal it.
-TEST_F(TableViews, LinksInPlaceOfSideFilesFailWithAGermanMessageAndSpareTheirTargets) {
+TEST_F(TableViews, LinksAndFoldersInPlaceOfSideFilesFailWithAGermanMessageAndSpareTheirTargets) {
     const auto victim = m_temporary.writeFile("Depot.txt", kVictimText);
     const auto missing = m_directory / "Neu.txt";
     for (const auto& side : {TableStorage::lockPathFor(m_db), TableStorage::journalPathFor(m_db),
@@ -830,13 +800,12 @@ TEST_F(TableViews, LinksInPlaceOfSideFilesFailWithAGermanMessageAndSpareTheirTar
     }
     EXPECT_EQ(tryAppend(m_db, 2), "");
     EXPECT_EQ(rowsSeenByAView(), kQuotes + 1);
-}
 
-TEST_F(TableViews, SideFilesThatAreNoRegularFilesAreRefused) {
+    // A side file that is no regular file is refused as well.
     const auto journal = TableStorage::journalPathFor(m_db);
     fs::remove(journal);
     fs::create_directory(journal);
-    const auto message = tryAppend(m_db, 2);
+    const auto message = tryAppend(m_db, 3);
     EXPECT_EQ(message,
               "Die Datei " + journal.string() + " ist keine gewöhnliche Datei und wird nicht benutzt.");
 }
@@ -936,7 +905,7 @@ TEST(SharedDirectory, LockJournalAndIndexTakeTheTablesPermissionsWhateverTheUmas
 
 // The engine's error messages as the central error display shows them: German, and naming the
 // table or file, for each kind of failure a user meets.
-TEST_F(TableViews, WorkOnAClosedOrBusyTableSaysWhyItCannotBeDone) {
+TEST_F(TableViews, WorkOnAClosedOrBusyTableOrAKeyViolationSaysWhyItCannotBeDone) {
     const auto firms = m_directory / "Firma.db";
     Table table;
     table.setDatabaseName(m_directory);
@@ -960,12 +929,7 @@ TEST_F(TableViews, WorkOnAClosedOrBusyTableSaysWhyItCannotBeDone) {
               "In der Tabelle " + firms.string() +
                   " kann nichts gespeichert werden: es wird kein Datensatz "
                   "bearbeitet.");
-}
-
-// A refused record stays in insert mode for a later try.
-TEST_F(TableViews, AKeyViolationNamesTheTableAndLeavesItUnchanged) {
-    Table table;
-    openView(table, "Firma.db");
+    // A key violation names the table, and the refused record stays in insert mode for a later try.
     table.append();
     table.field("Firma").setInteger(1);
     EXPECT_EQ(messageOf<KeyViolationError>([&] { table.post(); }), "Schlüsselverletzung in der Tabelle " +
@@ -977,7 +941,7 @@ TEST_F(TableViews, AKeyViolationNamesTheTableAndLeavesItUnchanged) {
 }
 
 // Writers and table makers fail at once rather than waiting, and a refused record stays for a
-// later try; readers read on.
+// later try; readers read on, except while the live writer is inside its commit.
 TEST_F(TableViews, ALockHeldByAnotherWriterExcludesWritersButNoReader) {
     Table table;
     openView(table, "Intraday.db");
@@ -998,27 +962,29 @@ TEST_F(TableViews, ALockHeldByAnotherWriterExcludesWritersButNoReader) {
         EXPECT_THROW(TableStorage::WriteLock second(reader), LockConflictError);
         EXPECT_THROW(createQuotes(m_db), LockConflictError);
         EXPECT_EQ(rowsSeenByAView(), kQuotes);
+
+        // A reader waits only briefly for the live writer inside its commit, while its counter is odd.
+        const auto setCounter = [&](bool odd) {
+            File counter(Env::posix(), TableStorage::lockPathFor(m_db), File::Mode::ReadWrite);
+            std::array<std::uint8_t, 8> bytes{};
+            ASSERT_EQ(counter.readAt(8, bytes), bytes.size());
+            bytes[0] = static_cast<std::uint8_t>(odd ? bytes[0] | 1 : (bytes[0] | 1) + 1);
+            counter.writeAt(8, bytes);
+        };
+        setCounter(true);
+        EXPECT_EQ(messageOf<LockConflictError>([&] { reader.read(); }),
+                  "Die Tabelle " + m_db.string() +
+                      " wird gerade von einem anderen Programm geändert und ist belegt; bitte später erneut "
+                      "versuchen.");
+        setCounter(false);
+        EXPECT_EQ(plain(reader.read().db), readFile(m_db));
     }
     table.post();
     EXPECT_EQ(table.field("Firma").asInteger(), 4);
     EXPECT_EQ(table.recordCount(), kQuotes + 1);
 }
 
-TEST_F(TableViews, ADamagedFileNamesTheFileAndTheDamage) {
-    const auto firms = m_directory / "Firma.db";
-    fs::resize_file(firms, fs::file_size(firms) - 100);
-    Table table;
-    const auto truncated = messageOf<CorruptTableError>([&] { openView(table, "Firma.db"); });
-    EXPECT_TRUE(truncated.starts_with("Die Tabelle " + firms.string() +
-                                      " ist beschädigt: die Datei ist abgeschnitten ("))
-        << truncated;
-
-    std::ofstream(firms, std::ios::binary | std::ios::trunc) << std::string(2048, 'x');
-    EXPECT_EQ(messageOf<TableError>([&] { openView(table, "Firma.db"); }),
-              "Die Datei " + firms.string() + " ist keine Paradox-Tabelle (Dateityp 120).");
-}
-
-TEST_F(TableViews, MissingFilesAndFailuresOfTheFileSystemAreNamedWithTheGermanReason) {
+TEST_F(TableViews, MissingOrDamagedFilesAndFailuresOfTheFileSystemAreNamedWithTheGermanReason) {
     Table table;
     table.setDatabaseName(m_directory);
     table.setTableName("Fehlt.db");
@@ -1055,6 +1021,18 @@ TEST_F(TableViews, MissingFilesAndFailuresOfTheFileSystemAreNamedWithTheGermanRe
     EXPECT_EQ(messageOf<TableError>([&] { Table::renameTable(firms, target); }),
               "Die Tabelle " + firms.string() + " kann nicht umbenannt werden: " + target.string() +
                   " existiert bereits.");
+
+    // A damaged file is named with its damage.
+    fs::resize_file(firms, fs::file_size(firms) - 100);
+    Table damaged;
+    const auto truncated = messageOf<CorruptTableError>([&] { openView(damaged, "Firma.db"); });
+    EXPECT_TRUE(truncated.starts_with("Die Tabelle " + firms.string() +
+                                      " ist beschädigt: die Datei ist abgeschnitten ("))
+        << truncated;
+
+    std::ofstream(firms, std::ios::binary | std::ios::trunc) << std::string(2048, 'x');
+    EXPECT_EQ(messageOf<TableError>([&] { openView(damaged, "Firma.db"); }),
+              "Die Datei " + firms.string() + " ist keine Paradox-Tabelle (Dateityp 120).");
 }
 
 } // namespace
