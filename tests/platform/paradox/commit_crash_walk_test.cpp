@@ -16,6 +16,7 @@
 #include "support/sound_table.h"
 #include "support/temp_directory.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -172,32 +173,24 @@ TEST(CommitCrashWalk, AKilledWriterAtAnyChangeOfAFileLosesNoCommittedRecordAndTe
 // The disk fills at the second append's first write to the table: that commit is rolled back at
 // once, leaving nothing to repair, and the view keeps the records it showed.
 TEST(CommitCrashWalk, ACommitThatFindsTheDiskFullIsRolledBackAtOnce) {
-    const auto runUpTo = [](FaultInjectingEnv& env, Table& table, const fs::path& path, std::size_t count) {
-        for (std::size_t operation = 0; operation < count; ++operation) {
-            operations()[operation].run(env, table, path);
-        }
-    };
-    std::optional<std::size_t> firstTableWrite;
-    {
-        const testing_support::TempDirectory directory;
-        FaultInjectingEnv env;
-        Table table;
-        runUpTo(env, table, directory.path() / "Kurse.db", 3);
-        const std::size_t start = env.calls().size();
-        operations()[3].run(env, table, directory.path() / "Kurse.db");
-        for (std::size_t call = start; call < env.calls().size() && !firstTableWrite; ++call) {
-            if (env.calls()[call].call == Call::Write && env.calls()[call].path.filename() == "Kurse.db") {
-                firstTableWrite = call;
-            }
-        }
-    }
-    ASSERT_TRUE(firstTableWrite.has_value());
+    FaultInjectingEnv record;
+    const auto ends = runOperations(record, testing_support::TempDirectory().path());
+    ASSERT_EQ(ends.size(), operations().size());
+    auto firstTableWrite =
+        std::find_if(record.calls().begin() + static_cast<std::ptrdiff_t>(ends[2]), record.calls().end(),
+                     [](const FaultInjectingEnv::Record& call) {
+                         return call.call == Call::Write && call.path.filename() == "Kurse.db";
+                     });
+    ASSERT_NE(firstTableWrite, record.calls().end());
+
     const testing_support::TempDirectory directory;
     const auto path = directory.path() / "Kurse.db";
     FaultInjectingEnv env;
-    env.failCall(*firstTableWrite, ENOSPC);
+    env.failCall(static_cast<std::size_t>(firstTableWrite - record.calls().begin()), ENOSPC);
     Table table;
-    runUpTo(env, table, path, 3);
+    for (std::size_t operation = 0; operation < 3; ++operation) {
+        operations()[operation].run(env, table, path);
+    }
     const auto message =
         testing_support::messageOf<TableError>([&] { operations()[3].run(env, table, path); });
     EXPECT_NE(message.find(systemErrorText(ENOSPC)), std::string::npos) << message;
