@@ -12,7 +12,7 @@ namespace {
 
 using testing_support::messageOf;
 
-TEST(QuotedValueTest, ShortTextsStandWholeAndLongOnesAreCutAtACharacter) {
+TEST(QuotedValueTest, ShortTextsStandWholeAndLongOnesAreCutAtACharacterSoThatMessagesStayReadable) {
     EXPECT_EQ(quotedValue("1,6x"), "'1,6x'");
     EXPECT_EQ(quotedValue(""), "''");
     const std::string long80(80, 'A');
@@ -21,9 +21,6 @@ TEST(QuotedValueTest, ShortTextsStandWholeAndLongOnesAreCutAtACharacter) {
     // "ä" is two bytes; byte 80 would split the one that starts at byte 79.
     const std::string umlauts = std::string(79, 'x') + "ääää";
     EXPECT_EQ(quotedValue(umlauts), "'" + std::string(79, 'x') + "…'");
-}
-
-TEST(QuotedValueTest, MessagesQuotingAHugeValueStayReadable) {
     const std::string huge(3 * 1024 * 1024, '9');
     const auto number = messageOf<formats::ConversionError>([&] { formats::parseDecimal(huge + "x"); });
     EXPECT_LT(number.size(), 200u);

@@ -156,7 +156,13 @@ TEST(FormatGeneral, WritesTheShortestFormElseAnExponent) {
     }
 }
 
-TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {
+struct DecimalsCase {
+    double value;
+    int decimals;
+    double expected;
+};
+
+TEST(Rounding, SendsHalvesToTheEvenNeighbourAlsoOfTheScaledValue) {
     const std::vector<std::pair<double, double>> cases = {
         {2.5, 2.0},
         {3.5, 4.0},
@@ -174,16 +180,8 @@ TEST(RoundHalfEven, SendsHalvesToTheEvenNeighbour) {
     }
     EXPECT_TRUE(std::isnan(roundHalfEven(nan)));
     EXPECT_EQ(roundHalfEven(-infinity), -infinity);
-}
-
-struct DecimalsCase {
-    double value;
-    int decimals;
-    double expected;
-};
-
-TEST(RoundToDecimals, RoundsTheScaledValueHalfToEven) {
-    const std::vector<DecimalsCase> cases = {
+    // roundToDecimals rounds the scaled value half to even.
+    const std::vector<DecimalsCase> scaled = {
         {1.23456, 3, 1.235},
         {0.125, 2, 0.12},
         {0.135, 2, 0.14},
@@ -197,7 +195,7 @@ TEST(RoundToDecimals, RoundsTheScaledValueHalfToEven) {
         {(1 - 5.0 / 100) * 1.57, 2, 1.49},
         {4899.999999, 2, 4900.0},
     };
-    for (const auto& testCase : cases) {
+    for (const auto& testCase : scaled) {
         EXPECT_EQ(roundToDecimals(testCase.value, testCase.decimals), testCase.expected)
             << "value " << testCase.value << ", " << testCase.decimals << " decimals";
     }

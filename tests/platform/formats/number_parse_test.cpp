@@ -22,7 +22,7 @@ struct ParseCase {
     double expected;
 };
 
-TEST(ParseDecimal, ReadsGermanDecimalText) {
+TEST(ParseDecimal, ReadsGermanDecimalTextKeepingTheSignOfZero) {
     const std::vector<ParseCase> cases = {
         {"1,6", 1.6},
         {" 1,6 ", 1.6},
@@ -47,15 +47,12 @@ TEST(ParseDecimal, ReadsGermanDecimalText) {
     for (const auto& testCase : cases) {
         EXPECT_EQ(parseDecimal(testCase.text), testCase.expected) << "text '" << testCase.text << "'";
     }
-}
-
-TEST(ParseDecimal, KeepsTheSignOfZero) {
     EXPECT_TRUE(std::signbit(parseDecimal("-0")));
     EXPECT_TRUE(std::signbit(parseDecimal("-0,000")));
     EXPECT_FALSE(std::signbit(parseDecimal("0")));
 }
 
-TEST(ParseDecimal, RejectsTextThatIsNoNumberNamingIt) {
+TEST(ParseDecimal, RejectsTextThatIsNoNumberNamingItAndReadsTheGivenLocale) {
     const std::vector<std::string> texts = {
         "1,6x",  "",      " ",       "1.500,00", ",",     "1.5",   "--1", "+-1",
         "-",     "1E",    "1E+",     "E5",       "1 000", "1,2,3", "NAN", "INF",
@@ -68,9 +65,7 @@ TEST(ParseDecimal, RejectsTextThatIsNoNumberNamingIt) {
     EXPECT_EQ(messageOf<ConversionError>([] { parseDecimal("1,6x"); }),
               "'1,6x' ist kein gültiger Gleitkommawert");
     EXPECT_EQ(messageOf<ConversionError>([] { parseDecimal(""); }), "'' ist kein gültiger Gleitkommawert");
-}
-
-TEST(ParseDecimal, UsesTheGivenLocale) {
+    // Another locale reads its own separators only.
     const NumberLocale english{'.', ','};
     EXPECT_EQ(parseDecimal("1.5", english), 1.5);
     EXPECT_THROW(parseDecimal("1,5", english), ConversionError);

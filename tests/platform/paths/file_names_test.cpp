@@ -7,7 +7,7 @@
 namespace marlovex::paths {
 namespace {
 
-TEST(AppDirTest, CutsTheFirstBinFolderInAnyCase) {
+TEST(AppDirTest, CutsTheFirstBinFolderInAnyCaseButNoFolderThatOnlyEndsInBin) {
     EXPECT_EQ(appDirFromProgramDir("/opt/tools/bin"), "/opt/tools/");
     EXPECT_EQ(appDirFromProgramDir("/x/BIN/"), "/x/");
     EXPECT_EQ(appDirFromProgramDir("/x/bin/y/"), "/x/y/");
@@ -15,9 +15,7 @@ TEST(AppDirTest, CutsTheFirstBinFolderInAnyCase) {
     EXPECT_EQ(appDirFromProgramDir("bin/x"), "x/");
     // Only the first bin folder goes.
     EXPECT_EQ(appDirFromProgramDir("/a/bin/b/bin"), "/a/b/bin/");
-}
-
-TEST(AppDirTest, LeavesFolderNamesThatOnlyEndInBin) {
+    // Folder names that only end in bin stay.
     EXPECT_EQ(appDirFromProgramDir("/x/robin/app/"), "/x/robin/app/");
     EXPECT_EQ(appDirFromProgramDir("/srv/cabin/x/bin"), "/srv/cabin/x/");
     EXPECT_EQ(appDirFromProgramDir("C:\\CABIN\\X\\"), "C:\\CABIN\\X\\");

@@ -255,7 +255,7 @@ TEST(RegFileWrite, ParsesBackWhatItWrites) {
     }
 }
 
-TEST(RegNames, CompareWithoutLetterCaseIncludingUmlauts) {
+TEST(RegNames, CompareWithoutLetterCaseIncludingUmlautsAndKeepTheirFirstSpelling) {
     EXPECT_TRUE(sameName("ShowWinWidth", "SHOWWINWIDTH"));
     EXPECT_FALSE(sameName("Größe Ändern", "GRÖSSE ändern"));
     EXPECT_TRUE(sameName("Größe Ändern", "GRÖße äNDERN"));
@@ -263,9 +263,7 @@ TEST(RegNames, CompareWithoutLetterCaseIncludingUmlauts) {
     EXPECT_FALSE(sameName("×", "÷"));
     EXPECT_FALSE(sameName("Wert1", "Wert2"));
     EXPECT_FALSE(sameName("Wert", "Werte"));
-}
-
-TEST(RegDocumentValues, SetValueReportsChangesAndKeepsFirstSpelling) {
+    // setValue reports whether it changed anything and keeps the first spelling of a name.
     RegSection section;
     EXPECT_TRUE(section.setValue("ShowWinWidth", std::uint32_t{1}));
     EXPECT_FALSE(section.setValue("showwinwidth", std::uint32_t{1}));
