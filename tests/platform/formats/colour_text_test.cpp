@@ -6,15 +6,12 @@
 namespace marlovex::formats {
 namespace {
 
-TEST(ColourTextTest, NamesTheFrameworksConstantsAndWritesOthersInHex) {
+TEST(ColourTextTest, NamesTheFrameworksConstantsWritesOthersInHexAndReadsAnyCaseAndNotation) {
     EXPECT_EQ(colourToText(0xFFFFFF), "clWhite");
     EXPECT_EQ(colourToText(0x0000FF), "clRed");
     EXPECT_EQ(colourToText(0xFF00000F), "clBtnFace");
     EXPECT_EQ(colourToText(0x00C0FFEE), "$00C0FFEE");
     EXPECT_EQ(colourToText(0x123), "$00000123");
-}
-
-TEST(ColourTextTest, ReadsNamesInAnyCaseAndIntegersInTheFrameworksNotations) {
     EXPECT_EQ(colourFromText("clWhite"), 0xFFFFFFu);
     EXPECT_EQ(colourFromText("CLSKYBLUE"), 0xF0CAA6u);
     EXPECT_EQ(colourFromText("$00C0FFEE"), 0x00C0FFEEu);

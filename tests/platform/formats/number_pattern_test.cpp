@@ -22,7 +22,7 @@ void expectAll(const std::vector<PatternCase>& cases, const NumberLocale& locale
     }
 }
 
-TEST(FormatPattern, WritesPlaceholdersLiteralsAndSections) {
+TEST(FormatPattern, WritesPlaceholdersLiteralsAndSectionsInTheGivenLocale) {
     expectAll({
         {0.24, "#####0.00", "0,24"},
         {77.02, "#####0.00", "77,02"},
@@ -79,9 +79,7 @@ TEST(FormatPattern, WritesPlaceholdersLiteralsAndSections) {
         {1.5, "", "1,5"},
         {0.000012, "", "1,2E-5"},
     });
-}
-
-TEST(FormatPattern, UsesTheGivenLocale) {
+    // Another locale gives its own separators.
     const NumberLocale english{'.', ','};
     expectAll(
         {

@@ -191,7 +191,7 @@ TEST_F(DamagedTable, FlippedBytesNeverCrash) {
     }
 }
 
-TEST_F(DamagedTable, BrokenChainAndUnorderedKeysAreReported) {
+TEST_F(DamagedTable, BrokenChainUnorderedKeysAndIndexFaultsAreReported) {
     auto cycle = m_bytes;
     // Point block 2's successor back at block 1.
     writeU16(cycle, 0x800 + 4096, 1);
@@ -206,6 +206,16 @@ TEST_F(DamagedTable, BrokenChainAndUnorderedKeysAreReported) {
     auto miscounted = m_bytes;
     writeU32(miscounted, 0x06, 599);
     EXPECT_THROW(TableImage(miscounted, "Broken.db"), CorruptTableError);
+    // Faults of the primary index are found.
+    const TableImage image(m_bytes, "Intraday.db");
+    EXPECT_EQ(image.primaryIndexFault(m_index), std::nullopt);
+    auto wrongKey = m_index;
+    wrongKey[0x800 + 6 + 18 + 3] ^= 0x01;
+    EXPECT_NE(image.primaryIndexFault(wrongKey), std::nullopt);
+    auto truncated = m_index;
+    truncated.resize(truncated.size() - 100);
+    EXPECT_NE(image.primaryIndexFault(truncated), std::nullopt);
+    EXPECT_NE(image.primaryIndexFault(std::vector<std::uint8_t>(10, 0)), std::nullopt);
 }
 
 // A reader that follows commits re-checks the key order only in the blocks they changed, found
@@ -255,18 +265,6 @@ TEST_F(DamagedTable, AFreeListPointingIntoTheChainIsNotTrusted) {
         image.insert(quote(image, 9, i * 1.0, i));
     }
     expectSound(image, 1000);
-}
-
-TEST_F(DamagedTable, IndexFaultsAreFound) {
-    const TableImage image(m_bytes, "Intraday.db");
-    EXPECT_EQ(image.primaryIndexFault(m_index), std::nullopt);
-    auto wrongKey = m_index;
-    wrongKey[0x800 + 6 + 18 + 3] ^= 0x01;
-    EXPECT_NE(image.primaryIndexFault(wrongKey), std::nullopt);
-    auto truncated = m_index;
-    truncated.resize(truncated.size() - 100);
-    EXPECT_NE(image.primaryIndexFault(truncated), std::nullopt);
-    EXPECT_NE(image.primaryIndexFault(std::vector<std::uint8_t>(10, 0)), std::nullopt);
 }
 
 TEST(TableHeader, LevelsFourFiveAndSevenRoundTripAndOthersAreRejectedNamingTheFile) {

@@ -206,7 +206,7 @@ TEST_F(RegistryTest, FilesThatCannotBeReadAreNamedWithTheGermanReason) {
                   " kann nicht gelesen werden: ein Teil des Pfades ist kein Verzeichnis.");
 }
 
-TEST_F(RegistryTest, RewritePreservesForeignSectionsTypesAndCase) {
+TEST_F(RegistryTest, RewritePreservesForeignSectionsTypesCaseAndFilePermissionsAndLeavesNoTemporaryFiles) {
     writeStore("REGEDIT4\n\n"
                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Fremd]\n"
                "\"Maschine\"=dword:00000001\n\n"
@@ -235,6 +235,14 @@ TEST_F(RegistryTest, RewritePreservesForeignSectionsTypesAndCase) {
                                      "\"Neu\"=dword:00000005\r\n\r\n"
                                      "[HKEY_CURRENT_USER\\Software\\Brelmund\\Marlovex\\Fenster1]\r\n"
                                      "\"Links\"=dword:0000000a\r\n\r\n");
+    // The rewrite keeps the file's permissions and leaves no temporary file behind.
+    ASSERT_EQ(::chmod(storeFile().c_str(), 0640), 0);
+    registry.writeInteger("Zahl", 1);
+    struct stat status {};
+    ASSERT_EQ(::stat(storeFile().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(directoryEntries(storeFile().parent_path()),
+              (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
 }
 
 TEST_F(RegistryTest, ReadsSeeWhatOtherObjectsCommittedAndWritesRecreateADeletedKey) {
@@ -256,17 +264,6 @@ TEST_F(RegistryTest, ReadsSeeWhatOtherObjectsCommittedAndWritesRecreateADeletedK
     // The writer's key went with the file; its next write creates it again.
     writer.writeInteger("Zahl", 9);
     EXPECT_EQ(freshRegistry().readInteger("Zahl"), 9);
-}
-
-TEST_F(RegistryTest, RewriteKeepsFilePermissionsAndLeavesNoTemporaryFiles) {
-    Registry registry = openedRegistry();
-    ASSERT_EQ(::chmod(storeFile().c_str(), 0640), 0);
-    registry.writeInteger("Zahl", 1);
-    struct stat status {};
-    ASSERT_EQ(::stat(storeFile().c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
-    EXPECT_EQ(directoryEntries(storeFile().parent_path()),
-              (std::vector<std::filesystem::path>{"Marlovex.reg", "Marlovex.reg.lock"}));
 }
 
 // A section cut off in line 6 of a file with CR LF line ends.
