@@ -92,23 +92,7 @@ TEST(EncodeTime, GivesTheFractionOfTheDay) {
     EXPECT_THROW(encodeTime(-1, 0, 0), ConversionError);
 }
 
-TEST(DecodeDateTime, EveryMillisecondStepOfADayComesBack) {
-    for (int millisecondOfDay = 0; millisecondOfDay < 86400000; millisecondOfDay += 997) {
-        const int millisecond = millisecondOfDay % 1000;
-        const int second = millisecondOfDay / 1000 % 60;
-        const int minute = millisecondOfDay / 60000 % 60;
-        const int hour = millisecondOfDay / 3600000;
-        const auto parts = decodeDateTime(encodeDateTime({2026, 12, 6, hour, minute, second, millisecond}));
-        ASSERT_EQ(parts.year, 2026);
-        ASSERT_EQ(parts.day, 6);
-        ASSERT_EQ(parts.hour, hour);
-        ASSERT_EQ(parts.minute, minute);
-        ASSERT_EQ(parts.second, second);
-        ASSERT_EQ(parts.millisecond, millisecond);
-    }
-}
-
-TEST(DecodeDateTime, RoundsToTheNearestMillisecond) {
+TEST(DecodeDateTime, RoundsToTheNearestMillisecondAndEveryMillisecondStepOfADayComesBack) {
     const auto justBeforeMidnight = decodeDateTime(0.99999999);
     EXPECT_EQ(justBeforeMidnight.day, 30);
     EXPECT_EQ(justBeforeMidnight.hour, 23);
@@ -127,6 +111,21 @@ TEST(DecodeDateTime, RoundsToTheNearestMillisecond) {
     const double morning = encodeDate(2026, 12, 6) + encodeTime(9, 5, 7);
     EXPECT_EQ(decodeDateTime(morning).second, 7);
     EXPECT_EQ(decodeDateTime(morning).millisecond, 0);
+    // Every millisecond step of a day comes back.
+    for (int millisecondOfDay = 0; millisecondOfDay < 86400000; millisecondOfDay += 997) {
+        const int millisecond = millisecondOfDay % 1000;
+        const int second = millisecondOfDay / 1000 % 60;
+        const int minute = millisecondOfDay / 60000 % 60;
+        const int hour = millisecondOfDay / 3600000;
+        const auto stepParts =
+            decodeDateTime(encodeDateTime({2026, 12, 6, hour, minute, second, millisecond}));
+        ASSERT_EQ(stepParts.year, 2026);
+        ASSERT_EQ(stepParts.day, 6);
+        ASSERT_EQ(stepParts.hour, hour);
+        ASSERT_EQ(stepParts.minute, minute);
+        ASSERT_EQ(stepParts.second, second);
+        ASSERT_EQ(stepParts.millisecond, millisecond);
+    }
 }
 
 TEST(DecodeDateTime, NegativeValuesCountTheTimeForwardFromMidnightAndOthersOutsideTheCalendarAreRejected) {
@@ -159,7 +158,7 @@ struct FormatCase {
     std::string expected;
 };
 
-TEST(FormatDateTime, WritesThePatternLettersAndPadsSmallNumbers) {
+TEST(FormatDateTime, WritesThePatternLettersPadsSmallNumbersAndTheLongTimeOfTheLocale) {
     const double value = encodeDateTime({2026, 12, 6, 9, 5, 7, 123});
     const std::vector<FormatCase> cases = {
         {"hh:mm:ss", "09:05:07"},
@@ -191,16 +190,14 @@ TEST(FormatDateTime, WritesThePatternLettersAndPadsSmallNumbers) {
     EXPECT_EQ(formatDateTime(early, "zzz"), "005");
     EXPECT_EQ(formatDateTime(early, "z"), "5");
     EXPECT_EQ(formatDateTime(0.0, "dd.mm.yyyy hh:mm:ss"), "30.12.1899 00:00:00");
-}
-
-TEST(FormatLongTime, UsesTheLocalePattern) {
-    const double value = encodeDateTime({2026, 12, 6, 17, 45, 3, 0});
-    EXPECT_EQ(formatLongTime(value), "17:45:03");
+    // The long time form follows the locale's pattern.
+    const double evening = encodeDateTime({2026, 12, 6, 17, 45, 3, 0});
+    EXPECT_EQ(formatLongTime(evening), "17:45:03");
     DateTimeLocale english;
     english.longTimePattern = "h:nn:ss";
-    EXPECT_EQ(formatLongTime(value, english), "17:45:03");
+    EXPECT_EQ(formatLongTime(evening, english), "17:45:03");
     english.longTimePattern = "hh.nn";
-    EXPECT_EQ(formatLongTime(value, english), "17.45");
+    EXPECT_EQ(formatLongTime(evening, english), "17.45");
 }
 
 TEST(ParseDate, ReadsTheShortDateOrderAndRejectsTextThatIsNoDate) {
