@@ -13,7 +13,7 @@
 namespace marlovex {
 namespace {
 
-TEST(SystemErrorText, GivesEveryCommonFileErrorItsOwnGermanTextAndOthersTheirNumber) {
+TEST(SystemErrorText, GivesEveryCommonFileErrorItsOwnGermanTextAndReadsTheErrorsOfFileOperations) {
     const int common[] = {ENOENT, EACCES, EPERM, ENOSPC, EDQUOT, EROFS,        EEXIST, ENOTDIR, EISDIR,
                           EAGAIN, EIO,    EBUSY, EMFILE, ENFILE, ENAMETOOLONG, EXDEV,  ENOLCK,  ESTALE};
     std::set<std::string> texts;
@@ -27,9 +27,7 @@ TEST(SystemErrorText, GivesEveryCommonFileErrorItsOwnGermanTextAndOthersTheirNum
     EXPECT_EQ(texts.size(), std::size(common));
     EXPECT_EQ(systemErrorText(ENOENT), "die Datei oder das Verzeichnis existiert nicht");
     EXPECT_EQ(systemErrorText(9999), "Systemfehler 9999");
-}
-
-TEST(SystemErrorText, ReadsTheErrorsThatFileOperationsReport) {
+    // The errors that file operations report are read as well.
     testing_support::TempDirectory directory;
     std::error_code missing;
     std::filesystem::resize_file(directory.path() / "fehlt.db", 0, missing);

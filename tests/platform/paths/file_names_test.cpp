@@ -7,7 +7,7 @@
 namespace marlovex::paths {
 namespace {
 
-TEST(AppDirTest, CutsTheFirstBinFolderInAnyCaseButNoFolderThatOnlyEndsInBin) {
+TEST(AppDirTest, CutsTheFirstBinFolderInAnyCaseButNoFolderThatOnlyEndsInBinAndAddsTheSeparator) {
     EXPECT_EQ(appDirFromProgramDir("/opt/tools/bin"), "/opt/tools/");
     EXPECT_EQ(appDirFromProgramDir("/x/BIN/"), "/x/");
     EXPECT_EQ(appDirFromProgramDir("/x/bin/y/"), "/x/y/");
@@ -21,9 +21,7 @@ TEST(AppDirTest, CutsTheFirstBinFolderInAnyCaseButNoFolderThatOnlyEndsInBin) {
     EXPECT_EQ(appDirFromProgramDir("C:\\CABIN\\X\\"), "C:\\CABIN\\X\\");
     EXPECT_EQ(appDirFromProgramDir("/home/robin"), "/home/robin/");
     EXPECT_EQ(appDirFromProgramDir("/x/binary/"), "/x/binary/");
-}
-
-TEST(AppDirTest, KeepsLetterCaseAndAddsTheSeparator) {
+    // Letter case stays, and the separator is added.
     EXPECT_EQ(appDirFromProgramDir("/home/Trader/Marlovex"), "/home/Trader/Marlovex/");
     EXPECT_EQ(appDirFromProgramDir("/home/trader"), "/home/trader/");
     EXPECT_EQ(withTrailingSeparator(""), "/");
