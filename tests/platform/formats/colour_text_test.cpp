@@ -6,7 +6,7 @@
 namespace marlovex::formats {
 namespace {
 
-TEST(ColourTextTest, NamesTheFrameworksConstantsWritesOthersInHexAndReadsAnyCaseAndNotation) {
+TEST(ColourTextTest, NamesTheFrameworksConstantsWritesOthersInHexAndReadsAnyCaseAndNotationOnly) {
     EXPECT_EQ(colourToText(0xFFFFFF), "clWhite");
     EXPECT_EQ(colourToText(0x0000FF), "clRed");
     EXPECT_EQ(colourToText(0xFF00000F), "clBtnFace");
@@ -22,9 +22,7 @@ TEST(ColourTextTest, NamesTheFrameworksConstantsWritesOthersInHexAndReadsAnyCase
     for (const std::uint32_t colour : {0u, 0x123456u, 0xFF000018u, 0x1FFFFFFFu, 0xFFFFFFFFu}) {
         EXPECT_EQ(colourFromText(colourToText(colour)), colour) << colour;
     }
-}
-
-TEST(ColourTextTest, AnythingElseIsAConversionErrorNamingTheText) {
+    // Anything else is a conversion error naming the text.
     for (const char* text : {"", "clWeiss", "$", "$1G", "12a", "$100000000", "4294967296", " "}) {
         EXPECT_EQ(testing_support::messageOf<ConversionError>([&] { colourFromText(text); }),
                   "'" + std::string(text) + "' ist kein gültiger Integerwert");

@@ -200,7 +200,7 @@ TEST(FormatDateTime, WritesThePatternLettersPadsSmallNumbersAndTheLongTimeOfTheL
     EXPECT_EQ(formatLongTime(evening, english), "17.45");
 }
 
-TEST(ParseDate, ReadsTheShortDateOrderAndRejectsTextThatIsNoDate) {
+TEST(ParseDate, ReadsTheShortDateOrderWithShortYearsNearTheCurrentYearAndRejectsTextThatIsNoDate) {
     EXPECT_EQ(parseDate("06.12.2026"), 46362.0);
     EXPECT_EQ(parseDate("6.12.2026"), 46362.0);
     EXPECT_EQ(parseDate(" 06.12.2026 "), 46362.0);
@@ -229,9 +229,7 @@ TEST(ParseDate, ReadsTheShortDateOrderAndRejectsTextThatIsNoDate) {
     }
     EXPECT_EQ(messageOf<ConversionError>([] { parseDate("29.02.2025"); }),
               "'29.02.2025' ist kein gültiges Datum");
-}
-
-TEST(ParseDate, ShortYearsLieNearTheCurrentYear) {
+    // Short years lie near the current year.
     EXPECT_EQ(expandTwoDigitYear(26, 2026), 2026);
     EXPECT_EQ(expandTwoDigitYear(76, 2026), 1976);
     EXPECT_EQ(expandTwoDigitYear(75, 2026), 2075);

@@ -18,7 +18,7 @@ std::vector<std::uint8_t> encode(const FieldDef& field, const Value& value) {
     return bytes;
 }
 
-TEST(FieldCodec, NumbersUseFlippedSignBigEndianAndSortLikeTheirBytes) {
+TEST(FieldCodec, NumbersUseFlippedSignBigEndianSortLikeTheirBytesAndEmptyFieldsAreAllZero) {
     const auto shortField = FieldDef::of("S", FieldType::Short);
     EXPECT_EQ(encode(shortField, std::int64_t{1}), (std::vector<std::uint8_t>{0x80, 0x01}));
     EXPECT_EQ(encode(shortField, std::int64_t{256}), (std::vector<std::uint8_t>{0x81, 0x00}));
@@ -39,15 +39,13 @@ TEST(FieldCodec, NumbersUseFlippedSignBigEndianAndSortLikeTheirBytes) {
     EXPECT_LT(std::memcmp(encode(shortField, std::int64_t{-2}).data(),
                           encode(shortField, std::int64_t{1}).data(), 2),
               0);
-}
-
-TEST(FieldCodec, EmptyFieldsAreAllZeroAndDistinctFromZero) {
+    // Empty fields are all zero and distinct from zero.
     for (auto type : {FieldType::Short, FieldType::Long, FieldType::Number, FieldType::Money, FieldType::Date,
                       FieldType::Time, FieldType::Timestamp, FieldType::Logical, FieldType::AutoIncrement}) {
-        const auto field = FieldDef::of("F", type);
-        const auto nullBytes = encode(field, Null{});
+        const auto typed = FieldDef::of("F", type);
+        const auto nullBytes = encode(typed, Null{});
         EXPECT_TRUE(std::all_of(nullBytes.begin(), nullBytes.end(), [](auto b) { return b == 0; }));
-        EXPECT_TRUE(isNull(decodeField(field, nullBytes)));
+        EXPECT_TRUE(isNull(decodeField(typed, nullBytes)));
     }
     EXPECT_FALSE(isNull(decodeField(FieldDef::of("N", FieldType::Number),
                                     encode(FieldDef::of("N", FieldType::Number), 0.0))));

@@ -185,9 +185,12 @@ protected:
     fs::path m_db;
 };
 
-TEST_F(TableViews, NavigationRunsInTheOrderOfTheIndexChosenWithEndAndStartTests) {
+TEST_F(TableViews, NavigationRunsInTheOrderOfTheIndexChosenWithEndAndStartTestsAndNotifiesControls) {
     Table table;
+    int notifications = 0;
+    table.addChangeListener([&] { ++notifications; });
     openView(table, "Intraday");
+    EXPECT_GT(notifications, 0);
     EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.10, 1.05, 100.0, 101.5}));
     EXPECT_TRUE(table.eof());
     table.last();
@@ -210,6 +213,17 @@ TEST_F(TableViews, NavigationRunsInTheOrderOfTheIndexChosenWithEndAndStartTests)
     table.setIndexName("INTRADAY");
     EXPECT_EQ(prices(table), (std::vector<double>{1.00, 1.10, 1.05, 100.0, 101.5}));
     EXPECT_THROW(table.setIndexName("FEHLT"), TableError);
+    // Disabled controls hear of changes once, when they are enabled again.
+    notifications = 0;
+    table.disableControls();
+    table.disableControls();
+    prices(table);
+    table.enableControls();
+    EXPECT_EQ(notifications, 0);
+    table.enableControls();
+    EXPECT_EQ(notifications, 1);
+    table.first();
+    EXPECT_EQ(notifications, 2);
 }
 
 TEST_F(TableViews, FindKeyMovesOnlyOnAnExactMatchAndFindNearestToTheNextRow) {
@@ -391,9 +405,7 @@ TEST_F(TableViews, NamesNeedNoLetterCaseAndFieldAccessConvertsTestsEmptyValuesAn
     table.cancel();
 }
 
-// A refresh sees what other views committed. Views of one table in a window take a new commit
-// from the view that read it first, without reading the file once more; a view that holds an
-// older commit hands over nothing.
+// Views of one table take a commit from the view that read it first; an older commit hands over nothing.
 TEST_F(TableViews, RefreshSeesOtherViewsCommitsAndRefreshLikeTakesThemWithoutReadingAgain) {
     testing_support::FaultInjectingEnv env;
     Table first;
@@ -461,10 +473,9 @@ TEST_F(TableViews, ALargeTableReadsAndRollsBackAsASmallOne) {
     EXPECT_EQ(TableImage(std::move(snapshot.db), m_db.string()).size(), 60008u);
 }
 
-// A view that follows another program's commits re-reads only the ranges they wrote, as the
-// change log beside the table names them. Over random commits (new rows between others, block
-// splits, deletions, edits, and runs of more commits than the log keeps) it must always show
-// what a fresh read shows, while reading far less than the whole file when the log covers it.
+// The view re-reads only the ranges that the change log beside the table names. Over random commits
+// (new rows between others, block splits, deletions, edits, runs of more commits than the log
+// keeps) it reads far less than the whole file while the log covers them.
 TEST_F(TableViews, AViewFollowingCommitsShowsWhatAFreshReadShows) {
     using Row = std::tuple<std::int64_t, double, double>;
     const auto rowsOf = [](Table& table) {
@@ -638,24 +649,6 @@ TEST_F(TableViews, AppendedRecordsAreStoredInKeyOrderAllOrNoneAndPostOrCancelSto
     });
     reader.refresh();
     EXPECT_EQ(reader.recordCount(), 9u);
-}
-
-TEST_F(TableViews, DisabledControlsHearOfChangesOnceWhenEnabled) {
-    Table table;
-    int notifications = 0;
-    table.addChangeListener([&] { ++notifications; });
-    openView(table, "Intraday.db");
-    EXPECT_GT(notifications, 0);
-    notifications = 0;
-    table.disableControls();
-    table.disableControls();
-    prices(table);
-    table.enableControls();
-    EXPECT_EQ(notifications, 0);
-    table.enableControls();
-    EXPECT_EQ(notifications, 1);
-    table.first();
-    EXPECT_EQ(notifications, 2);
 }
 
 TEST_F(TableViews, RenameDeleteAndCreateTables) {
@@ -892,8 +885,7 @@ TEST(SharedDirectory, LockJournalAndIndexTakeTheTablesPermissionsWhateverTheUmas
     }
 }
 
-// The engine's error messages as the central error display shows them: German, and naming the
-// table or file, for each kind of failure a user meets.
+// The engine's messages, as the central error display shows them, name the table or file.
 TEST_F(TableViews, WorkOnAClosedOrBusyTableOrAKeyViolationSaysWhyItCannotBeDone) {
     const auto firms = m_directory / "Firma.db";
     Table table;
