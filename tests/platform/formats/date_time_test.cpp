@@ -26,7 +26,7 @@ struct DayNumberCase {
     double dayNumber;
 };
 
-TEST(EncodeDate, CountsDaysFromTheEpochAndRejectsDatesThatDoNotExist) {
+TEST(EncodeDateAndTime, CountDaysFromTheEpochAndTheFractionOfTheDayAndRejectWhatDoesNotExist) {
     const std::vector<DayNumberCase> cases = {
         {{1899, 12, 30}, 0},   {{1899, 12, 31}, 1},   {{1900, 1, 1}, 2},         {{1900, 3, 1}, 61},
         {{1970, 1, 1}, 25569}, {{2000, 1, 1}, 36526}, {{2024, 2, 29}, 45351},    {{2026, 12, 6}, 46362},
@@ -47,6 +47,16 @@ TEST(EncodeDate, CountsDaysFromTheEpochAndRejectsDatesThatDoNotExist) {
     EXPECT_NO_THROW(encodeDate(2000, 2, 29));
     EXPECT_EQ(messageOf<ConversionError>([] { encodeDate(2025, 2, 31); }),
               "'31.02.2025' ist kein gültiges Datum");
+    // encodeTime gives the fraction of the day.
+    EXPECT_EQ(encodeTime(0, 0, 0), 0.0);
+    EXPECT_EQ(encodeTime(12, 0, 0), 0.5);
+    EXPECT_EQ(encodeTime(6, 0, 0), 0.25);
+    EXPECT_DOUBLE_EQ(encodeTime(23, 59, 59, 999), 86399999.0 / 86400000.0);
+    EXPECT_THROW(encodeTime(24, 0, 0), ConversionError);
+    EXPECT_THROW(encodeTime(23, 60, 0), ConversionError);
+    EXPECT_THROW(encodeTime(23, 0, 60), ConversionError);
+    EXPECT_THROW(encodeTime(23, 0, 0, 1000), ConversionError);
+    EXPECT_THROW(encodeTime(-1, 0, 0), ConversionError);
 }
 
 bool isLeapYear(int year) {
@@ -78,18 +88,6 @@ TEST(DecodeDateTime, WalksTheCalendarDayByDay) {
         ASSERT_EQ(encodeDate(expected.year, expected.month, expected.day), static_cast<double>(dayNumber));
         expected = dayAfter(expected);
     }
-}
-
-TEST(EncodeTime, GivesTheFractionOfTheDay) {
-    EXPECT_EQ(encodeTime(0, 0, 0), 0.0);
-    EXPECT_EQ(encodeTime(12, 0, 0), 0.5);
-    EXPECT_EQ(encodeTime(6, 0, 0), 0.25);
-    EXPECT_DOUBLE_EQ(encodeTime(23, 59, 59, 999), 86399999.0 / 86400000.0);
-    EXPECT_THROW(encodeTime(24, 0, 0), ConversionError);
-    EXPECT_THROW(encodeTime(23, 60, 0), ConversionError);
-    EXPECT_THROW(encodeTime(23, 0, 60), ConversionError);
-    EXPECT_THROW(encodeTime(23, 0, 0, 1000), ConversionError);
-    EXPECT_THROW(encodeTime(-1, 0, 0), ConversionError);
 }
 
 TEST(DecodeDateTime, RoundsToTheNearestMillisecondAndEveryMillisecondStepOfADayComesBack) {

@@ -219,9 +219,8 @@ TEST_F(DamagedTable, BrokenChainUnorderedKeysAndIndexFaultsAreReported) {
 }
 
 // A reader that follows commits re-checks the key order only in the blocks they changed, found
-// by comparing with its earlier read or named by the commits' written ranges. It must still find
-// a record out of order inside a changed block and where a changed block meets one checked
-// before, with the same message as a first read.
+// by comparing with its earlier read or named by the commits' written ranges, and must still find
+// a record out of order inside a changed block or at its seam, with a first read's message.
 TEST_F(DamagedTable, UnorderedKeysAreFoundWhenOnlyChangedBlocksAreChecked) {
     const TableImage earlier(m_bytes, "Intraday.db");
     const auto error = [](const std::vector<std::uint8_t>& bytes, const TableImage::CheckedBlocks* checked) {

@@ -445,8 +445,7 @@ TEST_F(TableViews, RefreshSeesOtherViewsCommitsAndRefreshLikeTakesThemWithoutRea
 }
 
 // A table of megabytes is read into memory of its own kind (huge pages, mapped at once), which is
-// kept and taken again by the next read: every read must show exactly the rows committed, and the
-// undo of a dead writer must not differ from that of a small table.
+// kept and taken again by the next read.
 TEST_F(TableViews, ALargeTableReadsAndRollsBackAsASmallOne) {
     std::vector<std::vector<Value>> records;
     for (int i = 0; i < 60000; ++i) {
@@ -554,9 +553,8 @@ TEST_F(TableViews, AViewFollowingCommitsShowsWhatAFreshReadShows) {
     EXPECT_LT(shareOfFollowedReads / followedReads, 0.3);
 }
 
-// The ring of written ranges in the counter file is read like any file from elsewhere: slots
-// that name a view's commits but carry arbitrary ranges (beyond the end, overlapping, far too
-// long) must never crash it; it shows some table it can walk, or reports an error.
+// The ring of written ranges in the counter file is read like any file from elsewhere: forged
+// slots (ranges beyond the end, overlapping, far too long) leave a walkable table or an error.
 TEST_F(TableViews, ArbitraryRangesInTheRingNeverBreakAReader) {
     Table reader;
     openView(reader, "Intraday.db");
@@ -757,9 +755,8 @@ TEST_F(TableViews, AStaleJournalNeverAppliesToATableMadeAnew) {
     }
 }
 
-// Side files (index, lock, journal, temporaries) in a data directory that several users share:
-// links planted there never redirect a write, and the files a writer creates let every user who
-// may write the table also lock and journal it.
+// Side files in a data directory that several users share: planted links never redirect a write,
+// and every user who may write the table may also lock and journal it.
 TEST_F(TableViews, LinksAndFoldersInPlaceOfSideFilesFailWithAGermanMessageAndSpareTheirTargets) {
     const auto victim = m_temporary.writeFile("Depot.txt", kVictimText);
     const auto missing = m_directory / "Neu.txt";

@@ -169,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(RegFileWrite, UsesEditorLayoutWithCrLf) {
+TEST(RegFileWrite, UsesEditorLayoutWithCrLfAndWrapsLongHexDataNearEightyColumns) {
     RegDocument document;
     RegSection& section = document.sectionFor("HKEY_CURRENT_USER\\SOFTWARE\\Brelmund\\Marlovex");
     section.setValue("Datenpath", std::string("C:\\Daten\\ \"x\""));
@@ -190,13 +190,11 @@ TEST(RegFileWrite, UsesEditorLayoutWithCrLf) {
                                           "\r\n"
                                           "[HKEY_CURRENT_USER\\SOFTWARE\\Leer]\r\n"
                                           "\r\n");
-}
-
-TEST(RegFileWrite, WrapsLongHexDataNearEightyColumns) {
-    RegDocument document;
+    // Long hex data wraps near eighty columns.
+    RegDocument wrapped;
     const BinaryData bytes = countingBytes(300);
-    document.sectionFor("HKEY_CURRENT_USER\\A").setValue("Lang", bytes);
-    const std::string text = serializeRegFile(document);
+    wrapped.sectionFor("HKEY_CURRENT_USER\\A").setValue("Lang", bytes);
+    const std::string text = serializeRegFile(wrapped);
 
     const std::vector<std::string> lines = linesOf(text);
     std::size_t firstHexLine = 0;

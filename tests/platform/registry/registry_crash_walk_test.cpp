@@ -1,7 +1,5 @@
-// The store file is made, changed by one value and by a batch, through an Env that records every
-// call; the same work then dies once at each crash point taken from that record. Each time the
-// file must read back whole, as the last write that returned left it or as the one under way
-// would have.
+// The store file is made, changed by one value and by a batch; the same work then dies once at
+// each crash point, and the file must read back whole, old or new.
 
 #include "platform/registry/registry.h"
 #include "support/crash_walk.h"
