@@ -1,11 +1,8 @@
-// A table is made and filled by two appends through an Env that records every call. Then the
-// same work runs again once per crash point taken from that record, dies there, and the disk
-// is brought to what survives: after a power failure every sync and every rename is a point;
-// after a killed process every call that changes a file is. Each time the table must read back
-// with every record of each operation that had returned, the one under way wholly or not at
-// all, and files that need no journal once the next writer has repaired them. A failing call
-// (a full disk) instead of a crash must leave the same, and an error that names the file and the
-// system's reason.
+// A table is made and filled by two appends, then the same work dies once at each crash point: for
+// a power failure every sync and rename, for a killed process every call that changes a file. The
+// table must read back with every record of each operation that had returned, the one under way
+// wholly or not at all, and need no journal once the next writer has repaired it. A failing call
+// (a full disk) must leave the same, and an error naming the file and the system's reason.
 
 #include "platform/common/system_error_text.h"
 #include "platform/paradox/errors.h"

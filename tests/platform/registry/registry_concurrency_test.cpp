@@ -45,9 +45,8 @@ void expectAllValues(const std::filesystem::path& file, int writers, int count) 
     }
 }
 
-// Two processes with two objects each write at once. Open-file-description locks also exclude
-// objects of one process; process-wide record locks would let its two threads overwrite each
-// other's changes.
+// Two processes with two objects each write at once: process-wide record locks would let the
+// threads of one process overwrite each other's changes.
 TEST(RegistryConcurrency, FourObjectsInTwoProcessesWritingAtOnceLoseNoValue) {
     const TempDirectory directory;
     const std::filesystem::path file = directory.path() / "Brelmund" / "Marlovex.reg";
