@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace marlovex::frame {
 
@@ -71,6 +72,21 @@ protected:
 
     QString layoutPath(const char* name) const {
         return QString::fromStdString((m_home.path() / name).string());
+    }
+
+    void openLayout(TMainForm& frame, const char* name) const {
+        frame.OpenDialog.fileName = layoutPath(name);
+        frame.AutoOpen();
+    }
+
+    // Stores the workspace's window count and chart windows on `titles`, numbered from 0.
+    void storeWorkspaceCharts(int count, const std::vector<std::string>& titles) {
+        registry::Registry settings = registryAtKey();
+        settings.writeInteger("ManageCount", count);
+        for (std::size_t index = 0; index < titles.size(); ++index) {
+            settings.writeString("ManageTitle" + std::to_string(index), titles[index]);
+            settings.writeBool("ManageOT" + std::to_string(index), false);
+        }
     }
 
     testing_support::TradingDay m_day;

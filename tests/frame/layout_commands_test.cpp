@@ -22,7 +22,7 @@ namespace {
 
 using testing_support::readText;
 
-TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrder) {
+TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrderAndFailedFilesAreReported) {
     auto frame = createFrame();
     frame->OSToolOpen("DAX", "DAX Call 20000");
     auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
@@ -37,8 +37,7 @@ TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrder) 
     ASSERT_TRUE(QFileInfo::exists(layoutPath("Morgen.QVZ")));
 
     auto other = createFrame();
-    other->OpenDialog.fileName = layoutPath("Morgen.QVZ");
-    other->AutoOpen();
+    openLayout(*other, "Morgen.QVZ");
     EXPECT_EQ(other->windowTitle(), "Marlovex Diagramm Manager (Morgen.QVZ)");
     const QList<QWidget*> windows = other->childForms();
     ASSERT_EQ(windows.size(), 2);
@@ -57,14 +56,27 @@ TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrder) 
     EXPECT_TRUE(reopenedChart->percentMenuItem()->isChecked());
     EXPECT_EQ(reopenedChart->exportFileDialog().fileName, "*.txt");
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
+
+    const QSize size = other->size();
+    m_dialogs.fileAnswers.push_back(layoutPath("fehlt/Morgen.QVZ"));
+    other->Speichernunter1Click();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht geschrieben werden"));
+    // The reason is German too, whatever language the C library speaks.
+    EXPECT_TRUE(m_dialogs.messages[0].endsWith("existiert nicht")) << m_dialogs.messages[0].toStdString();
+    openLayout(*other, "nirgends.QVZ");
+    ASSERT_EQ(m_dialogs.messages.size(), 2);
+    EXPECT_TRUE(m_dialogs.messages[1].contains("konnte nicht gelesen werden"));
+    EXPECT_TRUE(m_dialogs.messages[1].endsWith("existiert nicht")) << m_dialogs.messages[1].toStdString();
+    EXPECT_EQ(other->size(), size);
+    EXPECT_EQ(other->childForms().size(), 2);
 }
 
 TEST_F(LayoutCommandsTest, OlderFilesSpreadTheChartIntervalsOverAMinute) {
     m_home.writeFile("alt.QVZ", "3\r\n0\r\n900\r\n600\r\n0\r\n0\r\nDAX\r\n400\r\n300\r\n0\r\n0\r\n"
                                 "Bayer\r\n400\r\n300\r\n10\r\n10\r\nDAX\r\n400\r\n300\r\n20\r\n20\r\n");
     auto frame = createFrame();
-    frame->OpenDialog.fileName = layoutPath("alt.QVZ");
-    frame->AutoOpen();
+    openLayout(*frame, "alt.QVZ");
     const QList<QWidget*> windows = frame->childForms();
     ASSERT_EQ(windows.size(), 3);
     const auto interval = [&](int index) {
@@ -81,30 +93,9 @@ TEST_F(LayoutCommandsTest, AColourThatIsNoColourEndsTheReadingWithItsMessage) {
                                    "0\r\n0\r\n30\r\nblassrot\r\n\r\nFalse\r\nFalse\r\nFalse\r\n"
                                    "DIAGRAMM\r\nBayer\r\n");
     auto frame = createFrame();
-    frame->OpenDialog.fileName = layoutPath("kaputt.QVZ");
-    ui::runHandler([&] { frame->AutoOpen(); });
+    ui::runHandler([&] { openLayout(*frame, "kaputt.QVZ"); });
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_EQ(m_dialogs.messages[0], "'blassrot' ist kein gültiger Integerwert");
-    EXPECT_EQ(frame->childForms().size(), 1);
-}
-
-TEST_F(LayoutCommandsTest, FilesThatCannotBeWrittenOrReadAreReported) {
-    auto frame = createFrame();
-    frame->resize(700, 500);
-    frame->NewChartWindow("DAX");
-    m_dialogs.fileAnswers.push_back(layoutPath("fehlt/Morgen.QVZ"));
-    frame->Speichernunter1Click();
-    ASSERT_EQ(m_dialogs.messages.size(), 1);
-    EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht geschrieben werden"));
-    // The reason is German too, whatever language the C library speaks.
-    EXPECT_TRUE(m_dialogs.messages[0].endsWith("existiert nicht")) << m_dialogs.messages[0].toStdString();
-
-    frame->OpenDialog.fileName = layoutPath("nirgends.QVZ");
-    frame->AutoOpen();
-    ASSERT_EQ(m_dialogs.messages.size(), 2);
-    EXPECT_TRUE(m_dialogs.messages[1].contains("konnte nicht gelesen werden"));
-    EXPECT_TRUE(m_dialogs.messages[1].endsWith("existiert nicht")) << m_dialogs.messages[1].toStdString();
-    EXPECT_EQ(frame->size(), QSize(700, 500));
     EXPECT_EQ(frame->childForms().size(), 1);
 }
 
@@ -158,13 +149,8 @@ TEST_F(LayoutCommandsTest, TheWorkspaceComesBackInTheSameStackingOrder) {
 }
 
 TEST_F(LayoutCommandsTest, FourChartsSpreadTheirIntervalsAndAMaximizedSaveKeepsTheSize) {
-    registry::Registry settings = registryAtKey();
-    settings.writeInteger("ShowWinWidth", 777);
-    settings.writeInteger("ManageCount", 4);
-    for (int index = 0; index < 4; ++index) {
-        settings.writeString("ManageTitle" + std::to_string(index), "Chart" + std::to_string(index));
-        settings.writeBool("ManageOT" + std::to_string(index), false);
-    }
+    registryAtKey().writeInteger("ShowWinWidth", 777);
+    storeWorkspaceCharts(4, {"Chart0", "Chart1", "Chart2", "Chart3"});
     auto frame = createFrame();
     frame->FileOpenItemClick();
     const QList<QWidget*> windows = frame->childForms();
@@ -182,10 +168,7 @@ TEST_F(LayoutCommandsTest, FourChartsSpreadTheirIntervalsAndAMaximizedSaveKeepsT
 }
 
 TEST_F(LayoutCommandsTest, TheCommandLineRestoresTheWorkspaceAndOpensLayoutsInOrder) {
-    registry::Registry settings = registryAtKey();
-    settings.writeInteger("ManageCount", 1);
-    settings.writeString("ManageTitle0", "DAX");
-    settings.writeBool("ManageOT0", false);
+    storeWorkspaceCharts(1, {"DAX"});
     m_home.writeFile("eins.QVZ", "1\r\n0\r\n900\r\n600\r\n0\r\n0\r\nBayer\r\n400\r\n300\r\n0\r\n0\r\n");
     m_environment.parameters = {"/a", layoutPath("eins.QVZ"), "AUTO"};
     auto frame = createFrame();
@@ -197,33 +180,24 @@ TEST_F(LayoutCommandsTest, TheCommandLineRestoresTheWorkspaceAndOpensLayoutsInOr
     EXPECT_EQ(instruments, (QStringList{"DAX", "Bayer", "DAX"}));
 }
 
-TEST_F(LayoutCommandsTest, AStoredFeesSwitchThatIsOffLeavesTheTrackersOwnChoice) {
+// Restored back-most first: the tracker, then DAX, then Bayer, whose interval is no number.
+TEST_F(LayoutCommandsTest, AStoredWorkspaceKeepsTheTrackersFeesChoiceAndEndsAtAValueOfTheWrongType) {
+    storeWorkspaceCharts(3, {"Bayer", "DAX"});
     registry::Registry settings = registryAtKey();
-    settings.writeBool("OS_Spesen", true);
-    settings.writeInteger("ManageCount", 1);
-    settings.writeBool("ManageOT0", true);
-    settings.writeString("ManageOption0", "DAX Call 20000");
-    settings.writeString("ManageBasis0", "DAX");
-    settings.writeBool("ManageSpesen0", false);
-    auto frame = createFrame();
-    frame->FileOpenItemClick();
-    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().front());
-    ASSERT_NE(tracker, nullptr);
-    EXPECT_TRUE(tracker->CheckBox4->isChecked());
-}
-
-TEST_F(LayoutCommandsTest, AValueOfTheWrongTypeEndsTheRestoreWithItsMessage) {
-    registry::Registry settings = registryAtKey();
-    settings.writeInteger("ManageCount", 2);
-    settings.writeString("ManageTitle1", "DAX");
-    settings.writeBool("ManageOT1", false);
-    settings.writeString("ManageTitle0", "Bayer");
     settings.writeString("ManageIntervall0", "dreissig");
+    settings.writeBool("OS_Spesen", true);
+    settings.writeBool("ManageOT2", true);
+    settings.writeString("ManageOption2", "DAX Call 20000");
+    settings.writeString("ManageBasis2", "DAX");
+    settings.writeBool("ManageSpesen2", false);
     auto frame = createFrame();
     frame->command("FileOpen1")->trigger();
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].contains("ManageIntervall0")) << m_dialogs.messages[0].toStdString();
-    EXPECT_EQ(frame->childForms().size(), 2);
+    ASSERT_EQ(frame->childForms().size(), 3);
+    auto* tracker = qobject_cast<tracker::TOSP_Form*>(frame->childForms().back());
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_TRUE(tracker->CheckBox4->isChecked());
 }
 
 TEST_F(LayoutCommandsTest, PutAndFeesFlagsComeBackAsSavedInBothStates) {
@@ -250,8 +224,7 @@ TEST_F(LayoutCommandsTest, PutAndFeesFlagsComeBackAsSavedInBothStates) {
         registryAtKey().writeBool("OS_Call", !put);
         registryAtKey().writeBool("OS_Spesen", !fees);
         auto other = createFrame();
-        other->OpenDialog.fileName = layoutPath("Erst.QVZ");
-        other->AutoOpen();
+        openLayout(*other, "Erst.QVZ");
         auto* reopened = qobject_cast<tracker::TOSP_Form*>(other->childForms().front());
         EXPECT_EQ(reopened->CheckBox1->isChecked(), put);
         EXPECT_EQ(reopened->DBChart1->isWarrantAxisInverted(), put);
@@ -277,8 +250,7 @@ TEST_F(LayoutCommandsTest, ALayoutThatSwitchesExportOnAsksOncePerFile) {
 
     auto frame = createFrame();
     m_dialogs.yesNoAnswers = {false};
-    frame->OpenDialog.fileName = layoutPath("fremd.QVZ");
-    frame->AutoOpen();
+    openLayout(*frame, "fremd.QVZ");
     ASSERT_EQ(frame->childForms().size(), 2);
     EXPECT_EQ(m_dialogs.questions,
               QStringList{QString::fromStdString("Kurse nach " + victim.string() + " exportieren?")});
@@ -293,8 +265,7 @@ TEST_F(LayoutCommandsTest, ALayoutThatSwitchesExportOnAsksOncePerFile) {
     auto agreeing = createFrame();
     m_dialogs.questions.clear();
     m_dialogs.yesNoAnswers = {true};
-    agreeing->OpenDialog.fileName = layoutPath("fremd.QVZ");
-    agreeing->AutoOpen();
+    openLayout(*agreeing, "fremd.QVZ");
     EXPECT_EQ(m_dialogs.questions.size(), 1);
     auto* chartWindow = qobject_cast<companion::TIntradayForm*>(agreeing->childForms().front());
     EXPECT_TRUE(chartWindow->exportMenuItem()->isChecked());
@@ -309,8 +280,7 @@ TEST_F(LayoutCommandsTest, SizesAndCountsFromAFileAreKeptToTheScreen) {
                                        "\r\nDAX\r\n" + huge + "\r\n" + huge + "\r\n" + huge + "\r\n-" + huge +
                                        "\r\n");
     auto frame = createFrame();
-    frame->OpenDialog.fileName = layoutPath("riesig.QVZ");
-    frame->AutoOpen();
+    openLayout(*frame, "riesig.QVZ");
     const QRect screen = ui::availableScreenArea(frame.get());
     EXPECT_LE(frame->width(), screen.width());
     EXPECT_LE(frame->height(), screen.height());
@@ -329,8 +299,7 @@ TEST_F(LayoutCommandsTest, SizesAndCountsFromAFileAreKeptToTheScreen) {
     }
     m_home.writeFile("viele.QVZ", many);
     auto crowded = createFrame();
-    crowded->OpenDialog.fileName = layoutPath("viele.QVZ");
-    crowded->AutoOpen();
+    openLayout(*crowded, "viele.QVZ");
     EXPECT_EQ(crowded->childForms().size(), maximumRestoredWindows);
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_EQ(m_dialogs.messages[0],
@@ -338,13 +307,8 @@ TEST_F(LayoutCommandsTest, SizesAndCountsFromAFileAreKeptToTheScreen) {
 }
 
 TEST_F(LayoutCommandsTest, AWorkspaceCountWithoutEndRestoresOnlyTheSavedWindows) {
-    registry::Registry settings = registryAtKey();
-    settings.writeInteger("ManageCount", 0x7fffffff);
-    settings.writeInteger("ShowWinWidth", 0x7fffffff);
-    for (int index = 0; index < 2; ++index) {
-        settings.writeBool("ManageOT" + std::to_string(index), false);
-        settings.writeString("ManageTitle" + std::to_string(index), index == 0 ? "DAX" : "Bayer");
-    }
+    storeWorkspaceCharts(0x7fffffff, {"DAX", "Bayer"});
+    registryAtKey().writeInteger("ShowWinWidth", 0x7fffffff);
     auto frame = createFrame();
     m_dialogs.messages.clear();
     frame->FileOpenItemClick();
