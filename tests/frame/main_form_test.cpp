@@ -50,7 +50,7 @@ TEST_F(MainFormTest, CommandsFollowTheNumberOfChildWindows) {
     expectState(false);
 }
 
-TEST_F(MainFormTest, NewChartWindowStartsOnDaxWithTheFrameSettings) {
+TEST_F(MainFormTest, NewChartWindowStartsOnDaxWithTheFrameSettingsAndTheClipboardActsOnItsEdit) {
     registerDataDirectory();
     auto frame = createFrame();
     frame->ChartInterval = 45000;
@@ -66,6 +66,15 @@ TEST_F(MainFormTest, NewChartWindowStartsOnDaxWithTheFrameSettings) {
     EXPECT_EQ(chart->refreshTimer()->interval(), 1000);
     EXPECT_TRUE(chart->refreshTimer()->isActive());
     EXPECT_FALSE(chart->newWindowMenuItem()->isVisible());
+    QLineEdit* edit = chart->instrumentEdit();
+    edit->selectAll();
+    edit->setFocus();
+    QApplication::setActiveWindow(frame.get());
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    frame->command("EditCut1")->trigger();
+    EXPECT_EQ(edit->text(), "");
+    frame->command("EditPaste1")->trigger();
+    EXPECT_EQ(edit->text(), "DAX");
 
     frame->ChartInterval = 30000;
     frame->NewChartWindow("Bayer");
@@ -121,44 +130,36 @@ TEST_F(MainFormTest, StartUpPreparesTheSessionAndTakesTheDataDirectoryFromTheReg
     }
 }
 
-TEST_F(MainFormTest, WithoutADataDirectoryTheSessionLooksBesideTheBinFolder) {
-    // A key without "Datenpath": the network directory defaults to the program's data folder.
-    registryAtKey().writeInteger("ShowWinWidth", 640);
-    m_dialogs.inputAnswers.push_back(std::nullopt);
+TEST_F(MainFormTest, AMissingQuoteTableAsksForTheDirectoryAndRemembersOnlyAGoodAnswer) {
+    m_dialogs.inputAnswers.push_back(QString::fromStdString((m_home.path() / "nirgendwo").string()));
     auto frame = createFrame();
-    EXPECT_EQ(paradox::session().netFileDir(), (m_home.path() / "Marlovex" / "Daten").string() + "/");
-}
-
-TEST_F(MainFormTest, MissingQuoteTableAsksForTheDirectoryAndRemembersAGoodAnswer) {
-    const std::filesystem::path elsewhere = m_home.path() / "Kurse";
-    m_home.writeFile("Kurse/Intraday.db", "table");
-    m_dialogs.inputAnswers.push_back(QString::fromStdString(elsewhere.string()));
-    auto frame = createFrame();
-
     ASSERT_EQ(m_dialogs.inputRequests.size(), 1u);
     EXPECT_EQ(m_dialogs.inputRequests[0].title,
               "In welchem Verzeichnist befindet sich die Intraday Datenbank?");
     EXPECT_EQ(m_dialogs.inputRequests[0].prompt, "Eingabeaufforderung");
     EXPECT_EQ(m_dialogs.inputRequests[0].preset, m_environment.currentDir + "/");
-    EXPECT_EQ(frame->DataDir, withSlash(elsewhere));
-    EXPECT_TRUE(m_dialogs.messages.isEmpty());
-    EXPECT_EQ(registryAtKey().readString("Datenpath"), elsewhere.string() + "/");
-}
-
-TEST_F(MainFormTest, AWrongDirectoryIsExplainedAndNotRemembered) {
-    m_dialogs.inputAnswers.push_back(QString::fromStdString((m_home.path() / "nirgendwo").string()));
-    auto frame = createFrame();
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].contains("existiert nicht")) << m_dialogs.messages[0].toStdString();
     EXPECT_FALSE(registryAtKey().valueExists("Datenpath"));
 
-    // Cancel keeps the preset, the working directory, which holds no quote table either.
+    // Cancel keeps the preset, the working directory, which holds no quote table either; the
+    // key without "Datenpath" leaves the network directory in the program's data folder.
     m_dialogs.messages.clear();
     m_dialogs.inputAnswers.push_back(std::nullopt);
     auto second = createFrame();
     EXPECT_EQ(second->DataDir, m_environment.currentDir + "/");
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_TRUE(m_dialogs.messages[0].contains("keine Intraday-Datenbank"));
+    EXPECT_EQ(paradox::session().netFileDir(), (m_home.path() / "Marlovex" / "Daten").string() + "/");
+
+    const std::filesystem::path elsewhere = m_home.path() / "Kurse";
+    m_home.writeFile("Kurse/Intraday.db", "table");
+    m_dialogs.messages.clear();
+    m_dialogs.inputAnswers.push_back(QString::fromStdString(elsewhere.string()));
+    auto third = createFrame();
+    EXPECT_EQ(third->DataDir, withSlash(elsewhere));
+    EXPECT_TRUE(m_dialogs.messages.isEmpty());
+    EXPECT_EQ(registryAtKey().readString("Datenpath"), elsewhere.string() + "/");
 }
 
 TEST_F(MainFormTest, StoredBoundsAndMaximizedStateAreApplied) {
@@ -202,7 +203,7 @@ TEST_F(MainFormTest, CommandLineTimerRunsOnceAndHandsExistingFilesToTheLayoutRea
     EXPECT_EQ(frame->OpenDialog.fileName, QString::fromStdString(layout.string()));
 }
 
-TEST_F(MainFormTest, AboutBoxShowsItsThreeLines) {
+TEST_F(MainFormTest, AboutBoxShowsItsThreeLinesAndBothExitCommandsCloseTheFrame) {
     registerDataDirectory();
     auto frame = createFrame();
     QStringList lines;
@@ -215,23 +216,13 @@ TEST_F(MainFormTest, AboutBoxShowsItsThreeLines) {
     frame->command("berMarlovexDiagrammManager1")->trigger();
     EXPECT_EQ(lines,
               (QStringList{"Diagramm Manager für Marlovex", "für Windows(R) 95/98/ME/NT/2000/XP", "5.10"}));
-}
 
-TEST_F(MainFormTest, ClipboardShortcutsActOnTheFocusedEditField) {
-    registerDataDirectory();
-    auto frame = createFrame();
-    frame->FileNew1Execute();
-    auto* chart = qobject_cast<companion::TIntradayForm*>(frame->childForms().front());
-    QLineEdit* edit = chart->instrumentEdit();
-    edit->setText("DAX");
-    edit->selectAll();
-    edit->setFocus();
-    QApplication::setActiveWindow(frame.get());
-    ASSERT_EQ(QApplication::focusWidget(), edit);
-    frame->command("EditCut1")->trigger();
-    EXPECT_EQ(edit->text(), "");
-    frame->command("EditPaste1")->trigger();
-    EXPECT_EQ(edit->text(), "DAX");
+    ASSERT_TRUE(frame->isVisible());
+    frame->command("FileExitItem")->trigger();
+    EXPECT_FALSE(frame->isVisible());
+    frame->show();
+    frame->command("Beenden1")->trigger();
+    EXPECT_FALSE(frame->isVisible());
 }
 
 TEST_F(LayoutCommandsTest, TrackerWindowsOpenOnTheirPairOrOnTheirOwnChoice) {
@@ -253,17 +244,6 @@ TEST_F(LayoutCommandsTest, TrackerWindowsOpenOnTheirPairOrOnTheirOwnChoice) {
     EXPECT_EQ(empty->Button1->text(), "Optionsschein");
     EXPECT_EQ(empty->Button2->text(), "Basiskurs");
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
-}
-
-TEST_F(MainFormTest, ExitCommandsCloseTheFrame) {
-    registerDataDirectory();
-    auto frame = createFrame();
-    ASSERT_TRUE(frame->isVisible());
-    frame->command("FileExitItem")->trigger();
-    EXPECT_FALSE(frame->isVisible());
-    frame->show();
-    frame->command("Beenden1")->trigger();
-    EXPECT_FALSE(frame->isVisible());
 }
 
 } // namespace
