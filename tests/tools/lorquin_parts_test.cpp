@@ -20,13 +20,10 @@ using testing_support::TempDirectory;
 
 const DateTime today = encodeDate(2026, 12, 4);
 
-TEST(CommandLine, TakesTheInstrumentBetweenSwitchesOfEitherCase) {
+TEST(CommandLine, TakesTheInstrumentBetweenSwitchesOfEitherCaseAndRefusesEverythingElse) {
     EXPECT_EQ(parseCommandLine({"/W", "17", "/D"}), 17);
     EXPECT_EQ(parseCommandLine({"/w", "846900", "/d"}), 846900);
     EXPECT_EQ(parseCommandLine({"/W", "2147483647", "/D"}), 2147483647);
-}
-
-TEST(CommandLine, RefusesEverythingElse) {
     const std::vector<std::vector<std::string>> wrong{
         {"/W", "17", "/D", "/D"}, {"/D", "17", "/W"},         {"-W", "17", "/D"},
         {"/W", "", "/D"},         {"/W", "0", "/D"},          {"/W", "-5", "/D"},
@@ -117,22 +114,18 @@ market::Instrument stock(std::optional<double> reference) {
     return {610100, "Arnsfeld Chemie", std::nullopt, reference};
 }
 
-TEST(SimulatedQuote, AnInstrumentWithoutQuotesStartsAtItsReferencePrice) {
+TEST(SimulatedQuote, StartsAtTheReferencePriceThenContinuesFromTheLastQuoteAndAddsUpTheDaysShares) {
     market::PriceWalk walk(1);
-    const DateTime now = today + encodeTime(10, 0, 0);
-    const auto quote = simulateInstrumentQuote(stock(48.6), std::nullopt, now, walk);
-    EXPECT_EQ(quote.instrument, 610100);
-    EXPECT_DOUBLE_EQ(quote.time, now);
-    EXPECT_DOUBLE_EQ(quote.price, 48.6);
+    const DateTime now = today + encodeTime(10, 0, 30);
+    const auto first = simulateInstrumentQuote(stock(48.6), std::nullopt, now, walk);
+    EXPECT_EQ(first.instrument, 610100);
+    EXPECT_DOUBLE_EQ(first.time, now);
+    EXPECT_DOUBLE_EQ(first.price, 48.6);
     EXPECT_NE(testing_support::messageOf<ImportError>([&] {
                   simulateInstrumentQuote(stock(std::nullopt), std::nullopt, now, walk);
               }).find("610100 (Arnsfeld Chemie)"),
               std::string::npos);
-}
 
-TEST(SimulatedQuote, ContinuesFromTheLastQuoteAndAddsUpTheDaysShares) {
-    market::PriceWalk walk(2);
-    const DateTime now = today + encodeTime(10, 0, 30);
     const market::Quote last{610100, today + encodeTime(10, 0, 0), 50.0, 1000};
     const auto quote = simulateInstrumentQuote(stock(48.6), last, now, walk);
     EXPECT_NEAR(quote.price, 50.0, 0.5);

@@ -84,7 +84,7 @@ TEST(OptionModel, RefusesPricesThatAreNotPositive) {
     EXPECT_THROW(priceWarrant(noRatio, 100, formats::encodeDate(2026, 12, 4)), MarketError);
 }
 
-TEST(WarrantPrice, IsTheModelValueTimesTheRatioInTenthsOfACent) {
+TEST(WarrantPrice, IsTheModelValueTimesTheRatioInTenthsOfACentAndNeverLessThanATenth) {
     const auto now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(12, 0, 0);
     const WarrantTerms terms{846900, OptionKind::Call, 24000, 0.01, formats::encodeDate(2027, 6, 18)};
     const auto quote = priceWarrant(terms, 24500, now);
@@ -93,10 +93,6 @@ TEST(WarrantPrice, IsTheModelValueTimesTheRatioInTenthsOfACent) {
     EXPECT_NEAR(quote.bid, model.value * 0.01, 0.0005);
     EXPECT_DOUBLE_EQ(quote.bid * 1000, std::round(quote.bid * 1000));
     EXPECT_DOUBLE_EQ(quote.delta, model.delta);
-}
-
-TEST(WarrantPrice, NeverBidsLessThanATenthOfACent) {
-    const auto now = formats::encodeDate(2026, 12, 4);
     const WarrantTerms farOut{846900, OptionKind::Call, 40000, 0.01, formats::encodeDate(2026, 12, 18)};
     EXPECT_DOUBLE_EQ(priceWarrant(farOut, 24000, now).bid, 0.001);
 }
@@ -107,7 +103,7 @@ TEST(WarrantPrice, ExpiresAtTheCloseOfItsExpiryDay) {
     EXPECT_NEAR(yearsToExpiry(expiry, expiry + formats::encodeTime(17, 30, 0) - 365), 1.0, 1e-12);
 }
 
-TEST(DeltaEncoding, TheTrackerReadsBackEveryDeltaWithinTheEncodingsResolution) {
+TEST(DeltaEncoding, TheTrackerReadsBackEveryDeltaWithinTheEncodingsResolutionAndTheEdgesStayApart) {
     for (int step = -10000; step <= 10000; ++step) {
         const double delta = step / 10000.0;
         const auto decoded = trackerDelta(encodeDelta(delta));
@@ -124,9 +120,6 @@ TEST(DeltaEncoding, TheTrackerReadsBackEveryDeltaWithinTheEncodingsResolution) {
         const double tolerance = resolution + 1e-12;
         EXPECT_NEAR(*decoded, delta, tolerance) << delta;
     }
-}
-
-TEST(DeltaEncoding, KeepsTheEdgesOfBothRangesApart) {
     // round(0.001 x 1e6) = 1000 would read as -1; the encoder moves it into the positive range.
     EXPECT_EQ(encodeDelta(0.001), 1001);
     EXPECT_EQ(encodeDelta(0.0000001), 1001);
