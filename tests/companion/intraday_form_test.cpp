@@ -36,7 +36,7 @@ protected:
     TIntradayForm m_form;
 };
 
-TEST_F(IntradayFormTest, StartingLoadsTheInstrumentsQuotesAndRefreshesOnTheTimer) {
+TEST_F(IntradayFormTest, StartingLoadsTheInstrumentsQuotesRefreshesOnTheTimerAndShowsPercents) {
     m_form.refreshTimer()->setInterval(1000);
     m_form.IntradayDiagramm();
     m_form.SpeedButton1Click(nullptr);
@@ -51,16 +51,14 @@ TEST_F(IntradayFormTest, StartingLoadsTheInstrumentsQuotesAndRefreshesOnTheTimer
     m_quotes.push_back({46000.43, 120.0});
     QMetaObject::invokeMethod(m_form.refreshTimer(), "timeout");
     EXPECT_EQ(graph->dataCount(), 4);
-}
 
-TEST_F(IntradayFormTest, PercentDisplayShowsTheChangeSinceTheFirstQuote) {
-    m_form.SpeedButton1Click(nullptr);
+    // The change since the first quote.
     m_form.percentMenuItem()->setChecked(true);
-    QCPGraph* graph = m_form.chart()->graph(0);
-    ASSERT_EQ(graph->dataCount(), 3);
+    ASSERT_EQ(graph->dataCount(), 4);
     EXPECT_DOUBLE_EQ(graph->data()->at(0)->value, 0.0);
     EXPECT_DOUBLE_EQ(graph->data()->at(1)->value, 10.0);
     EXPECT_DOUBLE_EQ(graph->data()->at(2)->value, -10.0);
+    EXPECT_DOUBLE_EQ(graph->data()->at(3)->value, 20.0);
 }
 
 TEST_F(IntradayFormTest, ColourAndExportSettingsRoundTrip) {
