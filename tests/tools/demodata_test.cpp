@@ -73,7 +73,15 @@ protected:
     }
 };
 
-TEST_F(DemoData, WritesSoundTablesThatEveryToolAcceptsAndNeverOverwritesThem) {
+TEST_F(DemoData, RefusesABadCommandLineAndWritesSoundTablesThatEveryToolAcceptsAndNeverOverwritesThem) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {}, {"--registry"}, {dataDirectory().string(), "--registry"}, {"a", "b"}}) {
+        const auto bad = run(DEMODATA_PATH, arguments);
+        EXPECT_EQ(bad.exitCode, 2);
+        EXPECT_EQ(bad.standardError, "Aufruf: marlovex-demodata VERZEICHNIS [--registry DATEI]\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Firma.db"));
+
     const auto result = generate();
     ASSERT_EQ(result.exitCode, 0) << result.standardError;
     for (const auto& table : {dataDirectory() / "Firma.db", dataDirectory() / "Intraday.db",
@@ -212,16 +220,6 @@ TEST_F(DemoData, WritesPricesInTheNumberFormOfTheLocaleItRunsUnder) {
         EXPECT_EQ(result.standardError.empty(), warning.empty()) << result.standardError;
         expectPurchasePricesIn(numbers);
     }
-}
-
-TEST_F(DemoData, RefusesABadCommandLine) {
-    for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {}, {"--registry"}, {dataDirectory().string(), "--registry"}, {"a", "b"}}) {
-        const auto result = run(DEMODATA_PATH, arguments);
-        EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(result.standardError, "Aufruf: marlovex-demodata VERZEICHNIS [--registry DATEI]\n");
-    }
-    EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Firma.db"));
 }
 
 TEST_F(DemoData, LorquinContinuesTheDemoMarket) {

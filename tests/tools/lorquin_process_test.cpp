@@ -139,22 +139,8 @@ TEST_F(LorquinProcess, ReplaysTheQuoteFileOneLinePerRunAndStopsAtItsEnd) {
     EXPECT_EQ(stored[2].volume, 1200);
 }
 
+// A bad command line exits 2 with the usage, any other failure 1; none stores a quote.
 TEST_F(LorquinProcess, FailuresExitNonZeroWithOneGermanLineNamingTheCause) {
-    const auto unknown = lorquin(4711);
-    EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_EQ(unknown.standardError, "Lorquin /W 4711: Das Instrument 4711 steht nicht in " +
-                                         (dataDirectory() / "Firma.db").string() + ".\n");
-
-    home().writeFile("Daten/Kurse846900.csv", "09:00:00;1\n09:00:30;zwei\n");
-    const auto badFile = lorquin(dax);
-    EXPECT_EQ(badFile.exitCode, 1);
-    EXPECT_EQ(badFile.standardError, "Lorquin /W 846900: Fehler in der Kursdatei " +
-                                         (dataDirectory() / "Kurse846900.csv").string() +
-                                         ", Zeile 2 '09:00:30;zwei': 'zwei' ist kein positiver Kurs.\n");
-    EXPECT_TRUE(quotes(dax).empty());
-}
-
-TEST_F(LorquinProcess, ABadCommandLineExitsTwoWithTheReasonAndTheUsage) {
     const std::string usage = " Aufruf: Lorquin /W <Instrumentnummer> /D\n";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{}, "Erwartet werden 3 Argumente, angegeben sind 0."},
@@ -168,17 +154,28 @@ TEST_F(LorquinProcess, ABadCommandLineExitsTwoWithTheReasonAndTheUsage) {
         EXPECT_EQ(bad.exitCode, 2);
         EXPECT_EQ(bad.standardError, "Lorquin: " + reason + usage);
     }
-    EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Intraday.db"));
-}
 
-TEST_F(LorquinProcess, AMissingInstrumentTableIsAnErrorNamingIt) {
+    const auto unknown = lorquin(4711);
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.standardError, "Lorquin /W 4711: Das Instrument 4711 steht nicht in " +
+                                         (dataDirectory() / "Firma.db").string() + ".\n");
+
     std::filesystem::remove(dataDirectory() / "Firma.db");
     std::filesystem::remove(dataDirectory() / "Firma.px");
-    const auto result = lorquin(dax);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.standardError, "Lorquin /W 846900: Die Tabelle " +
-                                        (dataDirectory() / "Firma.db").string() + " existiert nicht.\n");
+    const auto missing = lorquin(dax);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.standardError, "Lorquin /W 846900: Die Tabelle " +
+                                         (dataDirectory() / "Firma.db").string() + " existiert nicht.\n");
     EXPECT_FALSE(std::filesystem::exists(dataDirectory() / "Intraday.db"));
+
+    writeInstruments(dataDirectory());
+    home().writeFile("Daten/Kurse846900.csv", "09:00:00;1\n09:00:30;zwei\n");
+    const auto badFile = lorquin(dax);
+    EXPECT_EQ(badFile.exitCode, 1);
+    EXPECT_EQ(badFile.standardError, "Lorquin /W 846900: Fehler in der Kursdatei " +
+                                         (dataDirectory() / "Kurse846900.csv").string() +
+                                         ", Zeile 2 '09:00:30;zwei': 'zwei' ist kein positiver Kurs.\n");
+    EXPECT_TRUE(quotes(dax).empty());
 }
 
 TEST_F(LorquinProcess, GivesUpOnALockHeldByAnotherProgramAndLeavesTheTableWhole) {

@@ -154,7 +154,7 @@ TEST(SourceUrl, MasksKeyLikeQueryValuesAndPasswords) {
     EXPECT_EQ(maskedUrl("http://a?key"), "http://a?key");
 }
 
-TEST_F(CentralEuropeanTime, ReadsEveryTimeForm) {
+TEST_F(CentralEuropeanTime, ReadsEveryTimeAndDateForm) {
     const auto at = [](int y, int mo, int d, int h, int mi, int s, int ms = 0) {
         return encodeDate(y, mo, d) + encodeTime(h, mi, s, ms);
     };
@@ -186,9 +186,7 @@ TEST_F(CentralEuropeanTime, ReadsEveryTimeForm) {
         EXPECT_FALSE(parseQuoteTime(wrong, today)) << wrong;
     }
     EXPECT_EQ(localTimeOfUnixSeconds(1780300800), at(2026, 6, 1, 10, 0, 0));
-}
 
-TEST(QuoteDates, ReadsBothDateForms) {
     EXPECT_EQ(parseQuoteDate("2026-12-03"), encodeDate(2026, 12, 3));
     EXPECT_EQ(parseQuoteDate("03.12.2026"), encodeDate(2026, 12, 3));
     for (const auto* wrong : {"2026-13-01", "31.02.2026", "3.12.2026", "2026/12/03", "", "2026-12-03x"}) {
@@ -266,7 +264,8 @@ TEST(CsvAnswers, RefuseWhatIsNoQuote) {
     }
 }
 
-TEST(JsonAnswers, ReadsASingleQuoteAndASeriesUnderPointers) {
+// Under Central European time, as times may be Unix seconds given as numbers.
+TEST_F(CentralEuropeanTime, JsonAnswersReadASingleQuoteAndASeriesUnderPointers) {
     auto single = jsonSource(std::nullopt, "/quote/time", "/quote/price");
     single.volumeColumn = "/quote/volume";
     const auto one = parseAnswer(
@@ -299,14 +298,12 @@ TEST(JsonAnswers, ReadsASingleQuoteAndASeriesUnderPointers) {
     ASSERT_EQ(latest.size(), 1u);
     EXPECT_DOUBLE_EQ(latest[0].price, 3);
     EXPECT_TRUE(parseAnswer(R"({"d":[]})", jsonSource("/d", "/t", "/p"), noon).empty());
-}
 
-TEST_F(CentralEuropeanTime, JsonTimesMayBeUnixSecondsAsNumbers) {
-    const auto rows =
+    const auto unixTimes =
         parseAnswer(R"([{"t":1796119200,"p":1},{"t":1796119200.5,"p":2}])", jsonSource("", "/t", "/p"), noon);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_NEAR(rows[0].time, encodeDate(2026, 12, 1) + encodeTime(11, 0, 0), millisecond / 2);
-    EXPECT_NEAR(rows[1].time, encodeDate(2026, 12, 1) + encodeTime(11, 0, 0, 500), millisecond / 2);
+    ASSERT_EQ(unixTimes.size(), 2u);
+    EXPECT_NEAR(unixTimes[0].time, encodeDate(2026, 12, 1) + encodeTime(11, 0, 0), millisecond / 2);
+    EXPECT_NEAR(unixTimes[1].time, encodeDate(2026, 12, 1) + encodeTime(11, 0, 0, 500), millisecond / 2);
 }
 
 TEST(JsonAnswers, RefuseWhatIsNoQuote) {

@@ -62,13 +62,17 @@ protected:
     TempDirectory m_directory;
 };
 
-TEST_F(InstrumentTable, ReadsWarrantTermsAndReferencePrices) {
+TEST_F(InstrumentTable, ReadsWarrantTermsAndReferencePricesAndNamesAWarrantWithIncompleteTerms) {
     const auto expiry = formats::encodeDate(2027, 6, 18);
     write({
         row(846900, "DAX", Value(Null{}), Value(Null{}), Value(Null{}), Value(Null{}), Value(Null{}),
             Value(24000.0)),
         row(17, "DAX Put 23000", Value(std::int64_t{846900}), Value(std::string("P")), Value(23000.0),
             Value(0.01), Value(expiry), Value(Null{})),
+        row(18, "Broken Call", Value(std::int64_t{846900}), Value(std::string("C")), Value(Null{}),
+            Value(0.1), Value(expiry), Value(Null{})),
+        row(19, "Odd Type", Value(std::int64_t{846900}), Value(std::string("X")), Value(100.0), Value(0.1),
+            Value(expiry), Value(Null{})),
     });
     const auto dax = findInstrument(m_directory.path(), 846900);
     ASSERT_TRUE(dax);
@@ -85,22 +89,16 @@ TEST_F(InstrumentTable, ReadsWarrantTermsAndReferencePrices) {
     EXPECT_DOUBLE_EQ(put->warrant->expiry, expiry);
     EXPECT_FALSE(put->referencePrice);
 
-    EXPECT_FALSE(findInstrument(m_directory.path(), 18));
-}
+    EXPECT_FALSE(findInstrument(m_directory.path(), 20));
 
-TEST_F(InstrumentTable, AWarrantWithIncompleteTermsIsAnErrorNamingIt) {
-    write({row(17, "Broken Call", Value(std::int64_t{846900}), Value(std::string("C")), Value(Null{}),
-               Value(0.1), Value(formats::encodeDate(2027, 6, 18)), Value(Null{})),
-           row(18, "Odd Type", Value(std::int64_t{846900}), Value(std::string("X")), Value(100.0), Value(0.1),
-               Value(formats::encodeDate(2027, 6, 18)), Value(Null{}))});
     const auto table = (m_directory.path() / "Firma.db").string();
     const auto messageFor = [&](std::int64_t number) {
         return testing_support::messageOf<MarketError>([&] { findInstrument(m_directory.path(), number); });
     };
-    EXPECT_EQ(messageFor(17),
-              "Der Optionsschein 17 (Broken Call) in " + table + " hat keinen positiven Basispreis.");
     EXPECT_EQ(messageFor(18),
-              "Der Optionsschein 18 (Odd Type) in " + table + " hat den Typ 'X' statt \"C\" oder \"P\".");
+              "Der Optionsschein 18 (Broken Call) in " + table + " hat keinen positiven Basispreis.");
+    EXPECT_EQ(messageFor(19),
+              "Der Optionsschein 19 (Odd Type) in " + table + " hat den Typ 'X' statt \"C\" oder \"P\".");
 }
 
 } // namespace
