@@ -167,12 +167,16 @@ TEST_F(LayoutCommandsTest, FourChartsSpreadTheirIntervalsAndAMaximizedSaveKeepsT
     EXPECT_TRUE(registryAtKey().readBool("ManageMax"));
 }
 
-TEST_F(LayoutCommandsTest, TheCommandLineRestoresTheWorkspaceAndOpensLayoutsInOrder) {
+// The layout file is found whatever the letter case of its name; "unbekannt" names no file.
+TEST_F(LayoutCommandsTest, TheCommandLineTimerRunsOnceRestoresTheWorkspaceAndOpensLayoutsInOrder) {
     storeWorkspaceCharts(1, {"DAX"});
-    m_home.writeFile("eins.QVZ", "1\r\n0\r\n900\r\n600\r\n0\r\n0\r\nBayer\r\n400\r\n300\r\n0\r\n0\r\n");
-    m_environment.parameters = {"/a", layoutPath("eins.QVZ"), "AUTO"};
+    const std::filesystem::path layout =
+        m_home.writeFile("eins.qvz", "1\r\n0\r\n900\r\n600\r\n0\r\n0\r\nBayer\r\n400\r\n300\r\n0\r\n0\r\n");
+    m_environment.parameters = {"/a", "unbekannt", layoutPath("EINS.QVZ"), "AUTO"};
     auto frame = createFrame();
     frame->Timer1Timer();
+    EXPECT_FALSE(frame->timer1()->isActive());
+    EXPECT_EQ(frame->OpenDialog.fileName, QString::fromStdString(layout.string()));
     QStringList instruments;
     for (QWidget* window : frame->childForms()) {
         instruments << qobject_cast<companion::TIntradayForm*>(window)->instrumentEdit()->text();

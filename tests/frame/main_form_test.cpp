@@ -192,17 +192,6 @@ TEST_F(MainFormTest, ABrokenSettingsFileIsReportedAndLeftAsItWas) {
     EXPECT_EQ(testing_support::readText(m_environment.registryFile), broken);
 }
 
-TEST_F(MainFormTest, CommandLineTimerRunsOnceAndHandsExistingFilesToTheLayoutReader) {
-    registerDataDirectory();
-    const std::filesystem::path layout = m_home.writeFile("layouts/Morgen.qvz", "0\r\n");
-    m_environment.parameters = {"unbekannt",
-                                QString::fromStdString((m_home.path() / "layouts" / "MORGEN.QVZ").string())};
-    auto frame = createFrame();
-    frame->Timer1Timer();
-    EXPECT_FALSE(frame->timer1()->isActive());
-    EXPECT_EQ(frame->OpenDialog.fileName, QString::fromStdString(layout.string()));
-}
-
 TEST_F(MainFormTest, AboutBoxShowsItsThreeLinesAndBothExitCommandsCloseTheFrame) {
     registerDataDirectory();
     auto frame = createFrame();
