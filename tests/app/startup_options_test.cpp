@@ -5,19 +5,17 @@
 namespace marlovex::app {
 namespace {
 
-TEST(StartupOptionsTest, SeparatesProgramOptionsFromFrameParametersKeepingTheirOrder) {
+TEST(StartupOptionsTest, SeparatesProgramOptionsFromFrameParametersAndABadDelayKeepsTheDefault) {
     const StartupOptions options = parseStartupOptions({"/opt/marlovex", "/A", "--screenshot=/tmp/frame.png",
                                                         "Morgen.QVZ", "--screenshot-delay=400", "AUTO"});
     EXPECT_EQ(options.frameParameters, (QStringList{"/A", "Morgen.QVZ", "AUTO"}));
     EXPECT_EQ(options.screenshotFile, "/tmp/frame.png");
     EXPECT_EQ(options.screenshotDelayMs, 400);
-}
 
-TEST(StartupOptionsTest, ABadDelayKeepsTheDefaultAndNothingMeansANormalRun) {
-    const StartupOptions options = parseStartupOptions({"marlovex", "--screenshot-delay=bald"});
-    EXPECT_TRUE(options.frameParameters.isEmpty());
-    EXPECT_TRUE(options.screenshotFile.isEmpty());
-    EXPECT_EQ(options.screenshotDelayMs, 2500);
+    const StartupOptions plain = parseStartupOptions({"marlovex", "--screenshot-delay=bald"});
+    EXPECT_TRUE(plain.frameParameters.isEmpty());
+    EXPECT_TRUE(plain.screenshotFile.isEmpty());
+    EXPECT_EQ(plain.screenshotDelayMs, 2500);
 }
 
 TEST(StartupOptionsTest, HelpAndVersionReplaceTheRunAndHelpWinsOverVersion) {

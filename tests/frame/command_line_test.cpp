@@ -5,16 +5,14 @@
 namespace marlovex::frame {
 namespace {
 
-TEST(CommandLineTest, WorkspaceSwitchesInAnyCaseWinOverFilesOfTheSameName) {
+TEST(CommandLineTest, WorkspaceSwitchesInAnyCaseWinOverFilesAndOnlyExistingFilesOpen) {
     const auto everyFileExists = [](const QString&) { return true; };
     for (const char* parameter : {"/A", "/a", "AUTO", "auto", "Auto", "A", "a"}) {
         EXPECT_EQ(classifyParameter(QString::fromLatin1(parameter), everyFileExists),
                   CommandLineAction::RestoreWorkspace)
             << parameter;
     }
-}
-
-TEST(CommandLineTest, ExistingFilesOpenWhateverTheirExtensionAndTheRestIsIgnored) {
+    // An existing file opens whatever its extension; the rest is ignored.
     const auto exists = [](const QString& name) { return name == QLatin1String("/data/layout.txt"); };
     EXPECT_EQ(classifyParameter(QStringLiteral("/data/layout.txt"), exists),
               CommandLineAction::OpenLayoutFile);
