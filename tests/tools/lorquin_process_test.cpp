@@ -60,7 +60,7 @@ protected:
     static market::WarrantTerms terms(market::OptionKind kind) { return {dax, kind, 20000, 0.01, expiry()}; }
 };
 
-TEST_F(LorquinProcess, AppendsOneQuoteAtAboutNowPerRunCreatingTheQuoteTable) {
+TEST_F(LorquinProcess, AppendsOneQuoteAtAboutNowPerRunCreatingTheQuoteTableAndKeepsProtectedTablesProtected) {
     ASSERT_FALSE(std::filesystem::exists(dataDirectory() / "Intraday.db"));
     for (int run = 1; run <= 3; ++run) {
         const auto result = lorquin(dax);
@@ -81,12 +81,9 @@ TEST_F(LorquinProcess, AppendsOneQuoteAtAboutNowPerRunCreatingTheQuoteTable) {
         }
     }
     EXPECT_EQ(pxtoolCheck(dataDirectory() / "Intraday.db").exitCode, 0);
-}
 
-// A data directory whose tables the family protected with its password stays usable, and what
-// Lorquin adds stays protected: pxlib decrypts the same quotes.
-TEST_F(LorquinProcess, StoresQuotesInProtectedTablesAndKeepsThemProtected) {
-    ASSERT_EQ(lorquin(dax).exitCode, 0);
+    // Tables the family protected with its password stay usable, and what Lorquin adds stays
+    // protected: pxlib decrypts the same quotes.
     for (const char* table : {"Firma.db", "Intraday.db"}) {
         protectTable(dataDirectory() / table, paradox::familyPassword);
     }
@@ -96,9 +93,9 @@ TEST_F(LorquinProcess, StoresQuotesInProtectedTablesAndKeepsThemProtected) {
     }
     EXPECT_EQ(storedPasswordCheck(dataDirectory() / "Intraday.db"),
               paradox::passwordCheck(paradox::familyPassword));
-    EXPECT_EQ(readWithPxlib(dataDirectory() / "Intraday.db").rows.size(), 3u);
+    EXPECT_EQ(readWithPxlib(dataDirectory() / "Intraday.db").rows.size(), 5u);
     paradox::session().addPassword(std::string(paradox::familyPassword));
-    EXPECT_EQ(quotes(dax).size(), 2u);
+    EXPECT_EQ(quotes(dax).size(), 4u);
     EXPECT_EQ(quotes(daxCall).size(), 1u);
 }
 
