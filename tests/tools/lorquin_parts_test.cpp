@@ -46,7 +46,7 @@ TEST(DataDirectory, IsTheSettingWhenPresentElseDatenBesideTheProgram) {
     EXPECT_EQ(dataDirectory("/opt/marlovex/bin", settingsFile), "/srv/kurse/");
 }
 
-TEST(ReplayFile, ReadsTimesPricesWithEitherSeparatorAndOptionalVolumes) {
+TEST(ReplayFile, ReadsTimesPricesWithEitherSeparatorAndOptionalVolumesAndNamesTheLineOfABadOne) {
     const auto lines = parseReplayText("# recorded 4.12.\r\n09:00:00;101,5\r\n\n9:00:30 ; 101.25 ; 300\n"
                                        "09:01:00;102;\n",
                                        "Kurse17.csv");
@@ -58,9 +58,6 @@ TEST(ReplayFile, ReadsTimesPricesWithEitherSeparatorAndOptionalVolumes) {
     EXPECT_DOUBLE_EQ(lines[1].price, 101.25);
     EXPECT_EQ(lines[1].volume, 300);
     EXPECT_FALSE(lines[2].volume);
-}
-
-TEST(ReplayFile, NamesTheFileAndLineOfABadLine) {
     for (const char* bad : {"24:00:00;1", "09:60:00;1", "09:00;1", "123:00:00;1", "09:00:00", "09:00:00;abc",
                             "09:00:00;1.234,5", "09:00:00;-1", "09:00:00;0", "09:00:00;inf", "09:00:00;1;x",
                             "09:00:00;1;2;3"}) {

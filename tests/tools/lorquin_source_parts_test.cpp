@@ -127,7 +127,7 @@ TEST(SourceConfigFile, IsFoundInAnyLetterCaseAndReadFromDisk) {
               std::string::npos);
 }
 
-TEST(SourceUrl, EncodesSymbolsAndFillsInTheNumber) {
+TEST(SourceUrl, EncodesSymbolsFillsInTheNumberAndMasksKeyLikeQueryValuesAndPasswords) {
     EXPECT_EQ(percentEncode("^GDAXI"), "%5EGDAXI");
     EXPECT_EQ(percentEncode("Royal Dutch"), "Royal%20Dutch");
     EXPECT_EQ(percentEncode("Münchener Rück"), "M%C3%BCnchener%20R%C3%BCck");
@@ -136,9 +136,6 @@ TEST(SourceUrl, EncodesSymbolsAndFillsInTheNumber) {
     EXPECT_EQ(expandSourceUrl("https://q.example/{Symbol}?f={Firma}&s={Symbol}", "^GDAXI", 846900),
               "https://q.example/%5EGDAXI?f=846900&s=%5EGDAXI");
     EXPECT_EQ(expandSourceUrl("http://q/{Symbol}", "{Firma}", 1), "http://q/%7BFirma%7D");
-}
-
-TEST(SourceUrl, MasksKeyLikeQueryValuesAndPasswords) {
     EXPECT_EQ(maskedUrl("https://api.example/q?s=%5EGDAXI&apikey=abc123&api_key=x&key=y&token=t"),
               "https://api.example/q?s=%5EGDAXI&apikey=***&api_key=***&key=***&token=***");
     EXPECT_EQ(

@@ -84,7 +84,7 @@ TEST(OptionModel, RefusesPricesThatAreNotPositive) {
     EXPECT_THROW(priceWarrant(noRatio, 100, formats::encodeDate(2026, 12, 4)), MarketError);
 }
 
-TEST(WarrantPrice, IsTheModelValueTimesTheRatioInTenthsOfACentAndNeverLessThanATenth) {
+TEST(WarrantPrice, IsTheModelValueTimesTheRatioInTenthsOfACentNeverLessAndExpiresAtTheClose) {
     const auto now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(12, 0, 0);
     const WarrantTerms terms{846900, OptionKind::Call, 24000, 0.01, formats::encodeDate(2027, 6, 18)};
     const auto quote = priceWarrant(terms, 24500, now);
@@ -95,9 +95,6 @@ TEST(WarrantPrice, IsTheModelValueTimesTheRatioInTenthsOfACentAndNeverLessThanAT
     EXPECT_DOUBLE_EQ(quote.delta, model.delta);
     const WarrantTerms farOut{846900, OptionKind::Call, 40000, 0.01, formats::encodeDate(2026, 12, 18)};
     EXPECT_DOUBLE_EQ(priceWarrant(farOut, 24000, now).bid, 0.001);
-}
-
-TEST(WarrantPrice, ExpiresAtTheCloseOfItsExpiryDay) {
     const auto expiry = formats::encodeDate(2027, 3, 19);
     EXPECT_DOUBLE_EQ(yearsToExpiry(expiry, expiry + formats::encodeTime(17, 30, 0)), 0);
     EXPECT_NEAR(yearsToExpiry(expiry, expiry + formats::encodeTime(17, 30, 0) - 365), 1.0, 1e-12);
