@@ -72,7 +72,8 @@ TEST_F(LayoutCommandsTest, ALayoutFileReopensEveryWindowInReverseStackingOrderAn
     EXPECT_EQ(other->childForms().size(), 2);
 }
 
-TEST_F(LayoutCommandsTest, OlderFilesSpreadTheChartIntervalsOverAMinute) {
+TEST_F(LayoutCommandsTest,
+       OlderFilesSpreadTheChartIntervalsOverAMinuteAndAColourThatIsNoColourEndsTheReading) {
     m_home.writeFile("alt.QVZ", "3\r\n0\r\n900\r\n600\r\n0\r\n0\r\nDAX\r\n400\r\n300\r\n0\r\n0\r\n"
                                 "Bayer\r\n400\r\n300\r\n10\r\n10\r\nDAX\r\n400\r\n300\r\n20\r\n20\r\n");
     auto frame = createFrame();
@@ -86,17 +87,15 @@ TEST_F(LayoutCommandsTest, OlderFilesSpreadTheChartIntervalsOverAMinute) {
     EXPECT_EQ(interval(1), 60000);
     EXPECT_EQ(interval(0), 40000);
     EXPECT_EQ(frame->size(), QSize(900, 600));
-}
 
-TEST_F(LayoutCommandsTest, AColourThatIsNoColourEndsTheReadingWithItsMessage) {
     m_home.writeFile("kaputt.QVZ", "2\r\n0\r\n900\r\n600\r\n0\r\n0\r\nDIAGRAMM\r\nDAX\r\n400\r\n300\r\n"
                                    "0\r\n0\r\n30\r\nblassrot\r\n\r\nFalse\r\nFalse\r\nFalse\r\n"
                                    "DIAGRAMM\r\nBayer\r\n");
-    auto frame = createFrame();
-    ui::runHandler([&] { openLayout(*frame, "kaputt.QVZ"); });
+    auto broken = createFrame();
+    ui::runHandler([&] { openLayout(*broken, "kaputt.QVZ"); });
     ASSERT_EQ(m_dialogs.messages.size(), 1);
     EXPECT_EQ(m_dialogs.messages[0], "'blassrot' ist kein gültiger Integerwert");
-    EXPECT_EQ(frame->childForms().size(), 1);
+    EXPECT_EQ(broken->childForms().size(), 1);
 }
 
 TEST_F(LayoutCommandsTest, TheWorkspaceComesBackInTheSameStackingOrder) {
@@ -205,15 +204,14 @@ TEST_F(LayoutCommandsTest, AStoredWorkspaceKeepsTheTrackersFeesChoiceAndEndsAtAV
 }
 
 TEST_F(LayoutCommandsTest, PutAndFeesFlagsComeBackAsSavedInBothStates) {
-    // The four flag lines of the file's only tracker record: imports off twice, put, fees.
+    // The four flag lines of the only tracker record: imports off twice, put, fees.
     const auto flagLines = [](const QString& path) {
         QFile file(path);
         const QList<QByteArray> lines =
             file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
         return lines.size() > 16 ? lines.mid(13, 4) : QList<QByteArray>();
     };
-    // Saves one tracker with the two boxes set, reopens the file in a new frame whose trackers
-    // start the other way round, and saves that again: the flags read as they were written.
+    // Reopened where trackers start the other way round, and saved again, the flags stay.
     const auto roundTrip = [&](bool put, bool fees) {
         registryAtKey().writeBool("OS_Call", put);
         registryAtKey().writeBool("OS_Spesen", fees);
