@@ -14,13 +14,6 @@
 namespace marlovex::companion {
 namespace {
 
-TEST(TColorTest, KeepsTheDesktopByteOrder) {
-    EXPECT_EQ(toTColor(QColor(255, 0, 0)), 0x0000FFu);
-    EXPECT_EQ(toTColor(QColor(0, 128, 0)), 0x008000u);
-    EXPECT_EQ(toTColor(QColor(0x12, 0x34, 0x56)), 0x563412u);
-    EXPECT_EQ(fromTColor(0x563412u), QColor(0x12, 0x34, 0x56));
-}
-
 class IntradayFormTest : public testing::Test {
 protected:
     IntradayFormTest() {
@@ -61,7 +54,11 @@ TEST_F(IntradayFormTest, StartingLoadsTheInstrumentsQuotesRefreshesOnTheTimerAnd
     EXPECT_DOUBLE_EQ(graph->data()->at(3)->value, 20.0);
 }
 
-TEST_F(IntradayFormTest, ColourAndExportSettingsRoundTrip) {
+TEST_F(IntradayFormTest, ColoursKeepTheDesktopByteOrderAndColourAndExportSettingsRoundTrip) {
+    EXPECT_EQ(toTColor(QColor(255, 0, 0)), 0x0000FFu);
+    EXPECT_EQ(toTColor(QColor(0, 128, 0)), 0x008000u);
+    EXPECT_EQ(toTColor(QColor(0x12, 0x34, 0x56)), 0x563412u);
+    EXPECT_EQ(fromTColor(0x563412u), QColor(0x12, 0x34, 0x56));
     m_form.setColor(0x00C0FFu);
     EXPECT_EQ(m_form.chart()->toPixmap(40, 40).toImage().pixelColor(1, 1), fromTColor(0x00C0FFu));
     testing_support::ScriptedDialogs dialogs;

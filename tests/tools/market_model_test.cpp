@@ -52,7 +52,7 @@ TEST(OptionModel, DeltasStayWithinTheirBoundsAndRiseWithTheUnderlying) {
     EXPECT_LT(blackScholes(OptionKind::Call, 20, 100, 0.25, rate, volatility).delta, 0.001);
 }
 
-TEST(OptionModel, ValuesMoveTheWayTheMarketDoes) {
+TEST(OptionModel, ValuesMoveTheWayTheMarketDoesAndAtExpiryOnlyTheIntrinsicValueIsLeft) {
     const auto value = [](OptionKind kind, double spot, double strike, double years) {
         return blackScholes(kind, spot, strike, years, rate, volatility).value;
     };
@@ -63,9 +63,6 @@ TEST(OptionModel, ValuesMoveTheWayTheMarketDoes) {
     // A call is worth at least its discounted intrinsic value, never more than the underlying.
     EXPECT_GE(value(OptionKind::Call, 150, 100, 1.0), 150 - 100 * std::exp(-rate));
     EXPECT_LT(value(OptionKind::Call, 150, 100, 1.0), 150);
-}
-
-TEST(OptionModel, AtExpiryOnlyTheIntrinsicValueIsLeft) {
     const auto inTheMoney = blackScholes(OptionKind::Put, 90, 100, 0, rate, volatility);
     EXPECT_DOUBLE_EQ(inTheMoney.value, 10);
     EXPECT_DOUBLE_EQ(inTheMoney.delta, -1);

@@ -22,14 +22,12 @@ std::vector<Value> quoteRecord(std::int64_t instrument, int second, double price
             Value(price), Value(Null{})};
 }
 
-TEST(RecordOf, FillsNamedFieldsAndLeavesTheRestEmpty) {
+TEST(QuoteRecords, FillNamedFieldsLeavingTheRestEmptyAndTheWriterRefusesDuplicateKeysAndWrongWidths) {
     const auto record =
         recordOf(quoteTableLayout(), {{"kurs", Value(1.5)}, {"Firma", Value(std::int64_t{7})}});
     EXPECT_EQ(record, (std::vector<Value>{Value(std::int64_t{7}), Value(Null{}), Value(1.5), Value(Null{})}));
     EXPECT_THROW(recordOf(quoteTableLayout(), {{"Preis", Value(1.5)}}), paradox::TableError);
-}
 
-TEST(BulkTableWriter, RefusesDuplicateKeysAndRecordsOfTheWrongWidth) {
     const TempDirectory directory;
     BulkTableWriter writer(directory.path(), quoteTableLayout());
     writer.add(quoteRecord(10, 1, 1.0));
