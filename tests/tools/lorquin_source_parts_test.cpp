@@ -211,7 +211,7 @@ SourceConfig jsonSource(std::optional<std::string> rows, std::string time, std::
 
 const DateTime noon = today + encodeTime(12, 0, 0);
 
-TEST(CsvAnswers, ReadsRowsWithDecimalCommaOrPoint) {
+TEST(CsvAnswers, ReadRowsWithDecimalCommaOrPointAndRefuseWhatIsNoQuote) {
     const auto german = parseAnswer("Zeit;Name;Kurs;Volumen\r\n09:00:00;\"DAX; Index\";24012,50;1200\r\n\r\n"
                                     "09:00:30;DAX;24015;\n",
                                     config(csvColumns), noon);
@@ -234,9 +234,7 @@ TEST(CsvAnswers, ReadsRowsWithDecimalCommaOrPoint) {
     ASSERT_EQ(now.size(), 1u);
     EXPECT_EQ(now[0].time, noon);
     EXPECT_TRUE(parseAnswer("Zeit;Kurs;Volumen\n", config(csvColumns), noon).empty());
-}
 
-TEST(CsvAnswers, RefuseWhatIsNoQuote) {
     const std::vector<std::pair<std::string, std::string>> wrong{
         {"", "die Antwort ist leer"},
         {"<html>Fehler</html>\n", "die Kopfzeile '<html>Fehler</html>' der Antwort hat keine Spalte 'Kurs'"},

@@ -123,7 +123,7 @@ TEST(DeltaEncoding, TheTrackerReadsBackEveryDeltaWithinTheEncodingsResolutionAnd
     EXPECT_EQ(encodeDelta(std::numeric_limits<double>::quiet_NaN()), 0);
 }
 
-TEST(PriceWalk, MovesInWholeCentsAndStaysPositive) {
+TEST(PriceWalk, MovesInWholeCentsStaysPositiveAndMovesANightOrAWeekendLikeOneTradingDay) {
     PriceWalk walk(7);
     double price = 0.05;
     for (int i = 0; i < 1000; ++i) {
@@ -132,6 +132,12 @@ TEST(PriceWalk, MovesInWholeCentsAndStaysPositive) {
         EXPECT_DOUBLE_EQ(price * 100, std::round(price * 100));
     }
     EXPECT_THROW(walk.next(0, 30), MarketError);
+
+    PriceWalk oneDay(5);
+    PriceWalk weekend(5);
+    EXPECT_DOUBLE_EQ(oneDay.nextDay(50), weekend.next(50, 3 * 86400));
+    PriceWalk standing(5);
+    EXPECT_DOUBLE_EQ(standing.next(50, -10), 50);
 }
 
 TEST(PriceWalk, StepsScaleWithTheSquareRootOfTradingTime) {
@@ -152,14 +158,6 @@ TEST(PriceWalk, StepsScaleWithTheSquareRootOfTradingTime) {
                 0.1 * modelVolatility * std::sqrt(30 / tradingYearSeconds));
     EXPECT_NEAR(deviationOfLogReturns(3600), modelVolatility * std::sqrt(3600 / tradingYearSeconds),
                 0.1 * modelVolatility * std::sqrt(3600 / tradingYearSeconds));
-}
-
-TEST(PriceWalk, ANightOrAWeekendMovesThePriceLikeOneTradingDay) {
-    PriceWalk oneDay(5);
-    PriceWalk weekend(5);
-    EXPECT_DOUBLE_EQ(oneDay.nextDay(50), weekend.next(50, 3 * 86400));
-    PriceWalk standing(5);
-    EXPECT_DOUBLE_EQ(standing.next(50, -10), 50);
 }
 
 TEST(PriceWalk, TradesMoreSharesInLongerPausesAndNoneInNone) {
