@@ -20,7 +20,7 @@ protected:
     std::unique_ptr<TOSP_Form> m_window;
 };
 
-TEST_F(AlarmLevelsTest, ClickingARowProposesLevelsTenPercentAroundTheLastPriceAndTheBandsFollow) {
+TEST_F(AlarmLevelsTest, ClickingARowOrReleasingTheRedLineSetsTheLevelsAndTheBandsFollow) {
     // Before the first tick the price label reads "Kurs": nothing happens.
     QTest::mouseClick(m_window->Label39, Qt::LeftButton);
     EXPECT_EQ(m_window->Edit6->text(), "");
@@ -45,9 +45,8 @@ TEST_F(AlarmLevelsTest, ClickingARowProposesLevelsTenPercentAroundTheLastPriceAn
     EXPECT_EQ(m_window->Label75->text(), "");
     m_window->Edit5->setText("abc");
     EXPECT_EQ(m_window->Label78->text(), "");
-}
 
-TEST_F(AlarmLevelsTest, ReleasingTheRedLineSetsTheFallingLevelAndStopsItsTrailing) {
+    // Releasing the red line sets the falling level and stops its trailing.
     m_window->Edit10->setText("5%");
     m_window->Edit7->setText("1,5");
     emit m_window->DBChart1->ChartTool3->endDrag(1.23456);
@@ -56,10 +55,9 @@ TEST_F(AlarmLevelsTest, ReleasingTheRedLineSetsTheFallingLevelAndStopsItsTrailin
     EXPECT_EQ(m_window->Label75->text(), "0,265");
 
     // The rising line can be dragged too, but no field takes it over.
-    const QString falling = m_window->Edit6->text();
     emit m_window->DBChart1->ChartTool5->endDrag(2.0);
     EXPECT_EQ(m_window->Edit7->text(), "1,5");
-    EXPECT_EQ(m_window->Edit6->text(), falling);
+    EXPECT_EQ(m_window->Edit6->text(), "1,235");
 }
 
 class CrossingNoticeTest : public AlarmLevelsTest {
@@ -78,11 +76,14 @@ protected:
     }
 };
 
-TEST_F(CrossingNoticeTest, ACrossingIsAnnouncedOnceUntilThePriceComesBack) {
+TEST_F(CrossingNoticeTest, ACrossingIsAnnouncedOnceUntilThePriceComesBackAndColoursThePrice) {
     EXPECT_EQ(tickAndTakeNote(), "");
 
     m_window->Edit6->setText("1,65");
     EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 1,65");
+    EXPECT_EQ(textColour(m_window->Label34), red);
+    EXPECT_DOUBLE_EQ(m_window->DBChart1->ChartTool3->value(), 1.65);
+    EXPECT_TRUE(m_window->DBChart1->ChartTool3->isVisible());
     EXPECT_EQ(tickAndTakeNote(), "");
     // The announcement changes no level.
     EXPECT_EQ(m_window->Edit6->text(), "1,65");
@@ -95,22 +96,38 @@ TEST_F(CrossingNoticeTest, ACrossingIsAnnouncedOnceUntilThePriceComesBack) {
     // The rising level decides the label's colour; turning from red to green is a new crossing.
     m_window->Edit7->setText("1,5");
     EXPECT_EQ(tickAndTakeNote(), "Alarm steigt: DAX Call 20000 – Kurs 1,60 über 1,5");
+    EXPECT_EQ(textColour(m_window->Label34), green);
+    EXPECT_DOUBLE_EQ(m_window->DBChart1->ChartTool5->value(), 1.5);
     EXPECT_EQ(tickAndTakeNote(), "");
 }
 
-TEST_F(CrossingNoticeTest, TheUnderlyingIsWatchedOnItsOwn) {
+TEST_F(CrossingNoticeTest, TheUnderlyingIsWatchedOnItsOwnAndCrossingsOfOneTickShareANoteThatClosesOnAClick) {
     m_window->Edit4->setText("20100");
     EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX – Kurs 20050,00 unter 20100");
     m_window->Edit6->setText("1,65");
     EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 1,65");
     EXPECT_EQ(tickAndTakeNote(), "");
-}
 
-TEST_F(CrossingNoticeTest, CrossingsOfOneTickShareOneNotice) {
-    m_window->Edit6->setText("1,65");
+    // With both underlying levels set, the rising one decides: never red.
+    m_window->Edit7->setText("1,5");
     m_window->Edit5->setText("20000");
-    EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Call 20000 – Kurs 1,60 unter 1,65\n"
-                                 "Alarm steigt: DAX – Kurs 20050,00 über 20000");
+    m_window->Timer1Timer();
+    auto* note = m_window->findChild<QLabel*>(QStringLiteral("crossingNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_EQ(note->text(), "Alarm steigt: DAX Call 20000 – Kurs 1,60 über 1,5\n"
+                            "Alarm steigt: DAX – Kurs 20050,00 über 20000");
+    EXPECT_EQ(textColour(m_window->Label33), green);
+    // The note leaves the window usable.
+    EXPECT_EQ(note->width(), m_window->width());
+    EXPECT_EQ(note->geometry().bottom(), m_window->height() - 1);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QTest::mouseClick(note, Qt::LeftButton);
+    EXPECT_TRUE(note->isHidden());
+
+    m_window->Edit5->setText("20060");
+    EXPECT_EQ(tickAndTakeNote(), "");
+    EXPECT_EQ(textColour(m_window->Label33), black);
 }
 
 TEST_F(CrossingNoticeTest, AnotherWarrantBeyondTheLevelIsANewCrossing) {
@@ -124,19 +141,6 @@ TEST_F(CrossingNoticeTest, AnotherWarrantBeyondTheLevelIsANewCrossing) {
     m_window->Button1aender(m_window.get());
     EXPECT_EQ(tickAndTakeNote(), "Alarm fällt: DAX Put 21000 – Kurs 1,20 unter 2");
     EXPECT_EQ(tickAndTakeNote(), "");
-}
-
-TEST_F(CrossingNoticeTest, TheNoteLeavesTheWindowUsableAndClosesOnAClick) {
-    m_window->Edit5->setText("20000");
-    m_window->Timer1Timer();
-    auto* note = m_window->findChild<QLabel*>(QStringLiteral("crossingNote"));
-    ASSERT_NE(note, nullptr);
-    EXPECT_FALSE(note->isHidden());
-    EXPECT_EQ(note->width(), m_window->width());
-    EXPECT_EQ(note->geometry().bottom(), m_window->height() - 1);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    QTest::mouseClick(note, Qt::LeftButton);
-    EXPECT_TRUE(note->isHidden());
 }
 
 } // namespace

@@ -39,7 +39,7 @@ protected:
     void tick(std::unique_ptr<TOSP_Form>& window) { window->Timer1Timer(); }
 };
 
-TEST_F(LiveUpdateTest, StartingTakesTheFilterStartTimesAndArmsTheTimer) {
+TEST_F(LiveUpdateTest, StartingTakesTheFilterStartTimesAndArmsTheTimerAndStoppingAbortsTheDownload) {
     auto window = createWindow();
     window->SpeedButton2->click();
     EXPECT_TRUE(window->isRunning());
@@ -63,11 +63,8 @@ TEST_F(LiveUpdateTest, StartingTakesTheFilterStartTimesAndArmsTheTimer) {
     window->Turbo->setChecked(true);
     tick(window);
     EXPECT_EQ(window->Timer1->interval(), 500);
-}
 
-TEST_F(LiveUpdateTest, StoppingAbortsARunningDownloadAndSwitchesTheImportsOnAgain) {
-    auto window = createWindow();
-    window->SpeedButton1Click(window.get());
+    // Stopping aborts a running download and switches the imports on again.
     window->SpeedButton3Click(window.get());
     companion::THttpGetForm* download = companion::HttpGetForm();
     ASSERT_NE(download, nullptr);
@@ -311,8 +308,15 @@ TEST_F(LiveUpdateTest, TheTimeWindowMovesTheFilterStartToTheLastMinutes) {
     EXPECT_EQ(formats::formatDateTime(window->DateTimePicker1->dateTime(), "hh:mm:ss"), "09:23:00");
 }
 
-TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepaired) {
+TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepairedAndRepairedEstimatesConvertIntoEachOther) {
     auto window = createWindow();
+    window->Edit1->setText("1,6x");
+    tick(window);
+    // The repaired warrant estimate converts through the flat ratio into "0,00", which the next
+    // repair writes as "0" and converts back into the warrant's latest price.
+    EXPECT_EQ(window->Edit2->text(), "0");
+    EXPECT_EQ(window->Edit1->text(), "1,60");
+
     window->Edit9->clear();
     window->Edit1->setText("1,6x");
     window->Edit3->setText("1,500");
@@ -326,16 +330,6 @@ TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepaired) {
     EXPECT_TRUE(window->CalcEnabled);
 }
 
-TEST_F(LiveUpdateTest, RepairedEstimatesConvertIntoEachOther) {
-    auto window = createWindow();
-    window->Edit1->setText("1,6x");
-    tick(window);
-    // The repaired warrant estimate converts through the flat ratio into "0,00", which the next
-    // repair writes as "0" and converts back into the warrant's latest price.
-    EXPECT_EQ(window->Edit2->text(), "0");
-    EXPECT_EQ(window->Edit1->text(), "1,60");
-}
-
 TEST_F(LiveUpdateTest, PercentagesAndPointsTrailTheLevelsBehindTheDaysExtremes) {
     auto window = createWindowOnPut({0.80, 1.234, 1.0});
     window->Edit10->setText("5%");
@@ -347,29 +341,6 @@ TEST_F(LiveUpdateTest, PercentagesAndPointsTrailTheLevelsBehindTheDaysExtremes) 
     tick(window);
     EXPECT_EQ(window->Edit7->text(), "1,18");
     EXPECT_EQ(window->Edit6->text(), "0,85");
-}
-
-TEST_F(LiveUpdateTest, AlarmLevelsColourThePricesAndPlaceTheLines) {
-    auto window = createWindow();
-    window->Edit6->setText("1,65");
-    tick(window);
-    EXPECT_EQ(textColour(window->Label34), red);
-    EXPECT_DOUBLE_EQ(window->DBChart1->ChartTool3->value(), 1.65);
-    EXPECT_TRUE(window->DBChart1->ChartTool3->isVisible());
-
-    window->Edit7->setText("1,55");
-    tick(window);
-    EXPECT_EQ(textColour(window->Label34), green);
-    EXPECT_DOUBLE_EQ(window->DBChart1->ChartTool5->value(), 1.55);
-
-    // With both underlying levels set, the rising one decides: never red.
-    window->Edit4->setText("20100");
-    window->Edit5->setText("20000");
-    tick(window);
-    EXPECT_EQ(textColour(window->Label33), green);
-    window->Edit5->setText("20060");
-    tick(window);
-    EXPECT_EQ(textColour(window->Label33), black);
 }
 
 TEST_F(LiveUpdateTest, StatusLineMirrorsTheWindowsOwnDownloadForm) {
