@@ -28,13 +28,22 @@
 namespace marlovex::tracker {
 namespace {
 
-TEST_F(TrackerWindowTest, CreationResolvesDirectoriesFeesAndTheDownloadForm) {
+TEST_F(TrackerWindowTest, CreationResolvesDirectoriesFeesAndAppliesTheStoredSettingsAndClosingFreesIt) {
     registry::Registry registry = settings();
     registry.writeBool("StartKursEintragen", false);
     registry.writeString("TempPath", "/tmp/analyse");
     registry.writeFloat("Bank", 0.25);
     registry.writeFloat("Makler", 0.8);
     registry.writeFloat("Clearing", 4.9);
+    registry.writeInteger("OS_Width", 520);
+    registry.writeInteger("OS_Anpassung", 3);
+    registry.writeInteger("OS_Geld_Width", 90);
+    registry.writeBool("OS_Zeit", true);
+    registry.writeBool("OS_Turbo", true);
+    registry.writeBool("OS_Limitmax", true);
+    registry.writeString("OS_Ankauf", "1,45");
+    registry.writeString("Msg_Path", "/srv/signalo/");
+    registry.writeInteger("OS_Series2_Size", 4);
     auto window = createWindow();
 
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
@@ -48,7 +57,20 @@ TEST_F(TrackerWindowTest, CreationResolvesDirectoriesFeesAndTheDownloadForm) {
     EXPECT_DOUBLE_EQ(window->ClearingFee, 4.9);
     ASSERT_NE(companion::HttpGetForm(), nullptr);
     EXPECT_EQ(companion::HttpGetForm()->parent(), window.get());
+    EXPECT_EQ(window->width(), 520);
+    EXPECT_EQ(window->ComboBox1->currentIndex(), 3);
+    EXPECT_EQ(window->DBGrid1->horizontalHeader()->sectionSize(1), 90);
+    EXPECT_TRUE(window->CheckBox3->isChecked());
+    EXPECT_TRUE(window->tables.filter.timeFilterOn);
+    EXPECT_TRUE(window->Turbo->isChecked());
+    EXPECT_TRUE(window->CheckBox6->isChecked());
+    EXPECT_EQ(window->Edit3->text(), "1,45");
+    EXPECT_EQ(window->MsgPath, "/srv/signalo/");
+    EXPECT_EQ(window->DBChart1->Series2->pen().width(), 4);
 
+    ui::CloseAction action = ui::CloseAction::Minimize;
+    window->MDIClose(action);
+    EXPECT_EQ(action, ui::CloseAction::Free);
     window.reset();
     EXPECT_EQ(companion::HttpGetForm(), nullptr);
 }
@@ -153,7 +175,7 @@ TEST_F(TrackerWindowTest, AnArchiveThatCannotBeMadeIsReported) {
     EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht angelegt werden"));
 }
 
-TEST_F(TrackerWindowTest, PutFlagDrivesTheAxisUntilTheStoredInversionDecides) {
+TEST_F(TrackerWindowTest, PutFlagDrivesTheAxisUntilTheStoredInversionOrTheChartMenuDecides) {
     // "Put?" starts checked; a stored call unchecks it, which runs its handler.
     settings().writeBool("OS_Call", false);
     auto call = createWindow();
@@ -169,31 +191,19 @@ TEST_F(TrackerWindowTest, PutFlagDrivesTheAxisUntilTheStoredInversionDecides) {
     EXPECT_FALSE(inverted->CheckBox1->isChecked());
     EXPECT_TRUE(inverted->OSAchseinvertiert1->isChecked());
     EXPECT_TRUE(inverted->DBChart1->isWarrantAxisInverted());
-}
 
-TEST_F(TrackerWindowTest, ShowingAppliesTheStoredSettingsInOrder) {
-    registry::Registry registry = settings();
-    registry.writeInteger("OS_Width", 520);
-    registry.writeInteger("OS_Anpassung", 3);
-    registry.writeInteger("OS_Geld_Width", 90);
-    registry.writeBool("OS_Zeit", true);
-    registry.writeBool("OS_Turbo", true);
-    registry.writeBool("OS_Limitmax", true);
-    registry.writeString("OS_Ankauf", "1,45");
-    registry.writeString("Msg_Path", "/srv/signalo/");
-    registry.writeInteger("OS_Series2_Size", 4);
-    auto window = createWindow();
-
-    EXPECT_EQ(window->width(), 520);
-    EXPECT_EQ(window->ComboBox1->currentIndex(), 3);
-    EXPECT_EQ(window->DBGrid1->horizontalHeader()->sectionSize(1), 90);
-    EXPECT_TRUE(window->CheckBox3->isChecked());
-    EXPECT_TRUE(window->tables.filter.timeFilterOn);
-    EXPECT_TRUE(window->Turbo->isChecked());
-    EXPECT_TRUE(window->CheckBox6->isChecked());
-    EXPECT_EQ(window->Edit3->text(), "1,45");
-    EXPECT_EQ(window->MsgPath, "/srv/signalo/");
-    EXPECT_EQ(window->DBChart1->Series2->pen().width(), 4);
+    // The chart menu inverts the axis too and opens the editor.
+    inverted->OSAchseinvertiert1->trigger();
+    EXPECT_FALSE(inverted->DBChart1->isWarrantAxisInverted());
+    inverted->OSAchseinvertiert1->trigger();
+    EXPECT_TRUE(inverted->DBChart1->isWarrantAxisInverted());
+    bool editorShown = false;
+    m_dialogs.onModal = [&](QDialog& dialog) {
+        editorShown = dynamic_cast<ChartEditorDialog*>(&dialog) != nullptr;
+        return int(QDialog::Rejected);
+    };
+    inverted->DiagrammEigenschaften1->trigger();
+    EXPECT_TRUE(editorShown);
 }
 
 TEST_F(TrackerWindowTest, AStoredValueOfTheWrongTypeSpoilsOnlyItself) {
@@ -236,7 +246,7 @@ TEST_F(TrackerWindowTest, ResizingKeepsTheButtonBarInOrderAcrossItsWidth) {
     }
 }
 
-TEST_F(TrackerWindowTest, PickingTheWarrantFillsListAndChartAndNamesThePair) {
+TEST_F(TrackerWindowTest, PickingTheWarrantFillsListAndChartAndPickingTheUnderlyingRecalculatesIt) {
     settings().writeString("OS_Basis", "DAX");
     auto window = createWindow();
     QStringList listed;
@@ -255,6 +265,18 @@ TEST_F(TrackerWindowTest, PickingTheWarrantFillsListAndChartAndNamesThePair) {
     // 09:06: no later underlying quote, so its last one.
     EXPECT_EQ(window->DataSource1->index(1, 3).data().toString(), "20050");
     EXPECT_EQ(window->DBChart1->Series1->dataCount(), 2);
+
+    // Picking the underlying recalculates the list against it.
+    answerPicker("Bayer");
+    window->Button2->click();
+    EXPECT_EQ(window->Button2->text(), "Bayer");
+    EXPECT_EQ(window->caption(), "Option  DAX Call 20000  Bayer");
+    EXPECT_TRUE(window->tables.Table2.active());
+    EXPECT_EQ(window->tables.Table5.field("Firma").asInteger(), bayerNumber);
+    EXPECT_TRUE(window->tables.Table2.isEmpty());
+    // The warrant's extremes were found anew, against an underlying without quotes.
+    EXPECT_DOUBLE_EQ(window->tables.statistics.OSMax, 1.60);
+    EXPECT_DOUBLE_EQ(window->tables.statistics.BasisAtOSMax, 0.0);
 }
 
 TEST_F(TrackerWindowTest, CancellingThePickerKeepsTheInstrumentButRewritesTheTitle) {
@@ -299,21 +321,6 @@ TEST_F(TrackerWindowTest, TicksWhileThePickerIsOpenStayOnTheWindowsInstruments) 
     EXPECT_EQ(window->tables.Table3.field("Firma").asInteger(), warrantNumber);
     EXPECT_EQ(window->Label41->text(), "1,600");
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
-}
-
-TEST_F(TrackerWindowTest, PickingTheUnderlyingRecalculatesTheListAgainstIt) {
-    settings().writeString("OS_Option", "DAX Call 20000");
-    auto window = createWindow();
-    answerPicker("Bayer");
-    window->Button2->click();
-    EXPECT_EQ(window->Button2->text(), "Bayer");
-    EXPECT_EQ(window->caption(), "Option  DAX Call 20000  Bayer");
-    EXPECT_TRUE(window->tables.Table2.active());
-    EXPECT_EQ(window->tables.Table5.field("Firma").asInteger(), bayerNumber);
-    EXPECT_TRUE(window->tables.Table2.isEmpty());
-    // The warrant's extremes were found anew, against an underlying without quotes.
-    EXPECT_DOUBLE_EQ(window->tables.statistics.OSMax, 1.60);
-    EXPECT_DOUBLE_EQ(window->tables.statistics.BasisAtOSMax, 0.0);
 }
 
 TEST_F(TrackerWindowTest, TheFramesNamesAreAppliedWithoutTouchingTheTitle) {
@@ -409,29 +416,6 @@ TEST_F(TrackerWindowTest, TimeFilterSwitchRefiltersTheList) {
     EXPECT_EQ(window->DataSource1->rowCount(), 2);
     window->CheckBox3->setChecked(true);
     EXPECT_EQ(window->DataSource1->rowCount(), 0);
-}
-
-TEST_F(TrackerWindowTest, ChartMenuInvertsTheWarrantAxisAndOpensTheEditor) {
-    auto window = createWindow();
-    window->OSAchseinvertiert1->trigger();
-    EXPECT_TRUE(window->DBChart1->isWarrantAxisInverted());
-    window->OSAchseinvertiert1->trigger();
-    EXPECT_FALSE(window->DBChart1->isWarrantAxisInverted());
-
-    bool editorShown = false;
-    m_dialogs.onModal = [&](QDialog& dialog) {
-        editorShown = dynamic_cast<ChartEditorDialog*>(&dialog) != nullptr;
-        return int(QDialog::Rejected);
-    };
-    window->DiagrammEigenschaften1->trigger();
-    EXPECT_TRUE(editorShown);
-}
-
-TEST_F(TrackerWindowTest, TheCloseHandlerFreesTheWindow) {
-    auto window = createWindow();
-    ui::CloseAction action = ui::CloseAction::Minimize;
-    window->MDIClose(action);
-    EXPECT_EQ(action, ui::CloseAction::Free);
 }
 
 } // namespace
