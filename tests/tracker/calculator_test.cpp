@@ -21,7 +21,7 @@ protected:
     std::unique_ptr<TOSP_Form> m_window;
 };
 
-TEST_F(CalculatorTest, EstimatesConvertThroughTheRatioForPutsAndCalls) {
+TEST_F(CalculatorTest, EstimatesConvertThroughTheRatioForPutsAndCallsAndAFlatUnderlyingReadsZero) {
     m_window->CheckBox1->setChecked(true);
     m_window->Edit1->setText("1,70");
     EXPECT_EQ(m_window->Edit2->text(), "19950,00");
@@ -34,9 +34,8 @@ TEST_F(CalculatorTest, EstimatesConvertThroughTheRatioForPutsAndCalls) {
     m_window->CheckBox1->setChecked(true);
     m_window->Edit2->setText("20000");
     EXPECT_EQ(m_window->Edit1->text(), "1,65");
-}
 
-TEST_F(CalculatorTest, AFlatUnderlyingReadsZeroAndAnEstimateThatIsNoNumberChangesNothing) {
+    // A flat underlying reads zero, and an estimate that is no number changes nothing.
     const std::pair<double, QString> cases[] = {{0.001, "19950,00"}, {0.0, "0,00"}};
     for (const auto& [ratio, underlying] : cases) {
         SCOPED_TRACE(ratio);
@@ -70,7 +69,7 @@ TEST_F(CalculatorTest, FeesComeOffTheProfitAsTheDesktopAssistantCountsThem) {
     EXPECT_EQ(m_window->Label26->text(), "0,00%");
 }
 
-TEST_F(CalculatorTest, LossesShowRedAndAQuantityOfZeroCostsNothing) {
+TEST_F(CalculatorTest, LossesShowRedAQuantityOfZeroCostsNothingAndHugeProfitsShowInExponentForm) {
     m_window->Edit3->setText("1,80");
     m_window->Edit1->setText("1,60");
     EXPECT_EQ(m_window->Label57->text(), "-200,00");
@@ -87,9 +86,8 @@ TEST_F(CalculatorTest, LossesShowRedAndAQuantityOfZeroCostsNothing) {
     m_window->Edit9->clear();
     EXPECT_EQ(m_window->Label66->text(), "0,00");
     EXPECT_EQ(m_window->Label57->text(), "0,00");
-}
 
-TEST_F(CalculatorTest, ProfitsTooLargeForSevenDigitsShowInExponentFormColouredBySign) {
+    // Profits too large for seven digits show in exponent form, coloured by their sign.
     m_window->Edit3->setText("1,50");
     m_window->Edit9->setText("100000000");
     m_window->Edit1->setText("1,70");

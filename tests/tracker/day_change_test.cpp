@@ -47,7 +47,7 @@ protected:
     std::vector<std::string> m_failures;
 };
 
-TEST_F(DayChangeTest, YesArchivesYesterdaysQuotesUnderTheirDateAndLeavesAnEmptyTable) {
+TEST_F(DayChangeTest, YesArchivesYesterdaysQuotesUnderTheirDateOnceAndLeavesAnEmptyTable) {
     m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
     m_day.addQuote(warrantNumber, 17, 30, 0, 1.6);
     check(true);
@@ -57,6 +57,14 @@ TEST_F(DayChangeTest, YesArchivesYesterdaysQuotesUnderTheirDateAndLeavesAnEmptyT
     EXPECT_EQ(quotesIn(archive), 2u);
     EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.DB"), 0u);
     EXPECT_EQ(archiveName("/data/Intraday", TradingDay::at(9, 0, 0)), "/data/Intraday04.12.2026.DB");
+
+    // An archive of that date already there is never overwritten.
+    m_day.addQuote(warrantNumber, 10, 0, 0, 1.7);
+    m_day.addQuote(warrantNumber, 11, 0, 0, 1.8);
+    check(true);
+    EXPECT_EQ(quotesIn(archive), 2u);
+    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.DB"), 2u);
+    EXPECT_EQ(m_failures.size(), 1u);
 }
 
 TEST_F(DayChangeTest, NoKeepsTheQuotesAndTheQuestionComesAgain) {
@@ -77,33 +85,21 @@ TEST_F(DayChangeTest, EmptyTablesAndTodaysQuotesAskNothing) {
     EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 1u);
 }
 
-TEST_F(DayChangeTest, TheArchivePrefixMayNameAnotherFolder) {
+TEST_F(DayChangeTest, TheArchivePrefixMayNameAnotherFolderButOneThatIsMissingKeepsTheQuotes) {
     std::filesystem::create_directory(m_day.directory() / "Archiv");
     m_settings.IntraPath = (m_day.directory() / "Archiv" / "Kurse").string();
     m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
     check(true);
     EXPECT_EQ(quotesIn(m_day.directory() / "Archiv" / "Kurse04.12.2026.DB"), 1u);
     EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 0u);
-}
 
-TEST_F(DayChangeTest, AnArchiveThatCannotBeMadeKeepsTheQuotesAndIsReported) {
+    // A folder that does not exist: the quotes stay and the failure is reported.
     m_settings.IntraPath = (m_day.directory() / "fehlt" / "Intraday").string();
     m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
     check(true);
     EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 1u);
     ASSERT_EQ(m_failures.size(), 1u);
     EXPECT_NE(m_failures[0].find("Intraday04.12.2026.DB"), std::string::npos) << m_failures[0];
-}
-
-TEST_F(DayChangeTest, AnArchiveOfThatDateAlreadyThereIsNeverOverwritten) {
-    m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
-    check(true);
-    m_day.addQuote(warrantNumber, 10, 0, 0, 1.7);
-    m_day.addQuote(warrantNumber, 11, 0, 0, 1.8);
-    check(true);
-    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday04.12.2026.DB"), 1u);
-    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 2u);
-    EXPECT_EQ(m_failures.size(), 1u);
 }
 
 TEST_F(DayChangeTest, AMissingQuoteTableIsTheCallersError) {

@@ -48,7 +48,7 @@ protected:
     std::unique_ptr<TOSP_Form> m_window;
 };
 
-TEST_F(DesignSizeTest, NoLabelIsCutAndNoControlCoversAnother) {
+TEST_F(DesignSizeTest, NoLabelIsCutNoControlCoversAnotherAndTheAlarmColumnsKeepTheirCaptions) {
     for (QWidget* tab : {m_window->TabSheet3, m_window->TabSheet4, m_window->TabSheet5}) {
         const QList<QWidget*> controls = controlsOn(tab);
         ASSERT_FALSE(controls.isEmpty());
@@ -72,9 +72,8 @@ TEST_F(DesignSizeTest, NoLabelIsCutAndNoControlCoversAnother) {
             }
         }
     }
-}
 
-TEST_F(DesignSizeTest, AlarmColumnsKeepTheirCaptionsOnceThePricesAreIn) {
+    // The alarm columns keep their captions once the prices are in.
     const QList<QWidget*> controls = controlsOn(m_window->TabSheet4);
     ASSERT_EQ(m_window->Label35->text(), "09:06:00");
     ASSERT_EQ(m_window->Label34->text(), "1,60");

@@ -27,7 +27,7 @@ protected:
     TOSP_Form form{testing_support::trackerEnvironment(home, nullptr)};
 };
 
-TEST_F(TrackerFormLayout, OnlyTheProfitPanelGrowsWithTheWindow) {
+TEST_F(TrackerFormLayout, OnlyTheProfitPanelGrowsWithTheWindowAndTheChartsMenuOpensOnIt) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     const int priceWidth = form.Panel3->width();
@@ -35,6 +35,12 @@ TEST_F(TrackerFormLayout, OnlyTheProfitPanelGrowsWithTheWindow) {
     QApplication::processEvents();
     EXPECT_EQ(form.Panel3->width(), priceWidth);
     EXPECT_GT(form.Panel9->width(), 500);
+
+    // The chart's context menu opens on the chart.
+    form.PageControl1->setCurrentWidget(form.TabSheet2);
+    emit form.DBChart1->customContextMenuRequested(QPoint(20, 20));
+    EXPECT_TRUE(form.PopupMenu1->isVisible());
+    form.PopupMenu1->close();
 }
 
 TEST_F(TrackerFormLayout, SwitchedOffImportLooksDifferent) {
@@ -57,16 +63,7 @@ TEST_F(TrackerFormLayout, StatusLineShowsTextsAsTheyAre) {
     EXPECT_LE(form.minimumSizeHint().width(), 380);
 }
 
-TEST_F(TrackerFormLayout, TheChartsContextMenuOpensOnTheChart) {
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.PageControl1->setCurrentWidget(form.TabSheet2);
-    emit form.DBChart1->customContextMenuRequested(QPoint(20, 20));
-    EXPECT_TRUE(form.PopupMenu1->isVisible());
-    form.PopupMenu1->close();
-}
-
-TEST(DateTimePicker, KeepsTheDateBesideTheTimeOfDay) {
+TEST(DateTimePicker, KeepsTheDateBesideTheTimeOfDayAndRejectsAValueThatNamesNoDate) {
     DateTimePicker picker(9, 0, 0);
     const double value = formats::encodeDateTime({2026, 12, 4, 10, 7, 40, 0});
     picker.setDateTime(value);
@@ -81,6 +78,12 @@ TEST(DateTimePicker, KeepsTheDateBesideTheTimeOfDay) {
     picker.setTime(-0.25);
     EXPECT_NEAR(picker.dateTime(), formats::encodeDateTime({2026, 12, 3, 18, 0, 0, 0}), 1e-9);
     EXPECT_EQ(picker.editor()->time(), QTime(18, 0));
+
+    // A value that names no date is rejected and the picker keeps its own.
+    const double before = picker.dateTime();
+    EXPECT_THROW(picker.setDateTime(std::nan("")), formats::ConversionError);
+    EXPECT_THROW(picker.setTime(std::nan("")), formats::ConversionError);
+    EXPECT_DOUBLE_EQ(picker.dateTime(), before);
 }
 
 TEST(DateTimePicker, ReportsChangesByTheUserAsFullDateTimes) {
@@ -93,14 +96,6 @@ TEST(DateTimePicker, ReportsChangesByTheUserAsFullDateTimes) {
                 1e-9);
     picker.setDateTime(picker.dateTime());
     EXPECT_EQ(changes.size(), 1);
-}
-
-TEST(DateTimePicker, RejectsAValueThatNamesNoDateAndKeepsItsOwn) {
-    DateTimePicker picker(9, 0, 0);
-    const double before = picker.dateTime();
-    EXPECT_THROW(picker.setDateTime(std::nan("")), formats::ConversionError);
-    EXPECT_THROW(picker.setTime(std::nan("")), formats::ConversionError);
-    EXPECT_DOUBLE_EQ(picker.dateTime(), before);
 }
 
 TEST(RecordNavigator, MovesOnlyWhileADataSourceIsAttached) {
