@@ -11,12 +11,12 @@ using AnalysisExportTest = HandOverTest;
 
 const std::int64_t creationDay = paradox::dateTimeToDate(formats::encodeDate(2026, 12, 4));
 
-TEST_F(AnalysisExportTest, AFirstCallAppendsBothRowsWithTheirLimits) {
+TEST_F(AnalysisExportTest, AFirstCallAppendsBothRowsWithTheirLimitsAndLaterCallsOnlyMoveTheLimits) {
     auto window = createTickedWindow();
     window->Edit4->setText("19000");
     window->Analyseeintragen1Click(window.get());
 
-    const PxlibTable analysis = readWithPxlib(analysisFile());
+    PxlibTable analysis = readWithPxlib(analysisFile());
     ASSERT_EQ(analysis.rows.size(), 2u);
     EXPECT_EQ(analysis.at(0, "Wertpapier").text, "DAX Call 20000");
     EXPECT_EQ(analysis.at(0, "Firma").integer, warrantNumber);
@@ -53,11 +53,8 @@ TEST_F(AnalysisExportTest, AFirstCallAppendsBothRowsWithTheirLimits) {
     EXPECT_EQ(analysis.at(1, "LimitMinus").number, 19000.0);
     EXPECT_DOUBLE_EQ(analysis.at(1, "LimitPlus").number, 20050.0 * 1.1);
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
-}
 
-TEST_F(AnalysisExportTest, LaterCallsOnlyMoveTheLimitsOfTheExistingRows) {
-    auto window = createTickedWindow();
-    window->Analyseeintragen1Click(window.get());
+    // Later calls only move the limits of the existing rows.
     m_day.addQuote(warrantNumber, 9, 30, 0, 1.75);
     m_now += 1;
     window->Timer1Timer();
@@ -65,7 +62,7 @@ TEST_F(AnalysisExportTest, LaterCallsOnlyMoveTheLimitsOfTheExistingRows) {
     window->Edit7->setText("2");
     window->Analyseeintragen1Click(window.get());
 
-    const PxlibTable analysis = readWithPxlib(analysisFile());
+    analysis = readWithPxlib(analysisFile());
     ASSERT_EQ(analysis.rows.size(), 2u);
     EXPECT_EQ(analysis.at(0, "LimitMinus").number, 1.5);
     EXPECT_EQ(analysis.at(0, "LimitPlus").number, 2.0);
@@ -139,7 +136,7 @@ TEST_F(AnalysisExportTest, TrailedLimitsFollowEveryTickWhenSwitchedOn) {
     EXPECT_EQ(analysis.at(0, "LimitPlus").number, 1.71);
 }
 
-TEST_F(AnalysisExportTest, TheBreakEvenButtonStoresThePriceThatCoversTheFees) {
+TEST_F(AnalysisExportTest, TheBreakEvenButtonStoresThePriceThatCoversTheFeesAndAsksForAMissingFile) {
     auto window = createTickedWindow();
     // A quantity of 0 has no break-even price, but the missing row is entered all the same: only
     // the warrant's, with no limits.
@@ -176,10 +173,8 @@ TEST_F(AnalysisExportTest, TheBreakEvenButtonStoresThePriceThatCoversTheFees) {
     analysis = readWithPxlib(analysisFile());
     EXPECT_DOUBLE_EQ(analysis.at(0, "Gewinnschwelle").number, 1.50);
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
-}
 
-TEST_F(AnalysisExportTest, TheBreakEvenButtonAsksForTheMissingFile) {
-    auto window = createTickedWindow();
+    // Without the file it asks for it.
     std::filesystem::remove(analysisFile());
     window->SpeedButton6->click();
     EXPECT_EQ(m_dialogs.messages,

@@ -130,15 +130,24 @@ private:
 
 using Rows = std::vector<std::string>;
 
-TEST_F(DailyRecordingTest, EachDayIsRecordedOnceAndLaterQuotesUpdateItsRecord) {
+TEST_F(DailyRecordingTest, EachDayIsRecordedOnceWithItsProgressPaintedAndLaterQuotesUpdateItsRecord) {
     addPrice(daxNumber, december(3), 19900);
     addVolume(daxNumber, december(3), 800000);
     m_day.addQuote(daxNumber, 9, 10, 0, 20100.0, 950000);
     const std::string selectedWarrant = m_window->tables.Table3.field("FirmenName").asString();
+    // The window's first paint is behind it, so every later paint comes from the press.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    QCoreApplication::processEvents();
+    PaintRecorder recorder(m_window->Label65);
 
     press();
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
     EXPECT_EQ(m_window->Label65->text(), "Übertrage Kurse von DAX");
+    // Progress is painted at once, under the busy cursor.
+    EXPECT_EQ(recorder.paintedWhileBusy,
+              (QStringList{"Übertrage die letzten Intraday-Kurse", "Übertrage Kurse von DAX Call 20000",
+                           "Übertrage Kurse von DAX"}));
+    EXPECT_TRUE(recorder.paintedWhileIdle.isEmpty()) << recorder.paintedWhileIdle.join("|").toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // The walk runs on views of its own: the window still follows its warrant.
     EXPECT_EQ(m_window->tables.Table3.field("FirmenName").asString(), selectedWarrant);
@@ -169,19 +178,6 @@ TEST_F(DailyRecordingTest, EachDayIsRecordedOnceAndLaterQuotesUpdateItsRecord) {
     EXPECT_EQ(prices(), (Rows{"17 2026-12-04 1.6", "846900 2026-12-03 19900", "846900 2026-12-04 20150.5"}));
     EXPECT_EQ(volumes(), (Rows{"846900 2026-12-03 800000", "846900 2026-12-04 1300000"}));
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
-}
-
-TEST_F(DailyRecordingTest, ProgressIsPaintedAtOnceUnderTheBusyCursor) {
-    // The window's first paint is behind it, so every later paint comes from the press.
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-    QCoreApplication::processEvents();
-    PaintRecorder recorder(m_window->Label65);
-    press();
-    EXPECT_EQ(recorder.paintedWhileBusy,
-              (QStringList{"Übertrage die letzten Intraday-Kurse", "Übertrage Kurse von DAX Call 20000",
-                           "Übertrage Kurse von DAX"}));
-    EXPECT_TRUE(recorder.paintedWhileIdle.isEmpty()) << recorder.paintedWhileIdle.join("|").toStdString();
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(DailyRecordingTest, ZeroPricesAndInstrumentsWithoutTradedVolumeAreLeftOut) {

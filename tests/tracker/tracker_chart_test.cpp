@@ -45,13 +45,22 @@ protected:
     TrackerChart chart;
 };
 
-TEST_F(TrackerChartTest, ColourLinesLieOnTheWarrantAxis) {
+TEST_F(TrackerChartTest, ColourLinesLieOnTheWarrantAxisWhichInvertsAlone) {
     chart.ChartTool4->setValue(1.5);
     chart.ChartTool4->setVisible(true);
     chart.replot();
     // The line is drawn at the warrant price 1.5, not at 1.5 on the underlying's axis.
     EXPECT_LE(chart.ChartTool4->distanceTo(pixelAt(50, 1.5)), 1.0);
     EXPECT_GT(chart.ChartTool4->distanceTo(pixelAt(50, 1.0)), 10.0);
+
+    // Inverting the warrant axis leaves the underlying axis alone.
+    chart.setWarrantAxisInverted(true);
+    EXPECT_TRUE(chart.yAxis2->rangeReversed());
+    EXPECT_FALSE(chart.yAxis->rangeReversed());
+    chart.replot();
+    EXPECT_LT(chart.yAxis2->coordToPixel(0.5), chart.yAxis2->coordToPixel(1.5));
+    chart.setWarrantAxisInverted(false);
+    EXPECT_FALSE(chart.isWarrantAxisInverted());
 }
 
 TEST_F(TrackerChartTest, OnlyAVisibleAlarmLineIsDraggedAndReportsItsOwnEndOnce) {
@@ -122,16 +131,6 @@ TEST_F(TrackerChartTest, CrossHairFollowsTheMouseAndSnapsToTheNearestWarrantQuot
     EXPECT_DOUBLE_EQ(chart.ChartTool1->value(), 1.6);
     QTest::mouseMove(&chart, pixelAt(1, 1.9));
     EXPECT_DOUBLE_EQ(chart.ChartTool1->key(), 10);
-}
-
-TEST_F(TrackerChartTest, InvertingTheWarrantAxisLeavesTheUnderlyingAxisAlone) {
-    chart.setWarrantAxisInverted(true);
-    EXPECT_TRUE(chart.yAxis2->rangeReversed());
-    EXPECT_FALSE(chart.yAxis->rangeReversed());
-    chart.replot();
-    EXPECT_LT(chart.yAxis2->coordToPixel(0.5), chart.yAxis2->coordToPixel(1.5));
-    chart.setWarrantAxisInverted(false);
-    EXPECT_FALSE(chart.isWarrantAxisInverted());
 }
 
 class ChartEditorTest : public TrackerChartTest {

@@ -137,12 +137,6 @@ TEST_F(TrackerWindowTest, ShowingTheWindowAgainKeepsWhatTheUserTypedAndTheSize) 
     EXPECT_EQ(holder->size(), QSize(700, 480));
 }
 
-TEST_F(TrackerWindowTest, AStoredNameThatIsGoneLeavesTheFirstInstrumentByName) {
-    settings().writeString("OS_Option", "Siemens Put");
-    auto window = createWindow();
-    EXPECT_EQ(window->Button1->text(), "Bayer");
-}
-
 TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgreesWhateverTheDateFormat) {
     // The same day, late in the evening, is no new day.
     m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(23, 59, 0);
@@ -279,17 +273,20 @@ TEST_F(TrackerWindowTest, PickingTheWarrantFillsListAndChartAndPickingTheUnderly
     EXPECT_DOUBLE_EQ(window->tables.statistics.BasisAtOSMax, 0.0);
 }
 
-TEST_F(TrackerWindowTest, CancellingThePickerKeepsTheInstrumentButRewritesTheTitle) {
-    settings().writeString("OS_Option", "DAX");
+TEST_F(TrackerWindowTest, AStoredNameThatIsGoneLeavesTheFirstInstrumentWhichCancellingThePickerKeeps) {
+    settings().writeString("OS_Option", "Siemens Put");
+    m_day.addQuote(bayerNumber, 9, 0, 0, 45.2);
     auto window = createWindow();
+    EXPECT_EQ(window->Button1->text(), "Bayer");
     QString preselected;
     answerPicker("", nullptr, &preselected);
     window->Button1->click();
-    EXPECT_EQ(preselected, "DAX");
-    EXPECT_EQ(window->Button1->text(), "DAX");
-    EXPECT_EQ(window->caption(), "Option  DAX  Basiskurs");
-    EXPECT_EQ(window->tables.Table3.field("FirmenName").asString(), "DAX");
-    EXPECT_EQ(window->tables.Table1.field("Firma").asInteger(), daxNumber);
+    EXPECT_EQ(preselected, "Bayer");
+    EXPECT_EQ(window->Button1->text(), "Bayer");
+    // The title is rewritten all the same.
+    EXPECT_EQ(window->caption(), "Option  Bayer  Basiskurs");
+    EXPECT_EQ(window->tables.Table3.field("FirmenName").asString(), "Bayer");
+    EXPECT_EQ(window->tables.Table1.field("Firma").asInteger(), bayerNumber);
 }
 
 TEST_F(TrackerWindowTest, TicksWhileThePickerIsOpenStayOnTheWindowsInstruments) {
