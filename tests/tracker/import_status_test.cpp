@@ -44,7 +44,7 @@ TEST(ImportStatusTest, AFailureStaysInViewUntilTheSameInstrumentSucceeds) {
     EXPECT_EQ(status.line().detail, "letzter Kurs 09:08:00");
 }
 
-TEST(ImportStatusTest, TheNewestOfSeveralFailuresIsShownAndEveryFailureHasAReason) {
+TEST(ImportStatusTest, TheNewestOfSeveralFailuresIsShownWithAReasonUntilItsInstrumentIsNoLongerImported) {
     ImportStatus status;
     status.finished(dax, "DAX", 1, "", "Lorquin /W 846900: HTTP-Status 500.");
     status.finished(call, "DAX Call", -1, "", "");
@@ -53,13 +53,10 @@ TEST(ImportStatusTest, TheNewestOfSeveralFailuresIsShownAndEveryFailureHasAReaso
     status.finished(dax, "DAX", 2, "", "");
     EXPECT_EQ(status.line().state, "DAX: Import fehlgeschlagen");
     EXPECT_EQ(status.line().detail, "Das Importprogramm endete mit dem Code 2.");
-}
 
-TEST(ImportStatusTest, AnInstrumentNoLongerImportedTakesItsFailureWithIt) {
-    ImportStatus status;
-    status.finished(call, "DAX Call", 1, "",
-                    "Lorquin /W 17: Das Instrument 17 hat keine Zeile im Abschnitt [Symbole].");
+    // An instrument no longer imported takes its failure with it.
     status.finished(dax, "DAX", 0, "letzter Kurs 09:05:00", "");
+    EXPECT_EQ(status.line().state, "DAX Call: Import fehlgeschlagen");
     status.forgetAllBut({dax});
     EXPECT_EQ(status.line().state, "DAX: Import fertig");
     status.forgetAllBut({});

@@ -101,8 +101,10 @@ protected:
         return window;
     }
 
-    // Answers the next picker with `name`, or cancels it for an empty name.
-    void answerPicker(const QString& name, QStringList* listed = nullptr, QString* preselected = nullptr) {
+    // Answers the next picker with `name`, or cancels it for an empty name; `whileOpen` runs
+    // before the answer.
+    void answerPicker(const QString& name, QStringList* listed = nullptr, QString* preselected = nullptr,
+                      const std::function<void()>& whileOpen = {}) {
         m_dialogs.onModal = [=](QDialog& dialog) {
             auto& picker = dynamic_cast<companion::TWertWahlForm&>(dialog);
             if (listed != nullptr) {
@@ -112,6 +114,9 @@ protected:
             }
             if (preselected != nullptr) {
                 *preselected = picker.selectedText();
+            }
+            if (whileOpen) {
+                whileOpen();
             }
             if (name.isEmpty()) {
                 return int(QDialog::Rejected);

@@ -299,15 +299,10 @@ TEST_F(TrackerWindowTest, TicksWhileThePickerIsOpenStayOnTheWindowsInstruments) 
     window->SpeedButton2->click();
     m_started.clear();
     QStringList listed;
-    m_dialogs.onModal = [&](QDialog& dialog) {
-        auto& picker = dynamic_cast<companion::TWertWahlForm&>(dialog);
-        for (int row = 0; row < picker.listBox()->count(); ++row) {
-            listed << picker.listBox()->item(row)->text();
-        }
+    answerPicker("", &listed, nullptr, [&] {
         QMetaObject::invokeMethod(window->Timer1, "timeout");
         QMetaObject::invokeMethod(window->Timer1, "timeout");
-        return int(QDialog::Rejected);
-    };
+    });
     window->Button1->click();
 
     EXPECT_EQ(listed.back(), "Zeta Holding");
