@@ -50,7 +50,19 @@ TEST_F(CalculatorTest, EstimatesConvertThroughTheRatioForPutsAndCallsAndAFlatUnd
     }
 }
 
-TEST_F(CalculatorTest, FeesComeOffTheProfitAsTheDesktopAssistantCountsThem) {
+TEST_F(CalculatorTest,
+       TheFeesSwitchIsBlockedByAnExactZeroAndFeesComeOffTheProfitAsTheDesktopAssistantCountsThem) {
+    m_window->Edit8->setText("0");
+    m_window->CheckBox4->setChecked(true);
+    EXPECT_EQ(m_window->Panel9->text(), "Gewinn");
+    m_window->CheckBox4->setChecked(false);
+    m_window->Edit8->setText("0,0");
+    m_window->Edit3->setText("1,5");
+    m_window->Edit1->setText("1,6");
+    m_window->Edit2->setText("20000");
+    m_window->CheckBox4->setChecked(true);
+    EXPECT_NE(m_window->Panel9->text(), "Gewinn");
+
     m_window->MaklerFee = 0.8;
     m_window->BankFee = 0.5;
     m_window->ClearingFee = 2.5;
@@ -96,19 +108,6 @@ TEST_F(CalculatorTest, LossesShowRedAQuantityOfZeroCostsNothingAndHugeProfitsSho
     m_window->Edit1->setText("1,30");
     EXPECT_TRUE(m_window->Label57->text().contains('E')) << m_window->Label57->text().toStdString();
     EXPECT_EQ(textColour(m_window->Label57), red);
-}
-
-TEST_F(CalculatorTest, TheFeesSwitchIsBlockedByAnExactZero) {
-    m_window->Edit8->setText("0");
-    m_window->CheckBox4->setChecked(true);
-    EXPECT_EQ(m_window->Panel9->text(), "Gewinn");
-    m_window->CheckBox4->setChecked(false);
-    m_window->Edit8->setText("0,0");
-    m_window->Edit3->setText("1,5");
-    m_window->Edit1->setText("1,6");
-    m_window->Edit2->setText("20000");
-    m_window->CheckBox4->setChecked(true);
-    EXPECT_NE(m_window->Panel9->text(), "Gewinn");
 }
 
 TEST_F(CalculatorTest, DoubleClicksTakeTheCurrentPricesOver) {

@@ -47,12 +47,18 @@ protected:
     std::vector<std::string> m_failures;
 };
 
-TEST_F(DayChangeTest, YesArchivesYesterdaysQuotesUnderTheirDateOnceAndLeavesAnEmptyTable) {
+TEST_F(DayChangeTest, NoKeepsYesterdaysQuotesAndYesArchivesThemUnderTheirDateOnceAndLeavesAnEmptyTable) {
     m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
     m_day.addQuote(warrantNumber, 17, 30, 0, 1.6);
-    check(true);
-    EXPECT_EQ(m_questions, 1);
     const std::filesystem::path archive = m_day.directory() / "Intraday04.12.2026.DB";
+    check(false);
+    check(false);
+    EXPECT_EQ(m_questions, 2);
+    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 2u);
+    EXPECT_FALSE(paths::fileExistsCaseInsensitive(archive));
+
+    check(true);
+    EXPECT_EQ(m_questions, 3);
     ASSERT_TRUE(std::filesystem::exists(archive));
     EXPECT_EQ(quotesIn(archive), 2u);
     EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.DB"), 0u);
@@ -65,15 +71,6 @@ TEST_F(DayChangeTest, YesArchivesYesterdaysQuotesUnderTheirDateOnceAndLeavesAnEm
     EXPECT_EQ(quotesIn(archive), 2u);
     EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.DB"), 2u);
     EXPECT_EQ(m_failures.size(), 1u);
-}
-
-TEST_F(DayChangeTest, NoKeepsTheQuotesAndTheQuestionComesAgain) {
-    m_day.addQuote(warrantNumber, 9, 0, 0, 1.5);
-    check(false);
-    check(false);
-    EXPECT_EQ(m_questions, 2);
-    EXPECT_EQ(quotesIn(m_day.directory() / "Intraday.db"), 1u);
-    EXPECT_FALSE(paths::fileExistsCaseInsensitive(m_day.directory() / "Intraday04.12.2026.DB"));
 }
 
 TEST_F(DayChangeTest, EmptyTablesAndTodaysQuotesAskNothing) {

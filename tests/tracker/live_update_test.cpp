@@ -130,8 +130,28 @@ TEST_F(LiveUpdateTest, ACycleWithoutBothInstrumentsKeepsRunningAndImportsTheChos
     EXPECT_EQ(window->Label41->text(), "Kurs");
 }
 
-TEST_F(LiveUpdateTest, TicksLeaveTheFieldBeingTypedInAloneUntilTheEditingEnds) {
+TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepairedButNotWhileTheyAreBeingTyped) {
     auto window = createWindow();
+    window->Edit1->setText("1,6x");
+    tick(window);
+    // The repaired warrant estimate converts through the flat ratio into "0,00", which the next
+    // repair writes as "0" and converts back into the warrant's latest price.
+    EXPECT_EQ(window->Edit2->text(), "0");
+    EXPECT_EQ(window->Edit1->text(), "1,60");
+
+    window->Edit9->clear();
+    window->Edit1->setText("1,6x");
+    window->Edit3->setText("1,500");
+    window->Edit2->setText("");
+    window->CalcEnabled = false;
+    tick(window);
+    EXPECT_EQ(window->Edit9->text(), "1000");
+    EXPECT_EQ(window->Edit1->text(), "1,6");
+    EXPECT_EQ(window->Edit3->text(), "1,5");
+    EXPECT_EQ(window->Edit2->text(), "20050");
+    EXPECT_TRUE(window->CalcEnabled);
+
+    // Running, ticks leave the field being typed in alone until the editing ends.
     window->Turbo->setChecked(true);
     window->SpeedButton2->click();
     window->PageControl1->setCurrentWidget(window->TabSheet3);
@@ -299,28 +319,6 @@ TEST_F(LiveUpdateTest, TheTimeWindowMovesTheFilterStartToTheLastMinutes) {
     window->ComboBox1->setCurrentIndex(3);
     tick(window);
     EXPECT_EQ(formats::formatDateTime(window->DateTimePicker1->dateTime(), "hh:mm:ss"), "09:23:00");
-}
-
-TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepairedAndRepairedEstimatesConvertIntoEachOther) {
-    auto window = createWindow();
-    window->Edit1->setText("1,6x");
-    tick(window);
-    // The repaired warrant estimate converts through the flat ratio into "0,00", which the next
-    // repair writes as "0" and converts back into the warrant's latest price.
-    EXPECT_EQ(window->Edit2->text(), "0");
-    EXPECT_EQ(window->Edit1->text(), "1,60");
-
-    window->Edit9->clear();
-    window->Edit1->setText("1,6x");
-    window->Edit3->setText("1,500");
-    window->Edit2->setText("");
-    window->CalcEnabled = false;
-    tick(window);
-    EXPECT_EQ(window->Edit9->text(), "1000");
-    EXPECT_EQ(window->Edit1->text(), "1,6");
-    EXPECT_EQ(window->Edit3->text(), "1,5");
-    EXPECT_EQ(window->Edit2->text(), "20050");
-    EXPECT_TRUE(window->CalcEnabled);
 }
 
 TEST_F(LiveUpdateTest, PercentagesAndPointsTrailTheLevelsBehindTheDaysExtremes) {

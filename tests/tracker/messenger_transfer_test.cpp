@@ -82,16 +82,7 @@ TEST_F(MessengerTransferTest, TheFirstOfTwoRecordsOfAnInstrumentIsUpdated) {
     EXPECT_TRUE(messages.at(2, "Message").null);
 }
 
-TEST_F(MessengerTransferTest, AMissingTableIsReportedAndTheAnalysisStillRuns) {
-    std::filesystem::remove(messageFile());
-    auto window = createTickedWindow();
-    window->SpeedButton11->click();
-    EXPECT_EQ(m_dialogs.messages, QStringList{"Könnte Messager-Datei nicht öffnen"});
-    EXPECT_FALSE(std::filesystem::exists(messageFile()));
-    EXPECT_EQ(readWithPxlib(analysisFile()).rows.size(), 2u);
-}
-
-TEST_F(MessengerTransferTest, AWarrantRecordThatCannotBeFilledIsNotWritten) {
+TEST_F(MessengerTransferTest, AWarrantRecordThatCannotBeFilledIsNotWrittenAndAMissingTableIsReported) {
     auto window = createWindow();
     // Before the first tick the price label reads "Kurs".
     window->SpeedButton11->click();
@@ -101,6 +92,14 @@ TEST_F(MessengerTransferTest, AWarrantRecordThatCannotBeFilledIsNotWritten) {
     window->SpeedButton11->click();
     EXPECT_TRUE(readWithPxlib(messageFile()).rows.empty());
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
+
+    // A missing table is reported, and the analysis still runs.
+    std::filesystem::remove(messageFile());
+    window->Edit7->setText("1,9");
+    window->SpeedButton11->click();
+    EXPECT_EQ(m_dialogs.messages, QStringList{"Könnte Messager-Datei nicht öffnen"});
+    EXPECT_FALSE(std::filesystem::exists(messageFile()));
+    EXPECT_EQ(readWithPxlib(analysisFile()).rows.size(), 2u);
 }
 
 TEST_F(MessengerTransferTest, TheUnderlyingsHandOverMovesTheLimitsOfItsAnalysisRowUnlessItFails) {
