@@ -138,7 +138,7 @@ protected:
     testing_support::ScriptedDialogs dialogs;
 };
 
-TEST_F(ChartEditorTest, OkAppliesColourWidthAndTitle) {
+TEST_F(ChartEditorTest, OkAppliesColourWidthAndTitleButNoCancelledDialogChangesTheColour) {
     dialogs.onModal = [](QDialog& dialog) {
         static_cast<QColorDialog&>(dialog).setCurrentColor(QColor(10, 200, 30));
         return int(QDialog::Accepted);
@@ -159,22 +159,21 @@ TEST_F(ChartEditorTest, OkAppliesColourWidthAndTitle) {
     EXPECT_EQ(chart.yAxis2->label(), QStringLiteral("OS-Kurs"));
     EXPECT_EQ(chart.yAxis->label(), QStringLiteral("Basis"));
     EXPECT_TRUE(chart.deltaAxis()->visible());
-}
 
-TEST_F(ChartEditorTest, NeitherACancelledEditorNorACancelledColourDialogChangesTheColour) {
-    for (const bool editorAccepted : {false, true}) {
+    // Neither a cancelled colour dialog nor a cancelled editor changes the colour.
+    const QColor chosen = chart.Series1->pen().color();
+    for (const bool editorAccepted : {true, false}) {
         SCOPED_TRACE(editorAccepted ? "colour dialog cancelled" : "editor cancelled");
         dialogs.onModal = [editorAccepted](QDialog& dialog) {
-            static_cast<QColorDialog&>(dialog).setCurrentColor(QColor(10, 200, 30));
+            static_cast<QColorDialog&>(dialog).setCurrentColor(QColor(200, 10, 30));
             return int(editorAccepted ? QDialog::Rejected : QDialog::Accepted);
         };
-        const QColor before = chart.Series1->pen().color();
-        ChartEditorDialog editor(&chart);
-        QTest::mouseClick(editor.seriesRows()[0].colourButton, Qt::LeftButton);
-        editor.seriesRows()[1].widthSpinBox->setValue(5);
-        editorAccepted ? editor.accept() : editor.reject();
-        EXPECT_EQ(chart.Series1->pen().color(), before);
-        EXPECT_DOUBLE_EQ(chart.Series2->pen().widthF(), editorAccepted ? 5.0 : 2.0);
+        ChartEditorDialog other(&chart);
+        QTest::mouseClick(other.seriesRows()[0].colourButton, Qt::LeftButton);
+        other.seriesRows()[1].widthSpinBox->setValue(editorAccepted ? 3 : 4);
+        editorAccepted ? other.accept() : other.reject();
+        EXPECT_EQ(chart.Series1->pen().color(), chosen);
+        EXPECT_DOUBLE_EQ(chart.Series2->pen().widthF(), 3.0);
     }
 }
 
