@@ -185,7 +185,10 @@ TEST_F(LiveUpdateTest, InputsThatAreNoNumbersAreRepairedButNotWhileTheyAreBeingT
     EXPECT_EQ(window->Edit9->text(), "1000");
 }
 
-TEST_F(LiveUpdateTest, HeadersAndStatisticsShowTheLatestPricesAndTheDaysExtremesInTheirForms) {
+TEST_F(LiveUpdateTest, HeadersStatisticsAndProfitShowTheLatestPricesTheDaysExtremesAndTheFees) {
+    registry::Registry registry = settings();
+    registry.writeFloat("Bank", 0.25);
+    registry.writeFloat("Clearing", 5.0);
     auto window = createWindow();
     tick(window);
     EXPECT_EQ(window->Label41->text(), "1,600");
@@ -223,6 +226,22 @@ TEST_F(LiveUpdateTest, HeadersAndStatisticsShowTheLatestPricesAndTheDaysExtremes
     EXPECT_EQ(window->Label47->text(), "0,25 %");
     EXPECT_EQ(window->Panel9->text(), "-100,00");
     EXPECT_EQ(textColour(window->Panel9), red);
+
+    // Fees come off the profit and raise the break-even line.
+    window->Edit3->setText("1,5");
+    window->CheckBox4->setChecked(true);
+    window->CheckBox6->setChecked(true);
+    tick(window);
+    // Selling 1000 at 1,60: 4,00 + 5; buying at 1,50: 3,75 + 5.
+    EXPECT_EQ(window->Panel9->text(), "82,25");
+    EXPECT_TRUE(window->DBChart1->ChartTool4->isVisible());
+    EXPECT_NEAR(window->DBChart1->ChartTool4->value(), (1500.0 + 17.75) / 1000.0, 1e-12);
+    // Without a quantity there is no break-even price: the line stays.
+    window->Edit9->setText("0");
+    window->CheckBox6->setChecked(false);
+    tick(window);
+    EXPECT_NEAR(window->DBChart1->ChartTool4->value(), 1.51775, 1e-12);
+    EXPECT_TRUE(window->DBChart1->ChartTool4->isVisible());
 }
 
 TEST_F(LiveUpdateTest, ATickAppendsNewQuotesChangesTheRowsTheyConcernAndALateOneRebuilds) {
@@ -285,28 +304,6 @@ TEST_F(LiveUpdateTest, ATickAppendsNewQuotesChangesTheRowsTheyConcernAndALateOne
     ASSERT_EQ(list.rowCount(), 4);
     EXPECT_EQ(list.index(1, 0).data().toString(), "09:03:00");
     EXPECT_EQ(window->DBChart1->Series1->dataCount(), 4);
-}
-
-TEST_F(LiveUpdateTest, FeesComeOffTheProfitAndRaiseTheBreakEvenLine) {
-    registry::Registry registry = settings();
-    registry.writeFloat("Bank", 0.25);
-    registry.writeFloat("Clearing", 5.0);
-    auto window = createWindow();
-    window->Edit3->setText("1,5");
-    window->CheckBox4->setChecked(true);
-    window->CheckBox6->setChecked(true);
-    tick(window);
-    // Selling 1000 at 1,60: 4,00 + 5; buying at 1,50: 3,75 + 5.
-    EXPECT_EQ(window->Panel9->text(), "82,25");
-    EXPECT_TRUE(window->DBChart1->ChartTool4->isVisible());
-    EXPECT_NEAR(window->DBChart1->ChartTool4->value(), (1500.0 + 17.75) / 1000.0, 1e-12);
-
-    // Without a quantity there is no break-even price: the line stays.
-    window->Edit9->setText("0");
-    window->CheckBox6->setChecked(false);
-    tick(window);
-    EXPECT_NEAR(window->DBChart1->ChartTool4->value(), 1.51775, 1e-12);
-    EXPECT_TRUE(window->DBChart1->ChartTool4->isVisible());
 }
 
 TEST_F(LiveUpdateTest, TheTimeWindowMovesTheFilterStartToTheLastMinutes) {
