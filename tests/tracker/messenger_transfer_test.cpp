@@ -23,18 +23,31 @@ protected:
     }
 };
 
-TEST_F(MessengerTransferTest, TwoClicksOnTheWarrantWriteOneRecord) {
+// A price of 2 gives limits of exactly 1,8 and 2,2, in the messenger's record and in the analysis
+// rows that the warrant's hand-over enters from the first quote.
+TEST_F(MessengerTransferTest,
+       EmptyLevelsGoTenPercentAroundThePriceInBothTablesAndASecondClickRewritesTheRecord) {
     auto window = createTickedWindow();
-    window->Edit6->setText("1,4");
-    window->Edit7->setText("1,9");
+    window->Label34->setText("2,00");
     window->SpeedButton11->click();
+    PxlibTable messages = readWithPxlib(messageFile());
+    ASSERT_EQ(messages.rows.size(), 1u);
+    EXPECT_EQ(messages.at(0, "Minimum").number, 1.8);
+    EXPECT_EQ(messages.at(0, "Maximum").number, 2.2);
+    const PxlibTable analysis = readWithPxlib(analysisFile());
+    ASSERT_EQ(analysis.rows.size(), 2u);
+    EXPECT_EQ(analysis.at(0, "Wertpapier").text, "DAX Call 20000");
+    EXPECT_DOUBLE_EQ(analysis.at(0, "Kurs").number, 1.50);
+    EXPECT_EQ(analysis.at(0, "LimitMinus").number, 1.8);
+    EXPECT_EQ(analysis.at(0, "LimitPlus").number, 2.2);
+    EXPECT_EQ(analysis.at(1, "Wertpapier").text, "DAX");
+
     m_day.addQuote(warrantNumber, 9, 30, 0, 1.70);
     window->Timer1Timer();
     window->Edit6->setText("1,45");
     window->Edit7->setText("1,95");
     window->SpeedButton11->click();
-
-    const PxlibTable messages = readWithPxlib(messageFile());
+    messages = readWithPxlib(messageFile());
     ASSERT_EQ(messages.rows.size(), 1u);
     EXPECT_EQ(messages.at(0, "FirmaNr").integer, warrantNumber);
     EXPECT_EQ(messages.at(0, "Firma").text, "DAX Call 20000");
@@ -47,25 +60,6 @@ TEST_F(MessengerTransferTest, TwoClicksOnTheWarrantWriteOneRecord) {
     EXPECT_TRUE(m_dialogs.messages.isEmpty());
     // The list stands on the first quote, the one the record starts from.
     EXPECT_EQ(window->DBGrid1->currentIndex().row(), 0);
-}
-
-// A price of 2 gives limits of exactly 1,8 and 2,2, in the messenger's record and in the analysis
-// rows that the warrant's hand-over enters from the first quote.
-TEST_F(MessengerTransferTest, EmptyLevelsGoTenPercentAroundThePriceInBothTables) {
-    auto window = createTickedWindow();
-    window->Label34->setText("2,00");
-    window->SpeedButton11->click();
-    const PxlibTable messages = readWithPxlib(messageFile());
-    ASSERT_EQ(messages.rows.size(), 1u);
-    EXPECT_EQ(messages.at(0, "Minimum").number, 1.8);
-    EXPECT_EQ(messages.at(0, "Maximum").number, 2.2);
-    const PxlibTable analysis = readWithPxlib(analysisFile());
-    ASSERT_EQ(analysis.rows.size(), 2u);
-    EXPECT_EQ(analysis.at(0, "Wertpapier").text, "DAX Call 20000");
-    EXPECT_DOUBLE_EQ(analysis.at(0, "Kurs").number, 1.50);
-    EXPECT_EQ(analysis.at(0, "LimitMinus").number, 1.8);
-    EXPECT_EQ(analysis.at(0, "LimitPlus").number, 2.2);
-    EXPECT_EQ(analysis.at(1, "Wertpapier").text, "DAX");
 }
 
 TEST_F(MessengerTransferTest, TheFirstOfTwoRecordsOfAnInstrumentIsUpdated) {

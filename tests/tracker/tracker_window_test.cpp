@@ -112,31 +112,6 @@ TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotesFromOpenAndProte
     }
 }
 
-TEST_F(TrackerWindowTest, ShowingTheWindowAgainKeepsWhatTheUserTypedAndTheSize) {
-    rememberCallOnDax();
-    settings().writeString("OS_Ankauf", "1,45");
-    settings().writeInteger("OS_Width", 520);
-    QMdiArea area;
-    area.resize(1200, 900);
-    area.show();
-    auto window = createWindow();
-    QMdiSubWindow* holder = area.addSubWindow(window.get());
-    holder->show();
-    window->Edit3->setText("1,7");
-    window->Edit9->setText("500");
-    window->Edit10->setText("2%");
-    holder->resize(700, 480);
-
-    holder->showMinimized();
-    EXPECT_FALSE(window->isVisible());
-    holder->showNormal();
-    ASSERT_TRUE(window->isVisible());
-    EXPECT_EQ(window->Edit3->text(), "1,7");
-    EXPECT_EQ(window->Edit9->text(), "500");
-    EXPECT_EQ(window->Edit10->text(), "2%");
-    EXPECT_EQ(holder->size(), QSize(700, 480));
-}
-
 TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgreesWhateverTheDateFormat) {
     // The same day, late in the evening, is no new day.
     m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(23, 59, 0);
@@ -329,14 +304,17 @@ TEST_F(TrackerWindowTest, TheFramesNamesAreAppliedWithoutTouchingTheTitle) {
     EXPECT_EQ(window->DataSource1->rowCount(), 2);
 }
 
-// What the frame saves of one window makes another the same, and a state that leaves everything
-// out changes nothing.
-TEST_F(TrackerWindowTest, AStateTakenFromOneWindowMakesAnotherTheSame) {
+// A state that leaves everything out changes nothing.
+TEST_F(TrackerWindowTest, AWindowShownAgainKeepsWhatTheUserTypedAndItsStateMakesAnotherTheSame) {
+    // Stored values that showing the window again must not bring back.
+    settings().writeString("OS_Ankauf", "1,45");
+    settings().writeInteger("OS_Width", 520);
     QMdiArea frame;
     frame.resize(1200, 900);
     frame.show();
     auto original = createWindow();
-    frame.addSubWindow(original.get())->show();
+    QMdiSubWindow* holder = frame.addSubWindow(original.get());
+    holder->show();
     original->openPair("DAX Call 20000", "DAX");
     original->SpeedButton4Click(original.get());
     original->CheckBox1->setChecked(false);
@@ -349,7 +327,18 @@ TEST_F(TrackerWindowTest, AStateTakenFromOneWindowMakesAnotherTheSame) {
     for (std::size_t i = 0; i < std::size(edits); ++i) {
         edits[i]->setText(texts[i]);
     }
+    original->Edit10->setText("2%");
     original->setBounds(QRect(40, 30, 700, 500));
+    const QSize size = holder->size();
+    holder->showMinimized();
+    EXPECT_FALSE(original->isVisible());
+    holder->showNormal();
+    ASSERT_TRUE(original->isVisible());
+    EXPECT_EQ(original->Edit3->text(), "1,55");
+    EXPECT_EQ(original->Edit9->text(), "500");
+    EXPECT_EQ(original->Edit10->text(), "2%");
+    EXPECT_EQ(holder->size(), size);
+
     const TrackerState saved = original->capture();
     EXPECT_EQ(saved.edits[2], "1,55");
     EXPECT_EQ(saved.underlyingImportOff, true);
