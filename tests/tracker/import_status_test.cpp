@@ -8,7 +8,7 @@ namespace {
 constexpr std::int64_t call = 17;
 constexpr std::int64_t dax = 846900;
 
-TEST(ImportStatusTest, FollowsAnImportFromItsStartToItsEnd) {
+TEST(ImportStatusTest, FollowsAnImportFromItsStartToItsEndAndKeepsAFailureUntilItsInstrumentSucceeds) {
     ImportStatus status;
     EXPECT_EQ(status.line().state, "");
     status.started(call, "DAX Call");
@@ -20,11 +20,8 @@ TEST(ImportStatusTest, FollowsAnImportFromItsStartToItsEnd) {
     status.started(call, "DAX Call");
     EXPECT_EQ(status.line().state, "DAX Call: Import läuft");
     EXPECT_EQ(status.line().detail, "letzter Kurs 09:06:00");
-}
 
-TEST(ImportStatusTest, AFailureStaysInViewUntilTheSameInstrumentSucceeds) {
-    ImportStatus status;
-    status.started(call, "DAX Call");
+    // A failure stays in view until the same instrument succeeds.
     status.started(dax, "DAX");
     status.finished(call, "DAX Call", 1, "", "Lorquin /W 17: Die Quelle antwortet nicht.");
     status.finished(dax, "DAX", 0, "letzter Kurs 09:05:00", "");

@@ -19,22 +19,9 @@
 namespace marlovex::tracker {
 namespace {
 
-constexpr std::int64_t putNumber = 18;
-
 class LiveUpdateTest : public TrackerWindowTest {
 protected:
     LiveUpdateTest() { rememberCallOnDax(); }
-
-    // A window on a second warrant whose quotes the test chooses.
-    std::unique_ptr<TOSP_Form> createWindowOnPut(std::initializer_list<double> quotes) {
-        m_day.addInstrument(putNumber, "DAX Put 21000");
-        int minute = 10;
-        for (const double quote : quotes) {
-            m_day.addQuote(putNumber, 9, minute++, 0, quote);
-        }
-        settings().writeString("OS_Option", "DAX Put 21000");
-        return createWindow();
-    }
 
     void tick(std::unique_ptr<TOSP_Form>& window) { window->Timer1Timer(); }
 };
@@ -319,7 +306,13 @@ TEST_F(LiveUpdateTest, TheTimeWindowMovesTheFilterStartToTheLastMinutes) {
 }
 
 TEST_F(LiveUpdateTest, PercentagesAndPointsTrailTheLevelsBehindTheDaysExtremes) {
-    auto window = createWindowOnPut({0.80, 1.234, 1.0});
+    // A second warrant whose extremes lie apart from its shown range.
+    m_day.addInstrument(18, "DAX Put 21000");
+    m_day.addQuote(18, 9, 10, 0, 0.80);
+    m_day.addQuote(18, 9, 11, 0, 1.234);
+    m_day.addQuote(18, 9, 12, 0, 1.0);
+    settings().writeString("OS_Option", "DAX Put 21000");
+    auto window = createWindow();
     window->Edit10->setText("5%");
     tick(window);
     EXPECT_EQ(window->Edit7->text(), "1,17");

@@ -63,7 +63,7 @@ TEST_F(TrackerFormLayout, StatusLineShowsTextsAsTheyAre) {
     EXPECT_LE(form.minimumSizeHint().width(), 380);
 }
 
-TEST(DateTimePicker, KeepsTheDateBesideTheTimeOfDayAndRejectsAValueThatNamesNoDate) {
+TEST(DateTimePicker, KeepsTheDateBesideTheTimeOfDayRejectsANonDateAndReportsTheUsersChanges) {
     DateTimePicker picker(9, 0, 0);
     const double value = formats::encodeDateTime({2026, 12, 4, 10, 7, 40, 0});
     picker.setDateTime(value);
@@ -84,10 +84,8 @@ TEST(DateTimePicker, KeepsTheDateBesideTheTimeOfDayAndRejectsAValueThatNamesNoDa
     EXPECT_THROW(picker.setDateTime(std::nan("")), formats::ConversionError);
     EXPECT_THROW(picker.setTime(std::nan("")), formats::ConversionError);
     EXPECT_DOUBLE_EQ(picker.dateTime(), before);
-}
 
-TEST(DateTimePicker, ReportsChangesByTheUserAsFullDateTimes) {
-    DateTimePicker picker(9, 0, 0);
+    // Changes by the user are reported as full date-times, changes by the program are not.
     picker.setDateTime(formats::encodeDateTime({2026, 12, 4, 9, 0, 0, 0}));
     QSignalSpy changes(&picker, &DateTimePicker::dateTimeChanged);
     picker.editor()->setTime(QTime(9, 30));
