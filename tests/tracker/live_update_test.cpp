@@ -2,13 +2,10 @@
 #include "tracker/chart/colour_line.h"
 #include "tracker/chart/tracker_chart.h"
 #include "tracker/live/quote_list_model.h"
-#include "tracker/window/date_time_picker.h"
-#include "tracker/window/record_navigator.h"
 #include "tracker_window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -291,18 +288,6 @@ TEST_F(LiveUpdateTest, ATickAppendsNewQuotesChangesTheRowsTheyConcernAndALateOne
     ASSERT_EQ(list.rowCount(), 4);
     EXPECT_EQ(list.index(1, 0).data().toString(), "09:03:00");
     EXPECT_EQ(window->DBChart1->Series1->dataCount(), 4);
-}
-
-TEST_F(LiveUpdateTest, TheTimeWindowMovesTheFilterStartToTheLastMinutes) {
-    m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(10, 7, 40);
-    auto window = createWindow();
-    const formats::DateTime before = window->DateTimePicker1->dateTime();
-    tick(window);
-    EXPECT_DOUBLE_EQ(window->DateTimePicker1->dateTime(), before);
-
-    window->ComboBox1->setCurrentIndex(3);
-    tick(window);
-    EXPECT_EQ(formats::formatDateTime(window->DateTimePicker1->dateTime(), "hh:mm:ss"), "09:23:00");
 }
 
 TEST_F(LiveUpdateTest, PercentagesAndPointsTrailTheLevelsBehindTheDaysExtremes) {

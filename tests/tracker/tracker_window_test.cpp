@@ -379,8 +379,9 @@ TEST_F(TrackerWindowTest, ImportStartsTheProgramForEachSwitchedOnInstrument) {
     EXPECT_TRUE(m_started.empty());
 }
 
-TEST_F(TrackerWindowTest, TimeFilterSwitchRefiltersTheList) {
+TEST_F(TrackerWindowTest, TimeFilterSwitchRefiltersTheListAndTheTimeWindowMovesItsStart) {
     rememberCallOnDax();
+    m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(10, 7, 40);
     auto window = createWindow();
     window->refreshQuoteViews();
     ASSERT_EQ(window->DataSource1->rowCount(), 2);
@@ -397,6 +398,14 @@ TEST_F(TrackerWindowTest, TimeFilterSwitchRefiltersTheList) {
     EXPECT_EQ(window->DataSource1->rowCount(), 2);
     window->CheckBox3->setChecked(true);
     EXPECT_EQ(window->DataSource1->rowCount(), 0);
+
+    // The time window moves the filter's start to the last minutes on every tick.
+    const formats::DateTime before = window->DateTimePicker1->dateTime();
+    window->Timer1Timer();
+    EXPECT_DOUBLE_EQ(window->DateTimePicker1->dateTime(), before);
+    window->ComboBox1->setCurrentIndex(3);
+    window->Timer1Timer();
+    EXPECT_EQ(formats::formatDateTime(window->DateTimePicker1->dateTime(), "hh:mm:ss"), "09:23:00");
 }
 
 } // namespace
