@@ -1,5 +1,4 @@
 #include "companion/http_get_form.h"
-#include "companion/wert_wahl_form.h"
 #include "platform/paradox/session.h"
 #include "support/protected_table.h"
 #include "support/scripted_dialogs.h"
@@ -15,7 +14,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
