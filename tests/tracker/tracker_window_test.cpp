@@ -85,7 +85,6 @@ TEST_F(TrackerWindowTest, DefaultDirectoriesFollowTheProgramDirectory) {
     EXPECT_FALSE(window->tables.Table1.active());
 }
 
-// An installation whose tables the family protected with its password works as any other.
 TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotesFromOpenAndProtectedTables) {
     rememberCallOnDax();
     for (const bool protectedTables : {false, true}) {
@@ -110,12 +109,23 @@ TEST_F(TrackerWindowTest, RestoresTheLastPairAndShowsTheirQuotesFromOpenAndProte
     }
 }
 
-TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgreesWhateverTheDateFormat) {
+TEST_F(TrackerWindowTest,
+       AnEarlierTradingDayIsArchivedWhenTheUserAgreesWhateverTheDateFormatOrTheFailureReported) {
     // The same day, late in the evening, is no new day.
     m_now = formats::encodeDate(2026, 12, 4) + formats::encodeTime(23, 59, 0);
     QLocale::setDefault(QLocale::c());
     auto evening = createWindow();
     EXPECT_TRUE(m_dialogs.questions.isEmpty());
+
+    // An archive that cannot be made is reported.
+    m_day.writeFile("Intraday04.12.2026.DB", "an archive of that day already exists");
+    m_now = formats::encodeDate(2026, 12, 5) + formats::encodeTime(8, 0, 0);
+    m_dialogs.yesNoAnswers = {true};
+    auto refused = createWindow();
+    ASSERT_EQ(m_dialogs.messages.size(), 1);
+    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Das Archiv ")) << m_dialogs.messages[0].toStdString();
+    EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht angelegt werden"));
+    std::filesystem::remove(m_day.directory() / "Intraday04.12.2026.DB");
 
     // The user keeps the quotes until the last format, the German one, where he agrees.
     m_now = formats::encodeDate(2026, 12, 7) + formats::encodeTime(8, 0, 0);
@@ -128,18 +138,8 @@ TEST_F(TrackerWindowTest, AnEarlierTradingDayIsArchivedWhenTheUserAgreesWhatever
         auto window = createWindow();
         EXPECT_EQ(m_dialogs.questions, QStringList{"Sollen Intraday löschen und archivieren?"});
     }
-    EXPECT_EQ(m_dialogs.questionCaptions, QStringList(3, "Intraday neu anlegen?"));
+    EXPECT_EQ(m_dialogs.questionCaptions, QStringList(4, "Intraday neu anlegen?"));
     EXPECT_TRUE(std::filesystem::exists(m_day.directory() / "Intraday04.12.2026.DB"));
-}
-
-TEST_F(TrackerWindowTest, AnArchiveThatCannotBeMadeIsReported) {
-    m_day.writeFile("Intraday04.12.2026.DB", "an archive of that day already exists");
-    m_now = formats::encodeDate(2026, 12, 5) + formats::encodeTime(8, 0, 0);
-    m_dialogs.yesNoAnswers.push_back(true);
-    auto window = createWindow();
-    ASSERT_EQ(m_dialogs.messages.size(), 1);
-    EXPECT_TRUE(m_dialogs.messages[0].startsWith("Das Archiv ")) << m_dialogs.messages[0].toStdString();
-    EXPECT_TRUE(m_dialogs.messages[0].contains("konnte nicht angelegt werden"));
 }
 
 TEST_F(TrackerWindowTest, PutFlagDrivesTheAxisUntilTheStoredInversionOrTheChartMenuDecides) {
