@@ -58,16 +58,14 @@ protected:
 
 TEST_F(QuoteTablesTest, WithoutTheUnderlyingsViewNothingIsCalculatedAndWithoutItsQuotesItReadsZero) {
     m_day.addQuote(warrantNumber, 9, 0, 0, 1.00);
-    m_tables.setDatabaseName(m_day.directory());
-    m_tables.Table3.open();
-    ASSERT_TRUE(m_tables.Table3.findKey({paradox::Value(std::string("DAX Call 20000"))}));
-    m_tables.Table1.open();
+    openPair("DAX Call 20000", "Bayer");
+    m_tables.Table2.close();
     m_tables.statistics.resetForScan();
     m_tables.Table1.first();
     EXPECT_TRUE(m_tables.Table1.field("Kurs-Diff").isNull());
     EXPECT_EQ(m_tables.statistics.OSMax, -100000);
 
-    openPair("DAX Call 20000", "Bayer");
+    m_tables.Table2.open();
     const std::vector<Row> rows = scan();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_DOUBLE_EQ(rows[0].basisWert, 0.0);
