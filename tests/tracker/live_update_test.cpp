@@ -309,24 +309,7 @@ TEST_F(LiveUpdateTest, PercentagesAndPointsTrailTheLevelsBehindTheDaysExtremes) 
     EXPECT_EQ(window->Edit6->text(), "0,85");
 }
 
-TEST_F(LiveUpdateTest, StatusLineMirrorsTheWindowsOwnDownloadForm) {
-    auto window = createWindow();
-    window->findChild<companion::THttpGetForm*>()->setStatusPanelText(0, "Verbunden");
-    window->findChild<companion::THttpGetForm*>()->setStatusPanelText(1, "DAX geladen");
-    QMetaObject::invokeMethod(window->Timer2, "timeout");
-    EXPECT_EQ(window->Label65->text(), "Verbunden DAX geladen");
-    EXPECT_TRUE(window->Timer2->isActive());
-
-    // A second tracker's form becomes the current one; each window still tells of its own.
-    auto second = createWindow();
-    companion::HttpGetForm()->setStatusPanelText(0, "Anderes");
-    window->Timer2Timer();
-    second->Timer2Timer();
-    EXPECT_EQ(window->Label65->text(), "Verbunden DAX geladen");
-    EXPECT_EQ(second->Label65->text(), "Anderes ");
-}
-
-TEST_F(LiveUpdateTest, AnInstrumentsNextImportWaitsUntilItsLastOneHasEnded) {
+TEST_F(LiveUpdateTest, AnInstrumentsNextImportWaitsUntilItsLastOneHasEndedAndTheStatusLineMirrorsItsOwnForm) {
     std::vector<ProgramFinished> running;
     m_startProgram = [&](QObject*, const std::string& program, const std::vector<std::string>& arguments,
                          ProgramFinished finished) {
@@ -339,24 +322,35 @@ TEST_F(LiveUpdateTest, AnInstrumentsNextImportWaitsUntilItsLastOneHasEnded) {
     tick(window);
     tick(window);
     EXPECT_EQ(m_started.size(), 2u);
-    EXPECT_EQ(window->findChild<companion::THttpGetForm*>()->statusPanelText(0), "DAX: Import läuft");
+    const companion::THttpGetForm* form = window->findChild<companion::THttpGetForm*>();
+    EXPECT_EQ(form->statusPanelText(0), "DAX: Import läuft");
 
     // The warrant's run ends with a failure; only the warrant is started again.
     running[0](ProgramOutcome{1, "", "Lorquin /W 17: Die Quelle antwortet nicht."});
     tick(window);
     ASSERT_EQ(m_started.size(), 3u);
     EXPECT_EQ(m_started[2].arguments[1], "17");
-    EXPECT_EQ(window->findChild<companion::THttpGetForm*>()->statusPanelText(0),
-              "DAX Call 20000: Import fehlgeschlagen");
-    EXPECT_EQ(window->findChild<companion::THttpGetForm*>()->statusPanelText(1),
-              "Lorquin /W 17: Die Quelle antwortet nicht.");
+    EXPECT_EQ(form->statusPanelText(0), "DAX Call 20000: Import fehlgeschlagen");
+    EXPECT_EQ(form->statusPanelText(1), "Lorquin /W 17: Die Quelle antwortet nicht.");
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
     EXPECT_TRUE(window->isRunning());
+
+    // The status line mirrors the window's own form, also once a second tracker's is the current.
+    const QString status = "DAX Call 20000: Import fehlgeschlagen Lorquin /W 17: Die Quelle antwortet nicht.";
+    QMetaObject::invokeMethod(window->Timer2, "timeout");
+    EXPECT_EQ(window->Label65->text(), status);
+    EXPECT_TRUE(window->Timer2->isActive());
+    auto second = createWindow();
+    companion::HttpGetForm()->setStatusPanelText(0, "Anderes");
+    window->Timer2Timer();
+    second->Timer2Timer();
+    EXPECT_EQ(window->Label65->text(), status);
+    EXPECT_EQ(second->Label65->text(), "Anderes ");
 
     // Switching the warrant's import off takes its failure off the status line.
     window->SpeedButton3Click(window.get());
     tick(window);
-    EXPECT_EQ(window->findChild<companion::THttpGetForm*>()->statusPanelText(0), "DAX: Import läuft");
+    EXPECT_EQ(form->statusPanelText(0), "DAX: Import läuft");
 }
 
 TEST_F(LiveUpdateTest, TheTimeOfAQuoteThatNoImportRenewedForThreeTicksTurnsRed) {

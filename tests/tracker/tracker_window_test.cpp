@@ -213,7 +213,8 @@ TEST_F(TrackerWindowTest, ResizingKeepsTheButtonBarInOrderAcrossItsWidth) {
     }
 }
 
-TEST_F(TrackerWindowTest, PickingTheWarrantFillsListAndChartAndPickingTheUnderlyingRecalculatesIt) {
+TEST_F(TrackerWindowTest,
+       PickingTheWarrantFillsListAndChartPickingTheUnderlyingRecalculatesItAndTheFramesNamesKeepTheTitle) {
     settings().writeString("OS_Basis", "DAX");
     auto window = createWindow();
     QStringList listed;
@@ -244,6 +245,17 @@ TEST_F(TrackerWindowTest, PickingTheWarrantFillsListAndChartAndPickingTheUnderly
     // The warrant's extremes were found anew, against an underlying without quotes.
     EXPECT_DOUBLE_EQ(window->tables.statistics.OSMax, 1.60);
     EXPECT_DOUBLE_EQ(window->tables.statistics.BasisAtOSMax, 0.0);
+
+    // The frame's names are applied without touching the title.
+    window->Button1->setText("DAX Call 20000");
+    window->Button1aender(window.get());
+    window->Button2->setText("DAX");
+    window->Button2aender(window.get());
+    EXPECT_EQ(window->caption(), "Option  DAX Call 20000  Bayer");
+    EXPECT_EQ(window->tables.Table3.field("Firma").asInteger(), warrantNumber);
+    EXPECT_EQ(window->tables.Table5.field("Firma").asInteger(), daxNumber);
+    EXPECT_DOUBLE_EQ(window->tables.Table1.field("Kurs").asFloat(), 1.60);
+    EXPECT_EQ(window->DataSource1->rowCount(), 2);
 }
 
 TEST_F(TrackerWindowTest, AStoredNameThatIsGoneLeavesTheFirstInstrumentWhichCancellingThePickerKeeps) {
@@ -288,21 +300,6 @@ TEST_F(TrackerWindowTest, TicksWhileThePickerIsOpenStayOnTheWindowsInstruments) 
     EXPECT_TRUE(m_dialogs.messages.isEmpty()) << m_dialogs.messages.join("|").toStdString();
 }
 
-TEST_F(TrackerWindowTest, TheFramesNamesAreAppliedWithoutTouchingTheTitle) {
-    auto window = createWindow();
-    const QString title = window->caption();
-    window->Button1->setText("DAX Call 20000");
-    window->Button1aender(window.get());
-    window->Button2->setText("DAX");
-    window->Button2aender(window.get());
-    EXPECT_EQ(window->caption(), title);
-    EXPECT_EQ(window->tables.Table3.field("Firma").asInteger(), warrantNumber);
-    EXPECT_EQ(window->tables.Table5.field("Firma").asInteger(), daxNumber);
-    EXPECT_DOUBLE_EQ(window->tables.Table1.field("Kurs").asFloat(), 1.60);
-    EXPECT_EQ(window->DataSource1->rowCount(), 2);
-}
-
-// A state that leaves everything out changes nothing.
 TEST_F(TrackerWindowTest, AWindowShownAgainKeepsWhatTheUserTypedAndItsStateMakesAnotherTheSame) {
     // Stored values that showing the window again must not bring back.
     settings().writeString("OS_Ankauf", "1,45");
