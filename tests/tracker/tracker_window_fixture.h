@@ -16,6 +16,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,21 @@ inline const QColor black(0, 0, 0);
 
 inline QColor textColour(const QWidget* widget) {
     return widget->palette().color(QPalette::WindowText);
+}
+
+// Lets a failing comparison of states say which value differs.
+inline void PrintTo(const TrackerState& state, std::ostream* out) {
+    const auto flag = [](const std::optional<bool>& value) { return value ? (*value ? "1" : "0") : "-"; };
+    const auto number = [](const std::optional<int>& value) { return value ? std::to_string(*value) : "-"; };
+    *out << state.warrant << " / " << state.underlying << " at " << number(state.placement.left) << ","
+         << number(state.placement.top) << " " << number(state.placement.width) << "x"
+         << number(state.placement.height) << " imports off " << flag(state.warrantImportOff)
+         << flag(state.underlyingImportOff) << " put " << flag(state.put) << " time "
+         << flag(state.timeFilter) << " inverted " << flag(state.warrantAxisInverted) << " fees "
+         << flag(state.fees) << " edits";
+    for (const auto& edit : state.edits) {
+        *out << " [" << edit.value_or("-") << "]";
+    }
 }
 
 class TrackerWindowTest : public testing::Test {
